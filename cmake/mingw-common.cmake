@@ -1,0 +1,10 @@
+set(CMAKE_C_COMPILER   ${ZV_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${ZV_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${ZV_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${ZV_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Every .exe and .dll must run on a bare Windows (or Wine) without the MinGW runtime DLLs.
+set(CMAKE_EXE_LINKER_FLAGS_INIT    "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
