@@ -9,7 +9,7 @@ function(zv_warnings target)
     endif()
   else()
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wconversion -Wsign-conversion
-                           -Wnon-virtual-dtor -Woverloaded-virtual -Wnull-dereference -Wformat=2)
+                           -Wnon-virtual-dtor -Woverloaded-virtual -Wformat=2)
     if(ZV_WERROR)
       target_compile_options(${target} PRIVATE -Werror)
     endif()

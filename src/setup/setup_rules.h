@@ -8,7 +8,7 @@
 namespace zv {
 
 // Bit rate of a CanChannel record in 0.1 bit/s: presets 1..8 from the table, code 0 and any
-// code of 9 or more from the timing fields. A timing that sums to zero yields 0, not a crash.
+// code of 9 or more from the timing fields (baseFrequency / (pts + pbs1 + pbs2 + 1)).
 uint32_t canBitRate(const uint8_t* canChannel);
 uint32_t canPresetBitRate(uint8_t bitRateCode);  // 0 when the code is not a preset
 
