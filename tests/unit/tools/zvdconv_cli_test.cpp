@@ -1,0 +1,195 @@
+#include "zvdconv_cli.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "capture/capture_test_files.h"
+#include "support/temp_dir.h"
+
+namespace zv::tools {
+namespace {
+
+using testfiles::Bytes;
+using testfiles::hexBytes;
+using testfiles::join;
+
+struct ToolRun {
+    int rc = -1;
+    std::string out;
+    std::string err;
+};
+
+ToolRun zvdconv(const std::vector<std::string>& args, std::optional<std::string> epoch = std::string("1700000000")) {
+    ToolRun run;
+    MemorySink out;
+    ZvdconvIo io;
+    io.standardOutput = &out;
+    io.standardError = [&run](std::string_view s) { run.err += s; };
+    io.sourceDateEpoch = std::move(epoch);
+    run.rc = runZvdconv(args, io);
+    run.out = out.text();
+    return run;
+}
+
+// LIN channel 1 frame at 01:02:03 digit 4 with a marked identifier, CAN channel 2 frame.
+Bytes records() {
+    return join({
+        hexBytes("03 00 0200 | 14 03 02 01 | 0000 | 02 00 | 00BC6655 | A1A2 0000 0000 0000 0000 | 0000 0000 0000"),
+        hexBytes("02 10 0000 | 00 04 02 01 | 0000 | 01 01 | 00008C04 | 7700 0000 0000 0000 0000 | 0000 0000 0000"),
+    });
+}
+
+Bytes mdclFile() {
+    Bytes dinf = testfiles::dualDinf(0);
+    dinf[testfiles::dinf::kChannelProtocol[0]] = 2;
+    return testfiles::dataFile(dinf, "MDCL", records());
+}
+
+TEST(ZvdconvUsage, BadCommandLines) {
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"--bogus", "a.DT"},
+        {"--channel", "3", "a.DT"},
+        {"--channel"},
+        {"-j", "0", "a.DT"},
+        {"-j", "65", "a.DT"},
+        {"-jx", "a.DT"},
+        {"-o", "out.txt", "a.DT", "b.DT"},
+        {"--info", "--csv", "a.DT"},
+        {"--info", "-o", "x", "a.DT"},
+        {"-"},
+    };
+    for (const auto& args : cases) {
+        const ToolRun r = zvdconv(args);
+        EXPECT_EQ(r.rc, 2) << (args.empty() ? std::string("(none)") : args[0]);
+        EXPECT_NE(r.err.find("usage: zvdconv"), std::string::npos);
+        EXPECT_EQ(r.out, "");
+    }
+    const ToolRun help = zvdconv({"--help"});
+    EXPECT_EQ(help.rc, 0);
+    EXPECT_NE(help.out.find("usage: zvdconv"), std::string::npos);
+    EXPECT_EQ(zvdconv({"a.DT"}, std::string("yesterday")).rc, 2);  // malformed SOURCE_DATE_EPOCH
+}
+
+TEST(ZvdconvOutputPath, BesideTheInput) {
+    EXPECT_EQ(outputPathFor("run.DT", ".txt"), "run.txt");
+    EXPECT_EQ(outputPathFor("/data/run.v2.DT", ".csv"), "/data/run.v2.csv");
+    EXPECT_EQ(outputPathFor("/data.d/run", ".txt"), "/data.d/run.txt");
+    EXPECT_EQ(outputPathFor("C:\\data.d\\00000001", ".csv"), "C:\\data.d\\00000001.csv");
+    EXPECT_EQ(outputPathFor("C:\\data\\00000001.DT", ".csv"), "C:\\data\\00000001.csv");
+}
+
+TEST(ZvdconvConvert, StandardOutputCsv) {
+    test::TempDir dir;
+    const std::string input = dir.file("run.DT");
+    testfiles::writeFile(input, mdclFile());
+    const ToolRun r = zvdconv({"--csv", "-o", "-", input});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "TM,dT,CH,SB,SF,ID,TYPE,DLC,D0,D1,D2,D3,D4,D5,D6,D7,C,ST,EXT,TRG\r\n"
+              "01:02.034,-------,1,55,66,##,FRAME,,A1,,,,,,,,A2,E,0,\r\n"
+              "01:02.040,00:00.006,2,,,123,DATA,1,77,,,,,,,,,G,1,\r\n");
+    const ToolRun hex = zvdconv({"--csv", "--hex", "--channel", "2", "-o", "-", input});
+    EXPECT_EQ(hex.out,
+              "TM,dT,CH,SB,SF,ID,TYPE,DLC,D0,D1,D2,D3,D4,D5,D6,D7,C,ST,EXT,TRG\r\n"
+              "01:02.040,00:00.006,2,,,123,DATA,1,77,,,,,,,,,G,1,\r\n");
+}
+
+TEST(ZvdconvConvert, TextBesideTheInputWithTheEpochBanner) {
+    test::TempDir dir;
+    const std::string input = dir.file("run.DT");
+    testfiles::writeFile(input, mdclFile());
+    const ToolRun r = zvdconv({"--delta", "--channel=1", input});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(testfiles::readFile(dir.file("run.txt")),
+              "*=[ZVDCONVL]====[2023-11-14 22:13:20]=*\r\n"
+              "*  CH1 PROTOCOL: LIN                  *\r\n"
+              "*      BAUDRATE:9600                  *\r\n"
+              "*  CH2 PROTOCOL: CAN                  *\r\n"
+              "*      BAUDRATE:125k                  *\r\n"
+              "*=====================================*\r\n"
+              "\r\n"
+              "--TM---CH------ID--TYPE--DLC------DATA---------C--ST-EXT\r\n"
+              "------- 1 5566-##  FRAME     A1                A2  E  0\r\n");
+}
+
+TEST(ZvdconvConvert, BadInputsAreNamedAndTheOthersConverted) {
+    test::TempDir dir;
+    testfiles::writeFile(dir.file("good.DT"), mdclFile());
+    testfiles::writeFile(dir.file("bad.DT"), join({testfiles::signature(), hexBytes("4D 44 43 4C | 40000000")}));
+    testfiles::writeFile(dir.file("plain"), mdclFile());
+    const ToolRun r = zvdconv({"--csv", dir.file("bad.DT"), dir.file("missing.DT"), dir.file("good.DT"), dir.file("plain")});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_NE(r.err.find(dir.file("bad.DT") + ": not a data file: a chunk length"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(dir.file("missing.DT") + ": cannot be opened or read"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("good.DT"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("good.csv")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("plain.csv")));  // no extension: appended
+    EXPECT_FALSE(std::filesystem::exists(dir.file("bad.csv")));
+}
+
+TEST(ZvdconvConvert, NeverOverwritesItsInput) {
+    test::TempDir dir;
+    const Bytes file = mdclFile();
+    testfiles::writeFile(dir.file("run.txt"), file);
+    const ToolRun r = zvdconv({dir.file("run.txt")});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_NE(r.err.find("is the input itself"), std::string::npos);
+    EXPECT_EQ(testfiles::readFile(dir.file("run.txt")), std::string(file.begin(), file.end()));
+}
+
+TEST(ZvdconvConvert, ParallelJobsGiveTheSameFiles) {
+    test::TempDir dir;
+    std::vector<std::string> serial = {"--csv"};
+    std::vector<std::string> parallel = {"--csv", "-j", "3"};
+    for (int i = 0; i < 5; ++i) {
+        Bytes many;
+        for (int k = 0; k <= i * 100; ++k) many = join({many, records()});
+        const std::string a = dir.file("a" + std::to_string(i) + ".DT");
+        const std::string b = dir.file("b" + std::to_string(i) + ".DT");
+        testfiles::writeFile(a, testfiles::dataFile("MDCL", many));
+        testfiles::writeFile(b, testfiles::dataFile("MDCL", many));
+        serial.push_back(a);
+        parallel.push_back(b);
+    }
+    EXPECT_EQ(zvdconv(serial).rc, 0);
+    EXPECT_EQ(zvdconv(parallel).rc, 0);
+    for (int i = 0; i < 5; ++i) {
+        const std::string a = testfiles::readFile(dir.file("a" + std::to_string(i) + ".csv"));
+        EXPECT_FALSE(a.empty());
+        EXPECT_EQ(a, testfiles::readFile(dir.file("b" + std::to_string(i) + ".csv")));
+    }
+}
+
+TEST(ZvdconvInfo, SummaryOfEachFile) {
+    test::TempDir dir;
+    const std::string input = dir.file("run.DT");
+    testfiles::writeFile(input, mdclFile());
+    testfiles::writeFile(dir.file("empty.DT"), testfiles::dataFile("MONC", {}));
+    const ToolRun r = zvdconv({"--info", input, dir.file("empty.DT")});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out, input + "\n"
+                     "  record tag:     MDCL\n"
+                     "  records:        2\n"
+                     "  analog inputs:  0\n"
+                     "  CH1:            LIN 9600\n"
+                     "  CH2:            CAN 125k\n"
+                     "  first record:   01:02:034\n"
+                     "  last record:    01:02:040\n"
+                     "  time span:      0:00:00.006\n" +
+                         dir.file("empty.DT") +
+                         "\n"
+                         "  record tag:     MONC\n"
+                         "  records:        0\n"
+                         "  analog inputs:  0\n"
+                         "  CH1:            CAN --\n"
+                         "  CH2:            CAN --\n");
+    EXPECT_EQ(zvdconv({"--info", dir.file("missing.DT")}).rc, 1);
+}
+
+}  // namespace
+}  // namespace zv::tools

@@ -1,0 +1,355 @@
+#include "zvdconv_cli.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
+#include "capture/capture.h"
+#include "conversion/print_out.h"
+#include "conversion/rate_text.h"
+
+namespace zv::tools {
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitBadInput = 1;
+constexpr int kExitUsage = 2;
+constexpr int kMaxJobs = 64;  // each job holds its input file and a 256 KiB output block
+
+constexpr const char* kUsage =
+    "usage: zvdconv [--csv] [--hex] [--channel both|1|2] [--delta] [-j N] FILE.DT...\n"
+    "       zvdconv [options] -o OUT FILE.DT\n"
+    "       zvdconv --info FILE.DT...\n"
+    "\n"
+    "Converts data files into fixed-layout text (.txt) or CSV (.csv) files beside them: the\n"
+    "extension is replaced (appended when there is none) and an existing output is replaced.\n"
+    "\n"
+    "  --csv              write CSV instead of text\n"
+    "  --hex              show the real values of error-marked LIN fields and the PID\n"
+    "  --channel C        both (default), 1 or 2: the records of one channel only\n"
+    "  --delta            text: the TM column shows the difference to the previous record\n"
+    "  -j N               convert N files at a time (1..64, default 1)\n"
+    "  -o OUT             convert one file into OUT; '-' is standard output\n"
+    "  --info             print record tag, record count, analog flag, channel protocols and\n"
+    "                     bit rates and the time span of each file\n"
+    "\n"
+    "SOURCE_DATE_EPOCH, when set, is the date and time of the text banner (in UTC).\n"
+    "Exit status: 0 all converted, 1 an input was not a data file or an output failed, 2 usage.\n";
+
+struct Options {
+    ConversionOptions conversion;
+    int jobs = 1;
+    std::optional<std::string> output;
+    bool info = false;
+    bool help = false;
+    std::vector<std::string> files;
+};
+
+// Parses the command line; returns an error text, empty on success.
+std::string parseOptions(const std::vector<std::string>& args, Options& o) {
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (optionsEnded || a.empty() || a[0] != '-' || a == "-") {
+            if (a == "-") return "reading a data file from standard input is not supported";
+            o.files.push_back(a);
+            continue;
+        }
+        auto value = [&](std::string_view name, std::string& out) -> std::string {
+            if (i + 1 >= args.size()) return std::string(name) + " needs a value";
+            out = args[++i];
+            return {};
+        };
+        std::string v;
+        if (a == "--") {
+            optionsEnded = true;
+        } else if (a == "--help" || a == "-h") {
+            o.help = true;
+        } else if (a == "--csv") {
+            o.conversion.csv = true;
+        } else if (a == "--hex") {
+            o.conversion.hex = true;
+        } else if (a == "--delta") {
+            o.conversion.deltaT = true;
+        } else if (a == "--info") {
+            o.info = true;
+        } else if (a == "--channel" || a.rfind("--channel=", 0) == 0) {
+            if (a == "--channel") {
+                if (std::string e = value("--channel", v); !e.empty()) return e;
+            } else {
+                v = a.substr(10);
+            }
+            if (v == "both")
+                o.conversion.channelSelection = 0;
+            else if (v == "1")
+                o.conversion.channelSelection = 1;
+            else if (v == "2")
+                o.conversion.channelSelection = 2;
+            else
+                return "--channel takes both, 1 or 2, not '" + v + "'";
+        } else if (a == "-j" || (a.size() > 2 && a.rfind("-j", 0) == 0)) {
+            if (a == "-j") {
+                if (std::string e = value("-j", v); !e.empty()) return e;
+            } else {
+                v = a.substr(2);
+            }
+            int n = 0;
+            const bool digits = !v.empty() && v.size() <= 3 && std::all_of(v.begin(), v.end(), [](char c) {
+                return c >= '0' && c <= '9';
+            });
+            if (digits) n = std::stoi(v);
+            if (!digits || n < 1 || n > kMaxJobs) return "-j takes a number from 1 to 64, not '" + v + "'";
+            o.jobs = n;
+        } else if (a == "-o") {
+            if (std::string e = value("-o", v); !e.empty()) return e;
+            if (v.empty()) return "-o needs a file name";
+            o.output = v;
+        } else {
+            return "unknown option '" + a + "'";
+        }
+    }
+    if (o.help) return {};
+    if (o.files.empty()) return "no input file";
+    if (o.info && (o.output || o.conversion.csv || o.conversion.hex || o.conversion.deltaT ||
+                   o.conversion.channelSelection != 0))
+        return "--info takes no conversion options";
+    if (o.output && o.files.size() != 1) return "-o takes exactly one input file";
+    return {};
+}
+
+// Everything one input produced for standard error, printed in input order at the end.
+struct FileOutcome {
+    bool ok = true;
+    std::string message;
+};
+
+std::string timeText(const TimeDigits& t) {
+    char s[48];
+    std::snprintf(s, sizeof s, "%02d:%02d:%02d%d", t.minutes, t.seconds, t.hundredths, t.millis);
+    return s;
+}
+
+std::string infoText(const std::string& path, const CCapture& c) {
+    const uint32_t tag = c.recordTag();
+    std::string s = path + "\n";
+    s += "  record tag:     " + std::string(tag == kTagMonc ? "MONC" : "MDCL") + "\n";
+    s += "  records:        " + std::to_string(c.count()) + "\n";
+    s += "  analog inputs:  " + std::to_string(c.analogInputs()) + "\n";
+    const DataInfoBlock& info = c.dataInfo();
+    for (int channel = 0; channel < 2; ++channel) {
+        s += "  CH" + std::to_string(channel + 1) + ":            ";
+        if (tag == kTagMdcl && info.channelProtocol(channel) == 2)
+            s += "LIN " + frequencyText(getU32(info.linChannel(channel), lin_channel_field::kBitRate)) + "\n";
+        else
+            s += "CAN " + canChannelBitRateText(info.canChannel(channel)) + "\n";
+    }
+    if (c.count() > 0) {
+        // The stamps repeat every hour: the span adds up the record-to-record differences.
+        uint64_t spanMs = 0;
+        for (uint32_t i = 1; i < c.count(); ++i) {
+            const TimeDigits d = timeDifference(c.record(i).timeStamp(), c.record(i - 1).timeStamp());
+            const int64_t ms = int64_t{d.minutes} * 60000 + d.seconds * 1000 + d.hundredths * 10 + d.millis;
+            if (ms > 0) spanMs += static_cast<uint64_t>(ms);
+        }
+        char span[64];
+        std::snprintf(span, sizeof span, "%llu:%02u:%02u.%03u", static_cast<unsigned long long>(spanMs / 3600000),
+                      static_cast<unsigned>(spanMs / 60000 % 60), static_cast<unsigned>(spanMs / 1000 % 60),
+                      static_cast<unsigned>(spanMs % 1000));
+        s += "  first record:   " + timeText(c.record(0).time()) + "\n";
+        s += "  last record:    " + timeText(c.record(c.count() - 1).time()) + "\n";
+        s += "  time span:      " + std::string(span) + "\n";
+    }
+    return s;
+}
+
+// The progress bar: drawn on standard error while it is a terminal, only once a run has
+// lasted half a second, at most ten times a second.
+class ProgressBar {
+public:
+    ProgressBar(const ZvdconvIo& io, size_t files)
+        : io_(io), files_(files), fractions_(files, 0.0), start_(std::chrono::steady_clock::now()) {}
+
+    void update(size_t file, uint64_t done, uint64_t total) {
+        if (!io_.stderrIsTerminal) return;
+        std::lock_guard<std::mutex> lock(mutex_);
+        fractions_[file] = total == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(total);
+        const auto now = std::chrono::steady_clock::now();
+        if (now - start_ < std::chrono::milliseconds(500) || now - lastDraw_ < std::chrono::milliseconds(100)) return;
+        lastDraw_ = now;
+        double sum = 0;
+        size_t finished = 0;
+        for (const double f : fractions_) {
+            sum += f;
+            if (f >= 1.0) ++finished;
+        }
+        const double fraction = sum / static_cast<double>(files_);
+        constexpr int kWidth = 30;
+        const int filled = static_cast<int>(fraction * kWidth);
+        std::string bar = "\rzvdconv [" + std::string(static_cast<size_t>(filled), '#') +
+                          std::string(static_cast<size_t>(kWidth - filled), '.') + "] ";
+        bar += std::to_string(static_cast<int>(fraction * 100)) + "%  " + std::to_string(finished) + "/" +
+               std::to_string(files_) + " files";
+        io_.standardError(bar);
+        drawn_ = true;
+    }
+
+    void finish(size_t file) { update(file, 1, 1); }
+
+    void clear() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (drawn_) io_.standardError("\r" + std::string(60, ' ') + "\r");
+        drawn_ = false;
+    }
+
+private:
+    const ZvdconvIo& io_;
+    size_t files_;
+    std::vector<double> fractions_;
+    std::chrono::steady_clock::time_point start_;
+    std::chrono::steady_clock::time_point lastDraw_{};
+    std::mutex mutex_;
+    bool drawn_ = false;
+};
+
+std::string loadFailureText(const std::string& input, DataFileStatus status) {
+    if (status == DataFileStatus::Unreadable) return "zvdconv: " + input + ": cannot be opened or read\n";
+    return "zvdconv: " + input + ": not a data file: " + dataFileStatusText(status) + "\n";
+}
+
+const char* convertFailureText(ConvertResult r) {
+    switch (r) {
+        case ConvertResult::OutputNotOpen:
+            return "cannot be created";
+        case ConvertResult::WriteFailed:
+            return "could not be written completely (removed)";
+        default:
+            return "was not completed";
+    }
+}
+
+FileOutcome convertOne(const std::string& input, const std::string& output, const Options& o,
+                       const std::optional<BannerTime>& bannerTime, const ZvdconvIo& io, ProgressBar& bar,
+                       size_t index) {
+    FileOutcome outcome;
+    LoadedDataFile file;
+    if (!file.loadFile(input)) {
+        outcome.ok = false;
+        outcome.message = loadFailureText(input, file.status());
+        bar.finish(index);
+        return outcome;
+    }
+    CPrintOutCaptureDataCanFrame writer;
+    writer.setSource(&file.capture());
+    writer.setOptions(o.conversion);
+    writer.setBannerTime(bannerTime ? bannerTime : std::optional<BannerTime>(bannerTimeLocalNow()));
+    const ConversionProgress progress = [&bar, index](uint64_t done, uint64_t total) { bar.update(index, done, total); };
+    ConvertResult result;
+    if (output == "-") {
+        writer.setOutput(io.standardOutput);
+        result = writer.convert(progress, kPageLimit);
+        writer.setOutput(nullptr);
+    } else {
+        result = convertToFile(writer, output, progress);
+        if (result == ConvertResult::WriteFailed) std::remove(output.c_str());
+    }
+    bar.finish(index);
+    if (result != ConvertResult::Completed) {
+        outcome.ok = false;
+        const std::string name = output == "-" ? std::string("standard output") : output;
+        outcome.message = "zvdconv: " + input + ": output " + name + " " + convertFailureText(result) + "\n";
+    }
+    return outcome;
+}
+
+}  // namespace
+
+std::string outputPathFor(const std::string& input, std::string_view extension) {
+    const size_t nameStart = input.find_last_of("/\\");
+    const size_t dot = input.find_last_of('.');
+    const bool hasExtension = dot != std::string::npos && (nameStart == std::string::npos || dot > nameStart);
+    return (hasExtension ? input.substr(0, dot) : input) + std::string(extension);
+}
+
+int runZvdconv(const std::vector<std::string>& args, const ZvdconvIo& io) {
+    Options o;
+    if (const std::string error = parseOptions(args, o); !error.empty()) {
+        io.standardError("zvdconv: " + error + "\n" + kUsage);
+        return kExitUsage;
+    }
+    if (o.help) {
+        if (io.standardOutput) io.standardOutput->write(kUsage, std::char_traits<char>::length(kUsage));
+        return kExitOk;
+    }
+    std::optional<BannerTime> bannerTime;
+    if (io.sourceDateEpoch && !io.sourceDateEpoch->empty()) {
+        const std::optional<int64_t> epoch = parseSourceDateEpoch(*io.sourceDateEpoch);
+        if (!epoch) {
+            io.standardError("zvdconv: SOURCE_DATE_EPOCH must be a number of seconds, not '" + *io.sourceDateEpoch +
+                             "'\n");
+            return kExitUsage;
+        }
+        bannerTime = bannerTimeUtc(*epoch);
+    }
+
+    if (o.info) {
+        int rc = kExitOk;
+        for (const std::string& input : o.files) {
+            LoadedDataFile file;
+            if (!file.loadFile(input)) {
+                io.standardError(loadFailureText(input, file.status()));
+                rc = kExitBadInput;
+                continue;
+            }
+            const std::string text = infoText(input, file.capture());
+            if (io.standardOutput) io.standardOutput->write(text.data(), text.size());
+        }
+        return rc;
+    }
+
+    // Output paths, refusing to overwrite an input or to write one output twice.
+    const std::string_view extension = o.conversion.csv ? ".csv" : ".txt";
+    std::vector<std::string> outputs;
+    std::vector<FileOutcome> outcomes(o.files.size());
+    for (size_t i = 0; i < o.files.size(); ++i) {
+        const std::string out = o.output ? *o.output : outputPathFor(o.files[i], extension);
+        const bool clash = out == o.files[i] || std::find(outputs.begin(), outputs.end(), out) != outputs.end();
+        if (clash && out != "-") {
+            outcomes[i].ok = false;
+            outcomes[i].message = "zvdconv: " + o.files[i] + ": output " + out +
+                                  (out == o.files[i] ? " is the input itself" : " is also the output of another input") +
+                                  "; not converted\n";
+        }
+        outputs.push_back(out);
+    }
+
+    ProgressBar bar(io, o.files.size());
+    std::atomic<size_t> nextFile{0};
+    auto worker = [&]() {
+        for (size_t i = nextFile.fetch_add(1); i < o.files.size(); i = nextFile.fetch_add(1)) {
+            if (!outcomes[i].ok) continue;
+            outcomes[i] = convertOne(o.files[i], outputs[i], o, bannerTime, io, bar, i);
+        }
+    };
+    const size_t threads = std::min(static_cast<size_t>(o.jobs), o.files.size());
+    if (threads <= 1) {
+        worker();
+    } else {
+        std::vector<std::thread> pool;
+        for (size_t t = 0; t < threads; ++t) pool.emplace_back(worker);
+        for (std::thread& t : pool) t.join();
+    }
+    bar.clear();
+
+    int rc = kExitOk;
+    for (const FileOutcome& outcome : outcomes) {
+        if (outcome.ok) continue;
+        io.standardError(outcome.message);
+        rc = kExitBadInput;
+    }
+    return rc;
+}
+
+}  // namespace zv::tools
