@@ -1,0 +1,458 @@
+#include "zvlkrmt/client/remote_client.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace zv::remote {
+
+using Clock = std::chrono::steady_clock;
+
+RemoteClient::RemoteClient(RemoteCallback& callback, ClientOptions options)
+    : callback_(callback), options_(std::move(options)) {
+    thread_ = std::thread([this] { run(); });
+}
+
+RemoteClient::~RemoteClient() {
+    std::shared_ptr<Connection> c;
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        c = conn_;
+        wake_.notify_all();
+    }
+    if (c) c->link->end();
+    thread_.join();
+}
+
+void RemoteClient::setConnector(Connector connector) {
+    std::lock_guard lock(mutex_);
+    connector_ = std::move(connector);
+}
+
+void RemoteClient::setOptions(const ClientOptions& options) {
+    std::lock_guard lock(mutex_);
+    options_ = options;
+}
+
+std::shared_ptr<RemoteClient::Connection> RemoteClient::connection() const {
+    std::lock_guard lock(mutex_);
+    return conn_;
+}
+
+Result RemoteClient::submit(const RequestPtr& request) {
+    if (!request) return kPointerMissing;
+    switch (request->kind) {
+        case kKindConnect: case kKindDisconnect: case kKindKey: case kKindMeasurement:
+        case kKindReceive: case kKindSend: case kKindSetClock: case kKindWaitEvent: break;
+        default: return kBadBlock;
+    }
+    if (request->kind == kKindConnect) {
+        std::lock_guard lock(mutex_);
+        if (conn_ || !connects_.empty()) return kBusyRequest;
+        connects_.push_back(request);
+        wake_.notify_all();
+        return kOk;
+    }
+    if (request->kind == kKindSend) {
+        if (request->sendData.size() > kDataChunk) return kBadBlock;
+        request->param3 = static_cast<uint32_t>(request->sendData.size());
+    }
+    std::shared_ptr<Connection> conn;
+    {
+        std::lock_guard lock(mutex_);
+        conn = conn_;
+        if (!conn) {
+            request->result = kNotConnected;
+            localDone_.push_back(request);
+            wake_.notify_all();
+            return kOk;
+        }
+        request->id = nextId_++;
+        request->received = 0;
+        request->total = 0;
+        request->result = kOk;
+        pending_[request->id] = request;
+    }
+    // The request frame goes out before any of its data, whichever thread sends the data.
+    std::lock_guard sendLock(sendMutex_);
+    const RequestMsg m{request->id, request->kind, request->param1, request->param2, request->param3, request->param4};
+    conn->link->send(MsgType::Request, m.encode());
+    if (request->kind == kKindSend) {
+        {
+            std::lock_guard lock(mutex_);
+            outgoing_.push_back({request, 0});
+        }
+        pumpSendsLocked(conn);
+    }
+    return kOk;
+}
+
+Result RemoteClient::cancel() {
+    RequestPtr victim;
+    std::shared_ptr<Connection> conn;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto& [id, r] : pending_) {
+            if (r->kind == kKindReceive || r->kind == kKindSend) {
+                victim = r;
+                break;
+            }
+        }
+        if (!victim) return kFalse;
+        pending_.erase(victim->id);
+        outgoing_.erase(std::remove_if(outgoing_.begin(), outgoing_.end(),
+                                       [&](const Outgoing& o) { return o.request == victim; }),
+                        outgoing_.end());
+        victim->result = kCancelled;
+        localDone_.push_back(victim);
+        conn = conn_;
+        wake_.notify_all();
+    }
+    // The analyzer stops sending; anything of it still on the way is dropped on arrival.
+    if (conn) conn->link->send(MsgType::Cancel, encodeU32(victim->id));
+    return kOk;
+}
+
+void RemoteClient::close() {
+    std::shared_ptr<Connection> c;
+    {
+        std::lock_guard lock(mutex_);
+        c = std::move(conn_);
+        pending_.clear();
+        outgoing_.clear();
+        state_ = 0;
+        status_ = 0;
+    }
+    if (c) c->link->end();
+}
+
+Result RemoteClient::setScreenInterval(int milliseconds) {
+    std::shared_ptr<Connection> c;
+    {
+        std::lock_guard lock(mutex_);
+        screenInterval_ = milliseconds < 0 ? -1 : milliseconds;
+        c = conn_;
+    }
+    if (c) c->link->send(MsgType::ScreenInterval, encodeU32(static_cast<uint32_t>(milliseconds < 0 ? -1 : milliseconds)));
+    return kOk;
+}
+
+void RemoteClient::readScreen(uint8_t* out, size_t size) const {
+    std::lock_guard lock(mutex_);
+    std::memcpy(out, screen_.data(), std::min(size, screen_.size()));
+}
+
+void RemoteClient::deliverLocal() {
+    std::deque<RequestPtr> done;
+    {
+        std::lock_guard lock(mutex_);
+        done.swap(localDone_);
+    }
+    for (const auto& r : done) callback_.onRequestDone(r);
+}
+
+void RemoteClient::run() {
+    for (;;) {
+        RequestPtr connectRequest;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [&] { return stopping_ || !connects_.empty() || !localDone_.empty(); });
+            if (stopping_) return;
+            if (!connects_.empty()) {
+                connectRequest = connects_.front();
+                connects_.pop_front();
+            }
+        }
+        deliverLocal();
+        if (connectRequest) connect(connectRequest);
+    }
+}
+
+void RemoteClient::connect(const RequestPtr& request) {
+    Connector connector;
+    ClientOptions options;
+    {
+        std::lock_guard lock(mutex_);
+        connector = connector_;
+        options = options_;
+    }
+    auto finish = [&](Result r) {
+        request->result = r;
+        callback_.onRequestDone(request);
+    };
+    if (!connector) return finish(kNotConnected);
+    auto conn = std::make_shared<Connection>();
+    if (const Result r = connector(conn->transport); failed(r) || !conn->transport) return finish(failed(r) ? r : kFail);
+    conn->link = std::make_unique<FrameLink>(*conn->transport, options.receiveWindow);
+
+    HelloMsg hello;
+    hello.receiveWindow = conn->link->ownWindow();
+    hello.maxPayload = kMaxPayload;
+    hello.serial = makeSerial(options.serial);
+    if (const Result r = conn->link->send(MsgType::Hello, hello.encode()); failed(r)) {
+        conn->link->end();
+        return finish(r);
+    }
+    // Wait for the answer; frames that arrive right behind it are kept for later.
+    std::optional<HelloAckMsg> ack;
+    std::vector<std::pair<uint8_t, std::vector<uint8_t>>> early;
+    bool bad = false;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(options.answerTimeoutMs);
+    while (!ack && !bad) {
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_) break;
+        }
+        if (Clock::now() >= deadline) {
+            conn->link->end();
+            return finish(kTimeout);
+        }
+        const Result r = conn->link->pump(20, [&](const FrameView& f) {
+            if (ack) {
+                early.emplace_back(f.type, std::vector<uint8_t>(f.payload, f.payload + f.size));
+                return true;
+            }
+            if (f.type == static_cast<uint8_t>(MsgType::HelloAck)) ack = HelloAckMsg::decode(f.payload, f.size);
+            bad = !ack;
+            return !bad;
+        });
+        if (r == kLinkLost || r == kProtocolError) {
+            conn->link->end();
+            return finish(r);
+        }
+    }
+    if (bad || !ack) {
+        conn->link->end();
+        return finish(bad ? kProtocolError : kCancelled);
+    }
+    if (failed(ack->result)) {
+        conn->link->end();
+        return finish(ack->result);
+    }
+    if (ack->version == 0 || ack->version > kProtocolVersionMax) {
+        conn->link->end();
+        return finish(kRefusedVersion);
+    }
+    conn->link->setPeerWindow(ack->receiveWindow);
+    int interval;
+    {
+        std::lock_guard lock(mutex_);
+        conn_ = conn;
+        interval = screenInterval_;
+        status_ = ack->status;
+    }
+    state_ = 1;
+    callback_.onDeviceType(ack->boardType, ack->deviceValue);
+    callback_.onStateChanged();
+    finish(kOk);
+    if (interval >= 0) conn->link->send(MsgType::ScreenInterval, encodeU32(static_cast<uint32_t>(interval)));
+    for (const auto& [type, payload] : early) {
+        const FrameView f{type, 0, payload.data(), payload.size()};
+        if (!onFrame(conn, f)) break;
+    }
+    serve(conn);
+}
+
+void RemoteClient::serve(const std::shared_ptr<Connection>& conn) {
+    auto lastReceive = Clock::now();
+    auto lastPing = Clock::now();
+    for (;;) {
+        ClientOptions options;
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_ || conn_ != conn) break;
+            options = options_;
+        }
+        const Result r = conn->link->pump(10, [&](const FrameView& f) { return onFrame(conn, f); });
+        if (r == kOk) lastReceive = Clock::now();
+        if (r == kLinkLost || conn->link->ended()) {
+            endLink(conn, kLinkLost, true);
+            break;
+        }
+        if (r == kProtocolError) {
+            endLink(conn, kProtocolError, true);
+            break;
+        }
+        {
+            std::lock_guard sendLock(sendMutex_);
+            pumpSendsLocked(conn);
+        }
+        deliverLocal();
+        const auto now = Clock::now();
+        if (now - lastPing >= std::chrono::milliseconds(options.keepAliveMs)) {
+            conn->link->send(MsgType::Ping, encodeU32(0));
+            lastPing = now;
+        }
+        if (now - lastReceive >= std::chrono::milliseconds(options.answerTimeoutMs)) {
+            endLink(conn, kTimeout, true);
+            break;
+        }
+    }
+    deliverLocal();
+}
+
+void RemoteClient::pumpSendsLocked(const std::shared_ptr<Connection>& conn) {
+    for (;;) {
+        RequestPtr r;
+        size_t at = 0;
+        size_t n = 0;
+        {
+            std::lock_guard lock(mutex_);
+            if (outgoing_.empty()) return;
+            Outgoing& o = outgoing_.front();
+            r = o.request;
+            at = o.sent;
+            n = std::min(r->sendData.size() - at, kDataChunk - kDataHead);
+            if (!conn->link->tryTakeCredit(kDataHead + n)) return;
+            o.sent += n;
+            if (o.sent >= r->sendData.size()) outgoing_.pop_front();
+        }
+        const DataMsgHead head{r->id, static_cast<uint32_t>(at), static_cast<uint32_t>(r->sendData.size())};
+        conn->link->send(MsgType::SendData, encodeData(head, r->sendData.data() + at, n));
+        if (r->sendData.empty()) return;
+    }
+}
+
+bool RemoteClient::onFrame(const std::shared_ptr<Connection>& conn, const FrameView& f) {
+    auto bad = [&] {
+        conn->link->markBadMessage();
+        return false;
+    };
+    switch (static_cast<MsgType>(f.type)) {
+        case MsgType::RequestDone: {
+            const auto m = RequestDoneMsg::decode(f.payload, f.size);
+            if (!m) return bad();
+            RequestPtr r;
+            {
+                std::lock_guard lock(mutex_);
+                auto it = pending_.find(m->id);
+                if (it == pending_.end()) return true;  // cancelled here already
+                r = it->second;
+                pending_.erase(it);
+                outgoing_.erase(std::remove_if(outgoing_.begin(), outgoing_.end(),
+                                               [&](const Outgoing& o) { return o.request == r; }),
+                                outgoing_.end());
+            }
+            if (m->kind != r->kind) return bad();
+            r->result = m->result;
+            switch (r->kind) {
+                case kKindMeasurement: r->param2 = m->param2; break;
+                case kKindWaitEvent:
+                    r->param2 = m->param2;
+                    r->param3 = m->param3;
+                    break;
+                case kKindReceive: r->param4 = r->received; break;  // what actually arrived
+                case kKindSend: r->param4 = m->param4; break;
+                default: break;
+            }
+            callback_.onRequestDone(r);
+            if (r->kind == kKindDisconnect) {
+                endLink(conn, kLinkLost, false);
+                return false;
+            }
+            return true;
+        }
+        case MsgType::BlockData: {
+            const auto head = decodeDataHead(f.payload, f.size);
+            if (!head) return bad();
+            conn->link->consumed(f.size);
+            RequestPtr r;
+            {
+                std::lock_guard lock(mutex_);
+                auto it = pending_.find(head->id);
+                if (it == pending_.end()) return true;  // a cancelled transfer's tail
+                r = it->second;
+            }
+            const auto n = static_cast<uint32_t>(f.size - kDataHead);
+            if (r->kind != kKindReceive || head->offset != r->received || (r->total && head->total != r->total))
+                return bad();
+            if (r->memory && (head->offset > r->param3 || n > r->param3 - head->offset)) return bad();
+            r->total = head->total;
+            const uint8_t* data = f.payload + kDataHead;
+            if (r->memory) {
+                std::memcpy(r->memory + head->offset, data, n);
+                r->received += n;
+            } else {
+                uint32_t taken = n;
+                const Result res = callback_.onReceiveBlock(r, data, taken);
+                r->received += std::min(taken, n);
+                if (failed(res)) {
+                    // The destination refused: the transfer ends here with its result.
+                    {
+                        std::lock_guard lock(mutex_);
+                        pending_.erase(r->id);
+                    }
+                    conn->link->send(MsgType::Cancel, encodeU32(r->id));
+                    r->result = res;
+                    r->param4 = r->received;
+                    callback_.onRequestDone(r);
+                    return true;
+                }
+            }
+            callback_.onProgress(r, r->received, r->total);
+            return true;
+        }
+        case MsgType::MonitorData: {
+            const auto position = decodeMonitorHead(f.payload, f.size);
+            if (!position) return bad();
+            conn->link->consumed(f.size);
+            callback_.onMonitorData(*position, f.payload + kMonitorHead, static_cast<uint32_t>(f.size - kMonitorHead));
+            return true;
+        }
+        case MsgType::Status: {
+            const auto m = StatusMsg::decode(f.payload, f.size);
+            if (!m) return bad();
+            status_ = m->status;
+            callback_.onStatusChanged(m->status);
+            return true;
+        }
+        case MsgType::Screen: {
+            if (f.size != kScreenBytes) return bad();
+            {
+                std::lock_guard lock(mutex_);
+                std::memcpy(screen_.data(), f.payload, kScreenBytes);
+            }
+            callback_.onScreenChanged();
+            return true;
+        }
+        case MsgType::Ping:
+            conn->link->send(MsgType::Pong, std::vector<uint8_t>(f.payload, f.payload + f.size));
+            return true;
+        case MsgType::Pong: return true;
+        case MsgType::Error: {
+            const auto m = ErrorMsg::decode(f.payload, f.size);
+            endLink(conn, m && failed(m->result) ? m->result : kLinkLost, true);
+            return false;
+        }
+        default: return bad();
+    }
+}
+
+void RemoteClient::endLink(const std::shared_ptr<Connection>& conn, Result result, bool lost) {
+    std::vector<RequestPtr> unfinished;
+    {
+        std::lock_guard lock(mutex_);
+        if (conn_ != conn) {
+            conn->link->end();
+            return;
+        }
+        conn_.reset();
+        for (auto& [id, r] : pending_) unfinished.push_back(r);
+        pending_.clear();
+        outgoing_.clear();
+        state_ = 0;
+        status_ = 0;
+    }
+    conn->link->end();
+    deliverLocal();
+    for (const auto& r : unfinished) {
+        r->result = result;
+        if (r->kind == kKindReceive) r->param4 = r->received;
+        callback_.onRequestDone(r);
+    }
+    callback_.onStateChanged();
+    if (lost) callback_.onDisconnected();
+}
+
+}  // namespace zv::remote
