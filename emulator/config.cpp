@@ -1,0 +1,156 @@
+#include "emulator/config.h"
+
+#include <charconv>
+
+#include "zvlkrmt/protocol/messages.h"
+
+namespace zv::emu {
+namespace {
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    return s;
+}
+
+template <typename T>
+bool number(std::string_view s, T& out) {
+    s = trim(s);
+    int base = 10;
+    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        s.remove_prefix(2);
+        base = 16;
+    }
+    if (s.empty()) return false;
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out, base);
+    return ec == std::errc() && end == s.data() + s.size();
+}
+
+bool flag(std::string_view s, bool& out) {
+    s = trim(s);
+    if (s == "1" || s == "yes" || s == "on" || s == "true") return out = true, true;
+    if (s == "0" || s == "no" || s == "off" || s == "false") return out = false, true;
+    return false;
+}
+
+}  // namespace
+
+BoardType boardFromNames(std::string_view model, std::string_view exBoard) {
+    for (const BoardInfo* b = boardsBegin(); b != boardsEnd(); ++b) {
+        const std::string text = std::string(model) + " + " + std::string(exBoard);
+        if (b->text == text) return b->code;
+    }
+    return 0;
+}
+
+bool parseFault(FaultConfig& f, std::string_view spec, std::string& error) {
+    spec = trim(spec);
+    const size_t eq = spec.find('=');
+    const std::string_view key = trim(spec.substr(0, eq));
+    const std::string_view value = eq == std::string_view::npos ? std::string_view{} : trim(spec.substr(eq + 1));
+    if (key == "refuse") {
+        uint32_t code = 0;
+        if (number(value, code) && (code == 0xA0000001u || code == 0xA0000004u || code == 0xA0000009u)) {
+            f.refuseConnect = static_cast<Result>(code);
+            return true;
+        }
+        error = "refuse takes 0xA0000001, 0xA0000004 or 0xA0000009";
+        return false;
+    }
+    if (key == "stall") {
+        if (value == "connect") return f.stall = FaultConfig::Stall::Connect, true;
+        if (value == "requests") return f.stall = FaultConfig::Stall::Requests, true;
+        error = "stall takes connect or requests";
+        return false;
+    }
+    if (key == "drop") {
+        const size_t colon = value.find(':');
+        const std::string_view point = value.substr(0, colon);
+        uint64_t after = 0;
+        if (colon != std::string_view::npos && !number(value.substr(colon + 1), after)) {
+            error = "drop takes POINT[:BYTES]";
+            return false;
+        }
+        f.dropAfterBytes = after;
+        if (point == "upload") return f.drop = FaultConfig::Drop::Upload, true;
+        if (point == "monitor") return f.drop = FaultConfig::Drop::Monitor, true;
+        if (point == "setup") return f.drop = FaultConfig::Drop::Setup, true;
+        error = "drop point is upload, monitor or setup";
+        return false;
+    }
+    if (key == "skip-monitor") {
+        if (number(value, f.skipMonitorEvery) && f.skipMonitorEvery > 0) return true;
+        error = "skip-monitor takes a block count";
+        return false;
+    }
+    if (key == "type") {
+        uint32_t type = 0;
+        if (number(value, type)) return f.reportType = type, true;
+        error = "type takes a device type code";
+        return false;
+    }
+    error = "unknown fault '" + std::string(key) + "'";
+    return false;
+}
+
+bool applySetting(AnalyzerConfig& c, std::string_view key, std::string_view value, std::string& error) {
+    key = trim(key);
+    value = trim(value);
+    bool ok = true;
+    if (key == "board") {
+        const auto code = parseBoardCode(value);
+        ok = code.has_value();
+        if (ok) c.boardType = *code;
+    } else if (key == "serial") {
+        ok = !value.empty() && value.size() < 16;
+        if (ok) c.serial = std::string(value);
+    } else if (key == "firmware") {
+        ok = value.size() < 16;
+        if (ok) c.firmware = std::string(value);
+    } else if (key == "device-value") ok = number(value, c.deviceValue);
+    else if (key == "seed") ok = number(value, c.traffic.seed);
+    else if (key == "bus-load") ok = number(value, c.traffic.busLoadPercent) && c.traffic.busLoadPercent >= 1 && c.traffic.busLoadPercent <= 100;
+    else if (key == "identifiers") ok = number(value, c.traffic.identifiers) && c.traffic.identifiers >= 1 && c.traffic.identifiers <= 64;
+    else if (key == "extended-percent") ok = number(value, c.traffic.extendedPercent) && c.traffic.extendedPercent <= 100;
+    else if (key == "remote-percent") ok = number(value, c.traffic.remotePercent) && c.traffic.remotePercent <= 100;
+    else if (key == "lin-error-permille") ok = number(value, c.traffic.linErrorPermille) && c.traffic.linErrorPermille <= 1000;
+    else if (key == "overrun-every") ok = number(value, c.traffic.overrunEvery);
+    else if (key == "trigger-every") ok = number(value, c.traffic.triggerEvery);
+    else if (key == "fixed-rate") ok = number(value, c.traffic.fixedRate) && c.traffic.fixedRate <= 10000000;
+    else if (key == "monitor-ready") ok = flag(value, c.monitorReady);
+    else if (key == "stop-end-reason") ok = number(value, c.stopEndReason);
+    else if (key == "stop-when-full") ok = flag(value, c.stopWhenFull);
+    else if (key == "throttle") ok = number(value, c.linkBytesPerSecond);
+    else if (key == "fault") return parseFault(c.faults, value, error);
+    else {
+        error = "unknown setting '" + std::string(key) + "'";
+        return false;
+    }
+    if (!ok) error = "bad value for " + std::string(key) + ": '" + std::string(value) + "'";
+    return ok;
+}
+
+bool loadConfigText(AnalyzerConfig& config, std::string_view text, std::string& error) {
+    int lineNo = 0;
+    while (!text.empty()) {
+        ++lineNo;
+        const size_t nl = text.find('\n');
+        std::string_view line = text.substr(0, nl);
+        text = nl == std::string_view::npos ? std::string_view{} : text.substr(nl + 1);
+        if (const size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
+        line = trim(line);
+        if (line.empty()) continue;
+        const size_t eq = line.find('=');
+        std::string e;
+        if (eq == std::string_view::npos) {
+            e = "expected key = value";
+        } else if (applySetting(config, line.substr(0, eq), line.substr(eq + 1), e)) {
+            continue;
+        }
+        error = "line " + std::to_string(lineNo) + ": " + e;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace zv::emu

@@ -1,0 +1,125 @@
+// A callback for the remote client's tests: records every notification under a lock and lets
+// the test wait for a condition with a deadline (never longer than a few seconds).
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "zvlkrmt/client/remote_client.h"
+
+namespace zv::remote::test {
+
+class Recorder : public RemoteCallback {
+public:
+    struct Done {
+        uint32_t kind;
+        Result result;
+        uint32_t param1, param2, param3, param4;
+        RequestPtr request;
+    };
+
+    uint32_t onDeviceType(uint32_t boardType, uint32_t value) override {
+        std::lock_guard lock(mutex_);
+        deviceTypes.push_back(boardType);
+        deviceValue = value;
+        cond_.notify_all();
+        return 1;
+    }
+    void onStateChanged() override { bump(stateChanges); }
+    void onRequestDone(const RequestPtr& r) override {
+        std::function<void(const RequestPtr&)> then;
+        {
+            std::lock_guard lock(mutex_);
+            done.push_back({r->kind, r->result, r->param1, r->param2, r->param3, r->param4, r});
+            then = afterDone;
+            cond_.notify_all();
+        }
+        if (then) then(r);
+    }
+    void onProgress(const RequestPtr&, uint32_t d, uint32_t total) override {
+        std::lock_guard lock(mutex_);
+        progress.emplace_back(d, total);
+        cond_.notify_all();
+    }
+    void onDisconnected() override { bump(disconnects); }
+    void onStatusChanged(uint32_t s) override {
+        std::lock_guard lock(mutex_);
+        statuses.push_back(s);
+        cond_.notify_all();
+    }
+    void onScreenChanged() override { bump(screenChanges); }
+    void onMonitorData(uint32_t position, const uint8_t* data, uint32_t bytes) override {
+        std::lock_guard lock(mutex_);
+        monitor.push_back({position, bytes});
+        monitorBytes.insert(monitorBytes.end(), data, data + bytes);
+        cond_.notify_all();
+    }
+    Result onReceiveBlock(const RequestPtr&, const uint8_t* data, uint32_t& bytes) override {
+        std::lock_guard lock(mutex_);
+        if (failWrites) {
+            bytes = 0;
+            return static_cast<Result>(0x80070070u);  // disk full
+        }
+        file.insert(file.end(), data, data + bytes);
+        return kOk;
+    }
+
+    // Waits until pred() (evaluated under the lock) holds; false after the deadline.
+    bool waitFor(const std::function<bool()>& pred, int ms = 5000) {
+        std::unique_lock lock(mutex_);
+        return cond_.wait_for(lock, std::chrono::milliseconds(ms), pred);
+    }
+    // Waits for the n-th completion (1-based) and returns a copy of it.
+    Done waitDone(size_t n, int ms = 5000) {
+        std::unique_lock lock(mutex_);
+        if (!cond_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return done.size() >= n; }))
+            return Done{0, static_cast<Result>(0xDEADBEEFu), 0, 0, 0, 0, nullptr};
+        return done[n - 1];
+    }
+    template <typename F>
+    auto locked(F&& f) {
+        std::lock_guard lock(mutex_);
+        return f();
+    }
+
+    std::vector<uint32_t> deviceTypes;
+    uint32_t deviceValue = 0;
+    int stateChanges = 0;
+    int disconnects = 0;
+    int screenChanges = 0;
+    std::vector<Done> done;
+    std::vector<std::pair<uint32_t, uint32_t>> progress;
+    std::vector<uint32_t> statuses;
+    struct Block {
+        uint32_t position, bytes;
+    };
+    std::vector<Block> monitor;
+    std::vector<uint8_t> monitorBytes;
+    std::vector<uint8_t> file;
+    bool failWrites = false;
+    std::function<void(const RequestPtr&)> afterDone;
+
+private:
+    void bump(int& counter) {
+        std::lock_guard lock(mutex_);
+        ++counter;
+        cond_.notify_all();
+    }
+    std::mutex mutex_;
+    std::condition_variable cond_;
+};
+
+inline RequestPtr request(uint32_t kind, uint32_t p1 = 0, uint32_t p2 = 0, uint32_t p3 = 0, uint32_t p4 = 0) {
+    auto r = std::make_shared<ClientRequest>();
+    r->kind = kind;
+    r->param1 = p1;
+    r->param2 = p2;
+    r->param3 = p3;
+    r->param4 = p4;
+    return r;
+}
+
+}  // namespace zv::remote::test
