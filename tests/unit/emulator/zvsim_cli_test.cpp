@@ -1,0 +1,143 @@
+// zvsim and the emulator's text configuration: options, faults, a served connection, Ctrl+C.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <mutex>
+#include <regex>
+#include <thread>
+
+#include "../remote/recorder.h"
+#include "emulator/config.h"
+#include "support/temp_dir.h"
+#include "zvlkrmt/transport/tcp_transport.h"
+#include "zvsim_cli.h"
+
+namespace zv::tools {
+namespace {
+
+struct Captured {
+    std::mutex mutex;
+    std::vector<std::string> out, err;
+    ZvsimIo io;
+    std::atomic<bool> stop{false};
+
+    Captured() {
+        io.out = [this](const std::string& s) {
+            std::lock_guard lock(mutex);
+            out.push_back(s);
+        };
+        io.err = [this](const std::string& s) {
+            std::lock_guard lock(mutex);
+            err.push_back(s);
+        };
+        io.stop = &stop;
+    }
+    std::string all() {
+        std::lock_guard lock(mutex);
+        std::string s;
+        for (const auto& l : out) s += l + "\n";
+        for (const auto& l : err) s += l + "\n";
+        return s;
+    }
+};
+
+TEST(EmulatorConfig, FaultSpecifications) {
+    emu::FaultConfig f;
+    std::string error;
+    EXPECT_TRUE(emu::parseFault(f, "refuse=0xA0000009", error));
+    EXPECT_EQ(static_cast<uint32_t>(f.refuseConnect), 0xA0000009u);
+    EXPECT_TRUE(emu::parseFault(f, "stall=requests", error));
+    EXPECT_EQ(f.stall, emu::FaultConfig::Stall::Requests);
+    EXPECT_TRUE(emu::parseFault(f, "drop=upload:65536", error));
+    EXPECT_EQ(f.drop, emu::FaultConfig::Drop::Upload);
+    EXPECT_EQ(f.dropAfterBytes, 65536u);
+    EXPECT_TRUE(emu::parseFault(f, "skip-monitor=7", error));
+    EXPECT_EQ(f.skipMonitorEvery, 7u);
+    EXPECT_TRUE(emu::parseFault(f, "type=0x10001", error));
+    EXPECT_EQ(f.reportType, 0x10001u);
+    EXPECT_FALSE(emu::parseFault(f, "refuse=0xA0000002", error));
+    EXPECT_FALSE(emu::parseFault(f, "drop=upload:lots", error));
+    EXPECT_FALSE(emu::parseFault(f, "explode", error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(EmulatorConfig, TextWithCommentsAndLineNumbersInErrors) {
+    emu::AnalyzerConfig c;
+    std::string error;
+    EXPECT_TRUE(emu::loadConfigText(c,
+                                    "# an AN-1400\nboard = 73762\nserial = 30808002\n\nbus-load = 60 # busy\n"
+                                    "fault = skip-monitor=4\nmonitor-ready = no\r\n",
+                                    error))
+        << error;
+    EXPECT_EQ(c.boardType, 73762u);
+    EXPECT_EQ(c.serial, "30808002");
+    EXPECT_EQ(c.traffic.busLoadPercent, 60u);
+    EXPECT_EQ(c.faults.skipMonitorEvery, 4u);
+    EXPECT_FALSE(c.monitorReady);
+    EXPECT_FALSE(emu::loadConfigText(c, "seed = 1\nbus-load = 0\n", error));
+    EXPECT_NE(error.find("line 2"), std::string::npos);
+    EXPECT_FALSE(emu::loadConfigText(c, "serial = 12345678901234567\n", error));
+    EXPECT_FALSE(emu::loadConfigText(c, "just words\n", error));
+    EXPECT_EQ(emu::boardFromNames("AN-1100", "EX-NB2A"), 65554u);
+    EXPECT_EQ(emu::boardFromNames("AN-1400", "EX-NB2A"), 0u);
+}
+
+TEST(Zvsim, UsageErrors) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--model"}, {"--frobnicate", "1"}, {"--model", "AN-9999", "--exboard", "EX-NB3BP"},
+          {"--fault", "stall=forever"}, {"--board", "twelve"}}) {
+        Captured c;
+        EXPECT_EQ(runZvsim(args, c.io), 2) << c.all();
+        EXPECT_NE(c.all().find("usage"), std::string::npos);
+    }
+    Captured missing;
+    EXPECT_EQ(runZvsim({"--config", "/nonexistent/zvsim.conf"}, missing.io), 1);
+}
+
+TEST(Zvsim, ServesAPcOverLoopbackAndStopsOnRequest) {
+    test::TempDir dir;
+    {
+        std::ofstream conf(dir.file("sim.conf"));
+        conf << "serial = 30808077\nseed = 5\n";
+    }
+    Captured c;
+    int rc = -1;
+    std::thread server([&] {
+        rc = runZvsim({"--model", "AN-1400", "--exboard", "EX-NB3BP", "--listen", "127.0.0.1", "--data-port", "0",
+                       "--control-port", "0", "--config", dir.file("sim.conf")},
+                      c.io);
+    });
+    // Find the ports in the start line.
+    std::smatch m;
+    std::string line;
+    const std::regex started("AN-1400 \\+ EX-NB3BP \\(73762\\) serial 30808077 listening on 127.0.0.1 data (\\d+) control (\\d+)");
+    for (int i = 0; i < 200; ++i) {
+        line = c.all();
+        if (std::regex_search(line, m, started)) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_EQ(m.size(), 3u) << line;
+    {
+        remote::test::Recorder rec;
+        remote::RemoteClient client(rec);
+        const remote::TcpEndpoint endpoint{"127.0.0.1", m[1].str(), m[2].str()};
+        client.setConnector([endpoint](std::unique_ptr<remote::Transport>& out) {
+            return remote::openTcpTransport(endpoint, 2000, out);
+        });
+        ASSERT_EQ(client.submit(remote::test::request(remote::kKindConnect)), kOk);
+        EXPECT_EQ(rec.waitDone(1).result, kOk);
+        EXPECT_EQ(rec.locked([&] { return rec.deviceTypes; }), std::vector<uint32_t>{73762});
+        ASSERT_EQ(client.submit(remote::test::request(remote::kKindKey, 0x8014)), kOk);
+        EXPECT_EQ(rec.waitDone(2).result, kOk);
+    }
+    c.stop = true;
+    server.join();
+    EXPECT_EQ(rc, 0);
+    const std::string log = c.all();
+    EXPECT_NE(log.find("zvsim: PC connected"), std::string::npos) << log;
+    EXPECT_NE(log.find("request 1: kind 3, 0x8014"), std::string::npos) << log;
+    EXPECT_NE(log.find("zvsim: stopped"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zv::tools
