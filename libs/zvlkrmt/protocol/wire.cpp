@@ -101,12 +101,14 @@ size_t FrameDecoder::absorb(const uint8_t* src, size_t n) {
         std::memcpy(buffer_.data() + have_, src + taken, k);
         have_ += k;
         taken += k;
-        if (have_ < kFrameHeadSize) return taken;
+        // The magic is judged as soon as it is there: a peer that sends something else entirely
+        // (and then waits) is refused at once, not after a time-out.
         const uint8_t* h = buffer_.data();
-        if (h[0] != kFrameMagic0 || h[1] != kFrameMagic1) {
+        if ((have_ >= 1 && h[0] != kFrameMagic0) || (have_ >= 2 && h[1] != kFrameMagic1)) {
             fail(DecodeError::BadMagic);
             return taken;
         }
+        if (have_ < kFrameHeadSize) return taken;
         if (getU16(h, 12) != crc16(h, 12) || getU16(h, 14) != 0) {
             fail(DecodeError::BadHeadCheck);
             return taken;

@@ -33,6 +33,12 @@ void setNoDelay(SOCKET s) {
     setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
 }
 
+// FIONBIO is an unsigned constant that ioctlsocket takes as a signed long.
+void setBlocking(SOCKET s, bool blocking) {
+    u_long nonBlocking = blocking ? 0 : 1;
+    ioctlsocket(s, static_cast<long>(static_cast<unsigned long>(FIONBIO) & 0xFFFFFFFFu), &nonBlocking);
+}
+
 int remainingMs(std::chrono::steady_clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     return left.count() < 0 ? 0 : static_cast<int>(left.count());
@@ -60,8 +66,7 @@ Result connectTcp(const std::string& host, const std::string& service, int timeo
             last = fromWsa(WSAGetLastError());
             continue;
         }
-        u_long nonBlocking = 1;
-        ioctlsocket(s, FIONBIO, &nonBlocking);
+        setBlocking(s, false);
         int rc = ::connect(s, ai->ai_addr, static_cast<int>(ai->ai_addrlen));
         if (rc != 0 && WSAGetLastError() == WSAEWOULDBLOCK) {
             WSAPOLLFD p{s, POLLOUT, 0};
@@ -82,8 +87,7 @@ Result connectTcp(const std::string& host, const std::string& service, int timeo
             rc = 0;
         }
         if (rc == 0) {
-            nonBlocking = 0;
-            ioctlsocket(s, FIONBIO, &nonBlocking);
+            setBlocking(s, true);
             setNoDelay(s);
             out = static_cast<Socket>(s);
             freeaddrinfo(list);

@@ -111,6 +111,17 @@ TEST(WireDecoder, DamageIsRejectedInStrictMode) {
     }
 }
 
+TEST(WireDecoder, ForeignBytesAreRefusedAtOnce) {
+    // Two bytes are enough to tell that this is no frame.
+    FrameDecoder d;
+    std::vector<Collected> got;
+    EXPECT_EQ(feedAll(d, {'Z', 'X'}, got), DecodeError::BadMagic);
+    FrameDecoder d2;
+    EXPECT_EQ(feedAll(d2, {'H'}, got), DecodeError::BadMagic);
+    FrameDecoder d3;
+    EXPECT_EQ(feedAll(d3, {'Z', 'W', 1}, got), DecodeError::None);  // so far so good
+}
+
 TEST(WireDecoder, HostileLengthIsRefusedBeforeAnyPayloadArrives) {
     // A valid head announcing 16 MiB: refused as soon as the head is complete.
     Bytes head = {0x5A, 0x57, 0x01, 0x12, 0x01, 0, 0, 0, 0x00, 0x00, 0x00, 0x01};
