@@ -524,6 +524,8 @@ Analyzer::~Analyzer() {
 }
 
 void Analyzer::attach(std::unique_ptr<remote::Transport> transport) {
+    // The link speed of the analyzer's interface, whatever carries it.
+    transport = remote::makeThrottled(std::move(transport), config_.linkBytesPerSecond);
     auto session = std::make_shared<Session>(*this, std::move(transport));
     std::lock_guard lock(sessionMutex_);
     const bool busy = session_ && !session_->ended();

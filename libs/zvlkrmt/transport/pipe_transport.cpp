@@ -16,6 +16,20 @@ namespace {
 
 // One direction. Bounded so that a writer that outruns its reader waits instead of piling up
 // memory (the frames' flow control normally keeps it far below this).
+// Hands over slices of about 10 ms worth of bytes at the given pace.
+template <typename Push>
+Result pacedWrite(const uint8_t* data, size_t size, uint64_t bytesPerSecond, Push&& push) {
+    const size_t slice = std::max<size_t>(64, static_cast<size_t>(bytesPerSecond / 100));
+    while (size > 0) {
+        const size_t n = std::min(size, slice);
+        std::this_thread::sleep_for(std::chrono::microseconds(n * 1000000 / bytesPerSecond));
+        if (const Result r = push(data, n); failed(r)) return r;
+        data += n;
+        size -= n;
+    }
+    return kOk;
+}
+
 class ByteQueue {
 public:
     static constexpr size_t kLimit = 8u << 20;
@@ -69,17 +83,7 @@ public:
 
     Result write(const uint8_t* data, size_t size) override {
         if (bytesPerSecond_ == 0) return out_->push(data, size);
-        // Throttled: hand over slices of about 10 ms worth of bytes at the link's pace.
-        const size_t slice = std::max<size_t>(64, static_cast<size_t>(bytesPerSecond_ / 100));
-        while (size > 0) {
-            const size_t n = std::min(size, slice);
-            const auto pause = std::chrono::microseconds(n * 1000000 / bytesPerSecond_);
-            std::this_thread::sleep_for(pause);
-            if (const Result r = out_->push(data, n); failed(r)) return r;
-            data += n;
-            size -= n;
-        }
-        return kOk;
+        return pacedWrite(data, size, bytesPerSecond_, [&](const uint8_t* d, size_t n) { return out_->push(d, n); });
     }
 
     Result read(uint8_t* buffer, size_t capacity, size_t& got, int timeoutMs) override {
@@ -97,7 +101,29 @@ private:
     uint64_t bytesPerSecond_;
 };
 
+class Throttled : public Transport {
+public:
+    Throttled(std::unique_ptr<Transport> inner, uint64_t bytesPerSecond)
+        : inner_(std::move(inner)), bytesPerSecond_(bytesPerSecond) {}
+    Result write(const uint8_t* data, size_t size) override {
+        return pacedWrite(data, size, bytesPerSecond_, [&](const uint8_t* d, size_t n) { return inner_->write(d, n); });
+    }
+    Result read(uint8_t* buffer, size_t capacity, size_t& got, int timeoutMs) override {
+        return inner_->read(buffer, capacity, got, timeoutMs);
+    }
+    void close() override { inner_->close(); }
+
+private:
+    std::unique_ptr<Transport> inner_;
+    uint64_t bytesPerSecond_;
+};
+
 }  // namespace
+
+std::unique_ptr<Transport> makeThrottled(std::unique_ptr<Transport> inner, uint64_t bytesPerSecond) {
+    if (bytesPerSecond == 0) return inner;
+    return std::make_unique<Throttled>(std::move(inner), bytesPerSecond);
+}
 
 std::pair<std::unique_ptr<Transport>, std::unique_ptr<Transport>> makePipePair(uint64_t bytesPerSecond) {
     auto a = std::make_shared<ByteQueue>();

@@ -27,4 +27,7 @@ public:
 // speed of a USB or serial analyzer); 0 is unthrottled.
 std::pair<std::unique_ptr<Transport>, std::unique_ptr<Transport>> makePipePair(uint64_t bytesPerSecond = 0);
 
+// Paces the writes of any transport to bytesPerSecond (reads pass through).
+std::unique_ptr<Transport> makeThrottled(std::unique_ptr<Transport> inner, uint64_t bytesPerSecond);
+
 }  // namespace zv::remote

@@ -9,6 +9,7 @@
 
 #include "base/bytes.h"
 #include "emulator/analyzer.h"
+#include "emulator/in_process.h"
 #include "emulator/server/adapter_server.h"
 #include "recorder.h"
 #include "zvlkrmt/transport/tcp_transport.h"
@@ -40,14 +41,7 @@ protected:
                 return openTcpTransport(endpoint, 2000, out);
             });
         } else {
-            const uint64_t speed = config.linkBytesPerSecond;
-            Analyzer* a = analyzer.get();
-            client->setConnector([a, speed](std::unique_ptr<Transport>& out) {
-                auto [pc, device] = makePipePair(speed);
-                a->attach(std::move(device));
-                out = std::move(pc);
-                return kOk;
-            });
+            client->setConnector(emu::inProcessConnector(*analyzer));
         }
     }
 
@@ -293,14 +287,14 @@ TEST_P(RemoteEmulator, DisconnectEndsTheLinkWithoutALossAndReconnects) {
 TEST_P(RemoteEmulator, CancelEndsATransferInProgress) {
     AnalyzerConfig c;
     c.traffic.fixedRate = 1000000;
-    c.linkBytesPerSecond = GetParam() == Link::InProcess ? 2000000 : 0;
+    c.linkBytesPerSecond = 4000000;  // slow enough to cancel in the middle
     start(c);
     connect();
     EXPECT_EQ(client->cancel(), kFalse);  // nothing to cancel
     EXPECT_EQ(run(request(kKindMeasurement, 1)).result, kOk);
-    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(run(request(kKindMeasurement, 0)).result, kOk);
-    ASSERT_GT(analyzer->captureBytes(), 4u << 20);
+    ASSERT_GT(analyzer->captureBytes(), 1u << 20);
     recorder.locked([&] { return recorder.progress.clear(), 0; });
     const size_t n = recorder.locked([&] { return recorder.done.size(); }) + 1;
     ASSERT_EQ(client->submit(request(kKindReceive, 0x8101, 0, 0xC00000)), kOk);
@@ -438,13 +432,7 @@ TEST_P(RemoteEmulator, SecondPcIsRefusedAsBusy) {
         const TcpEndpoint endpoint{"127.0.0.1", std::to_string(server->dataPort()), std::to_string(server->controlPort())};
         second.setConnector([endpoint](std::unique_ptr<Transport>& out) { return openTcpTransport(endpoint, 2000, out); });
     } else {
-        Analyzer* a = analyzer.get();
-        second.setConnector([a](std::unique_ptr<Transport>& out) {
-            auto [pc, device] = makePipePair();
-            a->attach(std::move(device));
-            out = std::move(pc);
-            return kOk;
-        });
+        second.setConnector(emu::inProcessConnector(*analyzer));
     }
     ASSERT_EQ(second.submit(request(kKindConnect)), kOk);
     EXPECT_EQ(static_cast<uint32_t>(other.waitDone(1).result), 0xA0000004u);
