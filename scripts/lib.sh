@@ -1,0 +1,122 @@
+# shellcheck shell=bash
+# Shared by ./test, ./run, scripts/fuzz and scripts/bench (sourced, not run).
+# Knows the build flavours and how to configure and build them incrementally.
+
+ZV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+ZV_BUILD="$ZV_ROOT/build"
+ZV_JOBS=$(nproc)
+
+# Sets FLAVOUR_ENV (compiler variables for the first configure) and FLAVOUR_ARGS (CMake
+# options) for one build flavour; its folder is build/<flavour>.
+zv_flavour() {
+  local flavour=$1
+  case "$flavour" in
+    gcc)
+      FLAVOUR_ENV=(CC=gcc CXX=g++)
+      FLAVOUR_ARGS=(-DZV_WERROR=ON -DZV_TESTS=ON -DZV_FUZZ=OFF -DZV_BENCH=OFF -DZV_SANITIZE=)
+      ;;
+    clang)
+      FLAVOUR_ENV=(CC=clang CXX=clang++)
+      FLAVOUR_ARGS=(-DZV_WERROR=ON -DZV_TESTS=ON -DZV_FUZZ=ON -DZV_BENCH=OFF
+                    "-DZV_SANITIZE=address,undefined")
+      ;;
+    tsan)
+      FLAVOUR_ENV=(CC=clang CXX=clang++)
+      FLAVOUR_ARGS=(-DZV_WERROR=ON -DZV_TESTS=ON -DZV_FUZZ=OFF -DZV_BENCH=OFF -DZV_SANITIZE=thread)
+      ;;
+    win64)
+      FLAVOUR_ENV=()
+      FLAVOUR_ARGS=("-DCMAKE_TOOLCHAIN_FILE=$ZV_ROOT/cmake/toolchain-mingw-x86_64.cmake"
+                    -DZV_WERROR=ON -DZV_TESTS=ON -DZV_FUZZ=OFF -DZV_BENCH=OFF -DZV_SANITIZE=)
+      ;;
+    win32)
+      FLAVOUR_ENV=()
+      FLAVOUR_ARGS=("-DCMAKE_TOOLCHAIN_FILE=$ZV_ROOT/cmake/toolchain-mingw-i686.cmake"
+                    -DZV_WERROR=ON -DZV_TESTS=ON -DZV_FUZZ=OFF -DZV_BENCH=OFF -DZV_SANITIZE=)
+      ;;
+    bench)
+      FLAVOUR_ENV=(CC=gcc CXX=g++)
+      FLAVOUR_ARGS=(-DCMAKE_BUILD_TYPE=Release -DZV_TESTS=OFF -DZV_FUZZ=OFF -DZV_BENCH=ON
+                    -DZV_SANITIZE=)
+      ;;
+    *)
+      echo "unknown build flavour: $flavour" >&2
+      return 1
+      ;;
+  esac
+}
+
+# Configures build/<flavour> with Ninja unless it is already configured with the same
+# options (Ninja re-runs CMake by itself when a CMakeLists.txt changes). Output goes to LOG.
+zv_configure() {
+  local flavour=$1 log=$2
+  local dir="$ZV_BUILD/$flavour"
+  zv_flavour "$flavour"
+  local stamp="$dir/.zv-configured"
+  local wanted
+  wanted=$(printf '%s\n' "${FLAVOUR_ENV[@]}" "${FLAVOUR_ARGS[@]}")
+  if [[ -f "$dir/build.ninja" && -f "$stamp" && "$(cat "$stamp")" == "$wanted" ]]; then
+    return 0
+  fi
+  mkdir -p "$dir"
+  rm -f "$stamp"
+  if ! zv_run_cmake "$dir" >"$log" 2>&1; then
+    # A cache from another generator or toolchain cannot be reused: start it afresh once.
+    [[ -f "$dir/CMakeCache.txt" ]] || return 1
+    rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+    zv_run_cmake "$dir" >>"$log" 2>&1 || return 1
+  fi
+  printf '%s\n' "$wanted" >"$stamp"
+}
+
+zv_run_cmake() {
+  local dir=$1
+  env "${FLAVOUR_ENV[@]}" cmake -S "$ZV_ROOT" -B "$dir" -G Ninja "${FLAVOUR_ARGS[@]}"
+}
+
+# Builds TARGETS (default: all) in build/<flavour>, appending to LOG; keeps going past
+# failures so that one broken target does not hide the state of the others.
+zv_build() {
+  local flavour=$1 log=$2
+  shift 2
+  ninja -C "$ZV_BUILD/$flavour" -j"$ZV_JOBS" -k 0 "$@" >>"$log" 2>&1
+}
+
+# True when TARGET in build/<flavour> is up to date (built, nothing stale).
+zv_target_fresh() {
+  local flavour=$1 target=$2
+  local plan
+  plan=$(ninja -C "$ZV_BUILD/$flavour" -n "$target" 2>/dev/null) || return 1
+  grep -q '^ninja: no work to do\.' <<<"$plan"
+}
+
+# Configures and builds a flavour: 0 on success, else non-zero (details in LOG).
+zv_configure_and_build() {
+  local flavour=$1 log=$2
+  shift 2
+  zv_configure "$flavour" "$log" || return 1
+  zv_build "$flavour" "$log" "$@"
+}
+
+# Prints the fuzz target names (fuzz_<name>) that build/clang defines, one per line.
+zv_fuzz_targets() {
+  [[ -f "$ZV_BUILD/clang/build.ninja" ]] || return 0
+  ninja -C "$ZV_BUILD/clang" -t targets all 2>/dev/null |
+    sed -n 's|^tests/fuzz/\(fuzz_[A-Za-z0-9_]*\): .*LINKER.*|\1|p' | sort -u
+}
+
+# -max_len for a target with seeds in SEEDS: the longest seed plus room to grow, at least
+# 4 KiB; without seeds 20 KiB, room for the largest file format (a 15824-byte setup file).
+zv_fuzz_max_len() {
+  local seeds=$1 largest=""
+  if [[ -d "$seeds" ]]; then
+    largest=$(find "$seeds" -type f -printf '%s\n' | sort -n | tail -n 1)
+  fi
+  if [[ -z "$largest" || $largest -eq 0 ]]; then
+    echo 20480
+  elif ((largest + 1024 < 4096)); then
+    echo 4096
+  else
+    echo $((largest + 1024))
+  fi
+}
