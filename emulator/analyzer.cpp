@@ -437,7 +437,8 @@ private:
                 return;
             }
             size_t n = std::min(total - sent, remote::kDataChunk);
-            if (dropHere && f.dropAfterBytes > sent) n = std::min<size_t>(n, std::max<uint64_t>(f.dropAfterBytes - sent, 1));
+            if (dropHere && f.dropAfterBytes > sent)
+                n = static_cast<size_t>(std::min<uint64_t>(n, f.dropAfterBytes - sent));
             if (!link_.takeCredit(remote::kDataHead + n, &cancelReceive_, 30000)) {
                 if (ended_) return;
                 if (cancelReceive_) {
