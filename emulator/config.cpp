@@ -1,6 +1,9 @@
 #include "emulator/config.h"
 
 #include <charconv>
+#include <fstream>
+#include <memory>
+#include <sstream>
 
 #include "zvlkrmt/protocol/messages.h"
 
@@ -122,6 +125,22 @@ bool applySetting(AnalyzerConfig& c, std::string_view key, std::string_view valu
     else if (key == "stop-when-full") ok = flag(value, c.stopWhenFull);
     else if (key == "throttle") ok = number(value, c.linkBytesPerSecond);
     else if (key == "fault") return parseFault(c.faults, value, error);
+    else if (key == "replay") {
+        std::ifstream in{std::string(value), std::ios::binary};
+        if (!in) {
+            error = "cannot read " + std::string(value);
+            return false;
+        }
+        std::stringstream text;
+        text << in.rdbuf();
+        auto frames = std::make_shared<std::vector<ReplayFrame>>();
+        if (!parseCandump(text.str(), *frames, error)) {
+            error = std::string(value) + ": " + error;
+            return false;
+        }
+        c.traffic.replay = std::move(frames);
+        return true;
+    }
     else {
         error = "unknown setting '" + std::string(key) + "'";
         return false;

@@ -15,7 +15,8 @@ bool parseFault(FaultConfig& faults, std::string_view spec, std::string& error);
 
 // One setting: board, serial, firmware, device-value, seed, bus-load, identifiers,
 // extended-percent, remote-percent, lin-error-permille, overrun-every, trigger-every,
-// fixed-rate, monitor-ready, stop-end-reason, stop-when-full, throttle, fault.
+// fixed-rate, monitor-ready, stop-end-reason, stop-when-full, throttle, fault, replay (a
+// candump log file).
 bool applySetting(AnalyzerConfig& config, std::string_view key, std::string_view value, std::string& error);
 
 // A whole configuration text; the error names the line.

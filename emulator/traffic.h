@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "emulator/device_setup.h"
@@ -14,6 +16,22 @@ namespace zv::emu {
 
 constexpr size_t kRecordSize = 32;
 constexpr uint32_t kTicksPerSecond = 5000;  // time stamps count 0.2 ms steps
+
+// A CAN frame of a recorded log, replayed instead of generated traffic.
+struct ReplayFrame {
+    uint64_t tick = 0;      // 0.2 ms steps after the first frame of the log
+    uint8_t channel = 0;    // 0 or 1
+    bool extended = false;
+    bool remote = false;
+    uint8_t dlc = 0;
+    uint32_t id = 0;
+    uint8_t data[8] = {};
+};
+
+// Reads a candump log: lines "(seconds.micro) canN ID#DATA" (also "ID#R" for remote frames;
+// eight identifier digits make an extended frame; interfaces with an odd number go to channel
+// 2). Lines that are not classic CAN frames are skipped; false when no frame was found.
+bool parseCandump(std::string_view text, std::vector<ReplayFrame>& frames, std::string& error);
 
 struct TrafficConfig {
     uint64_t seed = 1;
@@ -27,6 +45,8 @@ struct TrafficConfig {
     // Records per second over both channels regardless of the bit rates (0 = follow the bus
     // timing). For load tests of the monitor path.
     uint32_t fixedRate = 0;
+    // Frames of a recorded log, replayed over and over in place of the generated traffic.
+    std::shared_ptr<const std::vector<ReplayFrame>> replay;
 };
 
 // A time stamp for t 0.2 ms steps after the start of an hour: minutes, seconds, hundredths,
@@ -62,6 +82,7 @@ private:
     void makeCan(Channel& c, int channel, uint64_t tick, uint8_t* r);
     void makeLin(Channel& c, int channel, uint64_t tick, uint8_t* r);
     void stampCommon(uint64_t tick, uint8_t* r);
+    void generateReplay(uint64_t tick, std::vector<uint8_t>& out);
 
     SetupPlan plan_;
     TrafficConfig config_;
@@ -71,6 +92,8 @@ private:
     uint64_t records_ = 0;
     uint64_t sinceOverrun_ = 0;
     double fixedStep_ = 0;
+    size_t replayAt_ = 0;
+    uint64_t replayBase_ = 0;  // tick at which the current pass through the log started
 };
 
 }  // namespace zv::emu

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <new>
+#include <system_error>
 
 namespace zv {
 
@@ -133,6 +135,9 @@ bool seekEnd(std::FILE* f, long long& size) {
 
 bool readWholeFile(const std::string& path, FileImage& image) {
     image = FileImage{};
+    // A folder opens for reading on some systems and reports a meaningless size.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(std::filesystem::path(path), error)) return false;
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr) return false;
     long long size = 0;

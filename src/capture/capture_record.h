@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "base/bytes.h"
 #include "setup/data_info.h"
@@ -61,10 +62,10 @@ struct TimeDigits {
     bool operator==(const TimeDigits&) const = default;
 };
 
-TimeDigits absoluteTime(uint32_t timeStamp);
+inline TimeDigits absoluteTime(uint32_t timeStamp);
 // Difference of two stamps, digit by digit with borrow from the millisecond digit upwards; the
 // borrow out of the minutes is dropped, so the result wraps at the hour.
-TimeDigits timeDifference(uint32_t current, uint32_t previous);
+inline TimeDigits timeDifference(uint32_t current, uint32_t previous);
 
 enum class LinType : uint8_t { None, Frame, Illegal };
 
@@ -149,7 +150,7 @@ private:
 };
 
 // The 6-character analog text of a value in 10 mV ("   0.0", "  +1.6", " -12.3", " +99.9").
-void analogText(int16_t value, char out[6]);
+inline void analogText(int16_t value, char out[6]);
 
 // The LIN data length shown next to "FRAME": the low four bits of the identifier's dataLength
 // when the channel's useIdTable is 1, else -1 (nothing shown). `info` is an 812-byte block.
@@ -172,5 +173,152 @@ constexpr size_t kPbs1 = 13;
 constexpr size_t kPbs2 = 14;
 constexpr size_t kSjw = 15;
 }  // namespace can_channel_field
+
+// Definitions of the decoders used for every record of a conversion, kept inline for speed.
+
+inline TimeDigits absoluteTime(uint32_t timeStamp) {
+    TimeDigits t;
+    t.minutes = static_cast<int>(timeStamp >> 24);
+    t.seconds = static_cast<int>((timeStamp >> 16) & 0xFF);
+    t.hundredths = static_cast<int>((timeStamp >> 8) & 0xFF);
+    t.millis = static_cast<int>(timeStamp & 0xFF) / 5;  // steps of 0.2 ms
+    return t;
+}
+
+inline TimeDigits timeDifference(uint32_t current, uint32_t previous) {
+    const TimeDigits c = absoluteTime(current);
+    const TimeDigits p = absoluteTime(previous);
+    // Digit by digit with borrow, written without branches (the borrow is 0 or 1).
+    TimeDigits d;
+    d.millis = c.millis - p.millis;
+    int borrow = d.millis < 0;
+    d.millis += 10 * borrow;
+    d.hundredths = c.hundredths - p.hundredths - borrow;
+    borrow = d.hundredths < 0;
+    d.hundredths += 100 * borrow;
+    d.seconds = c.seconds - p.seconds - borrow;
+    borrow = d.seconds < 0;
+    d.seconds += 60 * borrow;
+    d.minutes = c.minutes - p.minutes - borrow;
+    d.minutes += 60 * (d.minutes < 0);  // the borrow out of the minutes is dropped
+    return d;
+}
+
+inline int16_t CaptureRecord::analog(int index) const {
+    // AI1 at 8, AI2..AI4 at 26, 28, 30.
+    const size_t offset = index == 0 ? record_field::kAnalog1 : record_field::kAnalog2 + 2u * static_cast<size_t>((index - 1) & 3);
+    return static_cast<int16_t>(getU16(p_, offset));
+}
+
+inline RecordKind CaptureRecord::kind() const {
+    switch (source()) {
+        case kSourceLin1:
+        case kSourceLin2:
+            return RecordKind::Lin;
+        case kSourceOverrun:
+            return RecordKind::Overrun;
+        case kSourceLostData:
+            return RecordKind::LostData;
+        default:
+            return RecordKind::Can;
+    }
+}
+
+inline char CaptureRecord::channelDigit() const {
+    switch (source()) {
+        case kSourceCan1:
+        case kSourceLin1:
+            return '1';
+        case kSourceCan2:
+        case kSourceLin2:
+            return '2';
+        default:
+            return '?';
+    }
+}
+
+inline int CaptureRecord::canDataCount() const {
+    if (isRemote()) return 0;
+    const int n = byteCount();
+    return n < 0 ? 0 : n > kShownDataBytes ? kShownDataBytes : n;
+}
+
+inline LinType CaptureRecord::linType() const {
+    const int8_t n = byteCount();
+    if (n == kLinNoDataAfterPid) return LinType::Frame;
+    if (n < 0) return LinType::Illegal;
+    return frameInfo() == kLinWithChecksum ? LinType::Frame : LinType::None;
+}
+
+inline int CaptureRecord::linDataCount() const {
+    const int n = byteCount();
+    if (n < 0) return 0;
+    const int received = n < static_cast<int>(kRecordDataBytes) ? n : static_cast<int>(kRecordDataBytes);
+    const int dataBytes = frameInfo() == kLinWithChecksum ? received - 1 : received;
+    return dataBytes < 0 ? 0 : dataBytes > kShownDataBytes ? kShownDataBytes : dataBytes;
+}
+
+inline size_t CaptureRecord::checksumIndex() const {
+    const int n = byteCount();
+    return n < 1 ? 0 : n > static_cast<int>(kRecordDataBytes) ? kRecordDataBytes - 1 : static_cast<size_t>(n - 1);
+}
+
+inline char CaptureRecord::statusLetter() const {
+    switch (kind()) {
+        case RecordKind::Overrun:
+        case RecordKind::LostData:
+            return 0;
+        case RecordKind::Can:
+            return 'G';
+        case RecordKind::Lin:
+            break;
+    }
+    const uint16_t s = status();
+    const uint8_t fi = frameInfo();
+    const int8_t n = byteCount();
+    if ((fi != 0 && s == 0) || fi == kLinBytesOnly) return 0;
+    if (n < 0 && (s == 0 || (s >> 11) == 16)) return n == kLinNoDataAfterPid ? 'R' : 0;
+    if (s == 0) return 'G';
+    if (s < 2048) return 'E';  // marks without an error code
+    switch (s >> 11) {
+        case 1:
+            return 'B';
+        case 2:
+            return 'S';
+        case 4:
+            return 'P';
+        case 8:
+            return 'C';
+        case 16:
+            return 'L';
+        case 31:
+            return 'O';
+        default:
+            return 'E';
+    }
+}
+
+inline bool CaptureRecord::trigger(uint32_t recordTag) const {
+    if (recordTag == kTagMonc) return (status() & 0x80) != 0;
+    return (lines() & 0x80) != 0;
+}
+
+inline void CaptureRecord::diDigits(char out[4]) const {
+    const unsigned l = lines();
+    out[0] = static_cast<char>('0' + ((l >> 4) & 1));
+    out[1] = static_cast<char>('0' + ((l >> 3) & 1));
+    out[2] = static_cast<char>('0' + ((l >> 2) & 1));
+    out[3] = static_cast<char>('0' + ((l >> 1) & 1));
+}
+
+// The texts of every tenth of a volt from -99.9 to +99.9 (index t + 999, six characters each).
+extern const std::array<char, 1999 * 6> kAnalogTexts;
+
+inline void analogText(int16_t value, char out[6]) {
+    // Tenths of a volt rounded half up by integer division; beyond 99.9 V the text stays at 99.9.
+    int t = (value + 10005) / 10 - 1000;
+    t = t < -999 ? -999 : t > 999 ? 999 : t;
+    std::memcpy(out, &kAnalogTexts[static_cast<size_t>(t + 999) * 6], 6);
+}
 
 }  // namespace zv

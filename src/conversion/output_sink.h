@@ -1,10 +1,18 @@
-// Where converted text goes: a memory buffer (tests, benchmarks) or a file. The converter hands
-// over large blocks, so a sink needs no buffer of its own.
+// Where converted text goes: a memory buffer (tests, benchmarks) or a file. A sink lends the
+// converter blocks of its own memory to format into (no copy); a file sink writes full blocks
+// on a thread of its own while the converter fills the next one.
 #pragma once
 
+#include <array>
+#include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdio>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <string_view>
+#include <thread>
 
 namespace zv {
 
@@ -12,29 +20,36 @@ class OutputSink {
 public:
     virtual ~OutputSink() = default;
     virtual bool isOpen() const = 0;
-    // Appends n bytes; false when they could not all be written.
-    virtual bool write(const char* data, size_t n) = 0;
+    // A block of at least `minimum` bytes to write into; `available` receives its size.
+    virtual char* beginBlock(size_t minimum, size_t& available) = 0;
+    // The first `used` bytes of the block are output. False when they could not be written
+    // (then, and after any earlier failure, the sink takes nothing more).
+    virtual bool commitBlock(size_t used) = 0;
+    // Appends n bytes through the blocks.
+    bool write(const char* data, size_t n);
 };
 
 class MemorySink final : public OutputSink {
 public:
     bool isOpen() const override { return true; }
-    bool write(const char* data, size_t n) override {
-        text_.append(data, n);
-        return true;
-    }
-    const std::string& text() const { return text_; }
-    // Empties the text but keeps its allocation, so repeated runs do not allocate.
-    void clear() { text_.clear(); }
-    void reserve(size_t n) { text_.reserve(n); }
+    char* beginBlock(size_t minimum, size_t& available) override;
+    bool commitBlock(size_t used) override;
+    std::string_view text() const { return std::string_view(data_.get(), size_); }
+    // Empties the text but keeps the allocation, so repeated runs do not allocate.
+    void clear() { size_ = 0; }
+    void reserve(size_t n);
 
 private:
-    std::string text_;
+    std::unique_ptr<char[]> data_;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
 };
 
 // A binary file: line ends are written as given (CR LF), on every platform.
 class FileSink final : public OutputSink {
 public:
+    static constexpr size_t kBlockSize = 256 * 1024;
+
     FileSink() = default;
     ~FileSink() override;
     FileSink(const FileSink&) = delete;
@@ -44,17 +59,30 @@ public:
     bool open(const std::string& path);
     // Writes to an already open stream (standard output) that close() leaves open.
     void attach(std::FILE* stream);
-    // Flushes and closes (or detaches); false when any write or the close failed.
+    // Writes what is left, then closes (or detaches); false when any write or the close failed.
     bool close();
 
     bool isOpen() const override { return file_ != nullptr; }
-    bool write(const char* data, size_t n) override;
-    bool failed() const { return failed_; }
+    char* beginBlock(size_t minimum, size_t& available) override;
+    bool commitBlock(size_t used) override;
+    bool failed() const { return failed_.load(std::memory_order_acquire); }
 
 private:
+    void start(std::FILE* stream, bool owned);
+    void writerLoop();
+
     std::FILE* file_ = nullptr;
     bool owned_ = false;
-    bool failed_ = false;
+    // Two blocks: the converter fills one while the writer thread writes the other.
+    std::array<std::unique_ptr<char[]>, 2> blocks_;
+    std::array<size_t, 2> lengths_{};
+    std::array<bool, 2> full_{};
+    int filling_ = 0;
+    bool stop_ = false;
+    std::atomic<bool> failed_{false};
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::thread writer_;
 };
 
 }  // namespace zv

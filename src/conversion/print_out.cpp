@@ -9,7 +9,7 @@
 namespace zv {
 namespace {
 
-constexpr size_t kOutputBlock = 256 * 1024;
+constexpr size_t kOutputBlock = 64 * 1024;  // asked of the sink at least; it may lend more
 constexpr uint32_t kProgressEvery = 65536;  // records between progress reports
 
 std::string twoDigits(int v) {
@@ -94,17 +94,31 @@ std::string bannerLine(uint32_t recordTag, const BannerTime& time) {
 
 CPrintOutData::~CPrintOutData() = default;
 
-CPrintOutCaptureData::CPrintOutCaptureData()
-    : buffer_(new char[kOutputBlock]), capacity_(kOutputBlock) {}
+CPrintOutCaptureData::CPrintOutCaptureData() = default;
 
 CPrintOutCaptureData::~CPrintOutCaptureData() = default;
 
-bool CPrintOutCaptureData::flushBuffer() {
-    if (fill_ > 0) {
-        if (sink_ == nullptr || !sink_->write(buffer_.get(), fill_)) writeFailed_ = true;
-        fill_ = 0;
-    }
+bool CPrintOutCaptureData::commit() {
+    const size_t used = static_cast<size_t>(position_ - blockStart_);
+    if (blockStart_ != scratch_.data() && blockStart_ != nullptr && used > 0 && !sink_->commitBlock(used))
+        writeFailed_ = true;
+    blockStart_ = position_ = end_ = nullptr;
     return !writeFailed_;
+}
+
+void CPrintOutCaptureData::nextBlock() {
+    commit();
+    size_t available = 0;
+    char* block = nullptr;
+    if (!writeFailed_ && sink_ != nullptr && sink_->isOpen()) block = sink_->beginBlock(kOutputBlock, available);
+    if (block == nullptr) {
+        // Nothing more can be written: format into scratch so that the caller can stop cleanly.
+        writeFailed_ = true;
+        block = scratch_.data();
+        available = scratch_.size();
+    }
+    blockStart_ = position_ = block;
+    end_ = block + available;
 }
 
 bool CPrintOutCaptureData::endLine() {
@@ -112,7 +126,7 @@ bool CPrintOutCaptureData::endLine() {
     char* p = cursor();
     p[0] = '\r';
     p[1] = '\n';
-    fill_ += 2;
+    position_ = p + 2;
     if (++lines_ >= kLinesPerPage) {  // a page is full: count it, nothing is written for it
         lines_ = 0;
         ++pages_;
@@ -123,9 +137,9 @@ bool CPrintOutCaptureData::endLine() {
 void CPrintOutCaptureData::writeText(std::string_view s) {
     while (!s.empty()) {
         char* p = cursor();
-        const size_t n = std::min(s.size(), capacity_ - fill_);
+        const size_t n = std::min(s.size(), static_cast<size_t>(end_ - p));
         std::memcpy(p, s.data(), n);
-        fill_ += n;
+        position_ = p + n;
         s.remove_prefix(n);
     }
 }
@@ -136,7 +150,7 @@ void CPrintOutCaptureData::writeLine(std::string_view s) {
 }
 
 bool CPrintOutCaptureData::beginOutput(uint32_t pageLimit) {
-    fill_ = 0;
+    blockStart_ = position_ = end_ = nullptr;
     lines_ = 0;
     pages_ = 0;
     pageLimit_ = pageLimit;
@@ -145,7 +159,7 @@ bool CPrintOutCaptureData::beginOutput(uint32_t pageLimit) {
 }
 
 bool CPrintOutCaptureData::endOutput() {
-    flushBuffer();
+    commit();
     lines_ = 0;
     pages_ = 0;
     return !writeFailed_;

@@ -3,6 +3,7 @@
 // column header, one row per record) or a CSV file, and also answers the capture list's cells.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -80,24 +81,29 @@ public:
 protected:
     // Room for at least kMaxRowLength characters at the returned position.
     char* cursor() {
-        if (capacity_ - fill_ < kMaxRowLength) flushBuffer();
-        return buffer_.get() + fill_;
+        if (static_cast<size_t>(end_ - position_) < kMaxRowLength) nextBlock();
+        return position_;
     }
-    void advanceTo(const char* end) { fill_ = static_cast<size_t>(end - buffer_.get()); }
+    void advanceTo(char* end) { position_ = end; }
     void writeText(std::string_view s);
     void writeLine(std::string_view s);
-    bool flushBuffer();
     // Starts a conversion into the sink (counters reset), false without an open sink.
     bool beginOutput(uint32_t pageLimit);
-    // Flushes what is left and resets the page counters; false when a write failed.
+    // Hands over what is left and resets the page counters; false when a write failed.
     bool endOutput();
     bool writeFailed() const { return writeFailed_; }
 
 private:
+    // Commits the formatted bytes of the current block and takes the next one from the sink.
+    void nextBlock();
+    bool commit();
+
     OutputSink* sink_ = nullptr;
-    std::unique_ptr<char[]> buffer_;
-    size_t capacity_ = 0;
-    size_t fill_ = 0;
+    // The block being formatted into: lent by the sink, or the scratch area once writing failed.
+    char* blockStart_ = nullptr;
+    char* position_ = nullptr;
+    char* end_ = nullptr;
+    std::array<char, 2 * kMaxRowLength> scratch_{};
     uint32_t lines_ = 0;
     uint32_t pages_ = 0;
     uint32_t pageLimit_ = kPageLimit;

@@ -1,5 +1,7 @@
 #include "conversion/row_format.h"
 
+#include <cstring>
+
 #include "capture/text_digits.h"
 
 namespace zv {
@@ -51,9 +53,23 @@ char* putCanText(char* p, const CaptureRecord& r) {
     p = putLiteral(p, "DATA   ");
     p = put2d(p, r.dlc());
     *p++ = ' ';
-    const int n = r.canDataCount();
-    for (int i = 0; i < n; ++i) p = putHex2(p, r.data(static_cast<size_t>(i)));
-    return putBlanks(p, static_cast<size_t>(2 * (kShownDataBytes - n)));
+    // All eight bytes, then blanks over the ones not received: no branch per byte. The row
+    // buffer has room for the blanks that run past the field; later fields overwrite them.
+    for (size_t i = 0; i < 8; ++i) putHex2(p + 2 * i, r.data(i));
+    std::memcpy(p + 2 * r.canDataCount(), "                ", 16);
+    return p + 16;
+}
+
+// "%02X," for each CAN data byte and "," for each missing one up to eight, without branches.
+char* putCsvCanData(char* p, const CaptureRecord& r) {
+    for (size_t i = 0; i < 8; ++i) {
+        putHex2(p + 3 * i, r.data(i));
+        p[3 * i + 2] = ',';
+    }
+    const size_t n = static_cast<size_t>(r.canDataCount());
+    p += 3 * n;
+    std::memcpy(p, ",,,,,,,,", 8);
+    return p + (8 - n);
 }
 
 // Positions 10-18 of a LIN row: SB, SF and ID (or PID) as far as the record has them.
@@ -171,12 +187,7 @@ char* csvCanFields(char* p, const CaptureRecord& r) {
     p = r.isRemote() ? putLiteral(p, "REMOTE,") : putLiteral(p, "DATA,");
     p = putDec(p, r.dlc());
     *p++ = ',';
-    const int n = r.canDataCount();
-    for (int i = 0; i < n; ++i) {
-        p = putHex2(p, r.data(static_cast<size_t>(i)));
-        *p++ = ',';
-    }
-    for (int i = n; i < kShownDataBytes; ++i) *p++ = ',';
+    p = putCsvCanData(p, r);
     return putLiteral(p, ",G,");  // C, ST
 }
 
@@ -232,12 +243,7 @@ char* formatCsvRow(char* p, const RowContext& c, const CaptureRecord& r, uint32_
         p = putLiteral(p, "DATA,");
         p = putDec(p, r.dlc());
         *p++ = ',';
-        const int n = r.canDataCount();
-        for (int i = 0; i < n; ++i) {
-            p = putHex2(p, r.data(static_cast<size_t>(i)));
-            *p++ = ',';
-        }
-        for (int i = n; i < kShownDataBytes; ++i) *p++ = ',';
+        p = putCsvCanData(p, r);
         *p++ = 'G';
         return p;
     }

@@ -17,7 +17,7 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitBadInput = 1;
 constexpr int kExitUsage = 2;
-constexpr int kMaxJobs = 64;  // each job holds its input file and a 256 KiB output block
+constexpr int kMaxJobs = 16;  // each job holds its input file and two 256 KiB output blocks
 
 constexpr const char* kUsage =
     "usage: zvdconv [--csv] [--hex] [--channel both|1|2] [--delta] [-j N] FILE.DT...\n"
@@ -31,7 +31,7 @@ constexpr const char* kUsage =
     "  --hex              show the real values of error-marked LIN fields and the PID\n"
     "  --channel C        both (default), 1 or 2: the records of one channel only\n"
     "  --delta            text: the TM column shows the difference to the previous record\n"
-    "  -j N               convert N files at a time (1..64, default 1)\n"
+    "  -j N               convert N files at a time (1..16, default 1)\n"
     "  -o OUT             convert one file into OUT; '-' is standard output\n"
     "  --info             print record tag, record count, analog flag, channel protocols and\n"
     "                     bit rates and the time span of each file\n"
@@ -101,7 +101,7 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o) {
                 return c >= '0' && c <= '9';
             });
             if (digits) n = std::stoi(v);
-            if (!digits || n < 1 || n > kMaxJobs) return "-j takes a number from 1 to 64, not '" + v + "'";
+            if (!digits || n < 1 || n > kMaxJobs) return "-j takes a number from 1 to 16, not '" + v + "'";
             o.jobs = n;
         } else if (a == "-o") {
             if (std::string e = value("-o", v); !e.empty()) return e;

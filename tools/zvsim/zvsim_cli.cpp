@@ -16,7 +16,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: zvsim (--model AN-2400 --exboard EX-NB3BP | --board CODE) [--listen HOST]\n"
     "             [--data-port P] [--control-port Q] [--serial TEXT] [--config FILE]\n"
-    "             [--seed N] [--rate RECORDS_PER_S] [--throttle BYTES_PER_S] [--fault SPEC]...\n"
+    "             [--seed N] [--rate RECORDS_PER_S] [--throttle BYTES_PER_S] [--replay CANDUMP.LOG]\n"
+    "             [--fault SPEC]...\n"
     "faults: refuse=0xA0000001|0xA0000004|0xA0000009, stall=connect|requests,\n"
     "        drop=upload|monitor|setup[:BYTES], skip-monitor=N, type=CODE";
 
@@ -51,6 +52,7 @@ int runZvsim(const std::vector<std::string>& args, ZvsimIo& io) {
         else if (a == "--rate") settings.emplace_back("fixed-rate", v);
         else if (a == "--throttle") settings.emplace_back("throttle", v);
         else if (a == "--fault") settings.emplace_back("fault", v);
+        else if (a == "--replay") settings.emplace_back("replay", v);
         else return usage("unknown option " + a);
     }
     // The configuration file first; the command line overrides it.

@@ -197,5 +197,60 @@ TEST(TrafficGenerator, AnalogAndDigitalInputsOnlyWithTheInputBoard) {
     }
 }
 
+TEST(TrafficReplay, CandumpLinesBecomeFrames) {
+    const char* log =
+        "(1436509052.249713) can0 123#DEADBEEF\n"
+        "(1436509052.250713) can1 1ABCDEF0#0102\r\n"
+        "(1436509052.251000) can0 7FF#R\n"
+        "(1436509052.252000) can0 7FF#R3\n"
+        "# a comment\n"
+        "(1436509052.253000) can0 800#00\n"          // 12 bits: no standard identifier
+        "(1436509052.254000) can0 123##1112233\n"    // CAN FD
+        "(1436509052.255000) can0 123#0G\n"          // not hexadecimal
+        "(1436509052.256000) can0 123#001122334455667788\n"  // nine bytes
+        "(1436509052.257000) vcan3 456#\n";
+    std::vector<ReplayFrame> frames;
+    std::string error;
+    ASSERT_TRUE(parseCandump(log, frames, error));
+    ASSERT_EQ(frames.size(), 5u);
+    EXPECT_EQ(frames[0].tick, 0u);
+    EXPECT_EQ(frames[0].id, 0x123u);
+    EXPECT_EQ(frames[0].dlc, 4);
+    EXPECT_EQ(frames[0].data[3], 0xEF);
+    EXPECT_EQ(frames[1].tick, 5u);  // 1 ms later
+    EXPECT_TRUE(frames[1].extended);
+    EXPECT_EQ(frames[1].channel, 1);
+    EXPECT_TRUE(frames[2].remote);
+    EXPECT_EQ(frames[2].dlc, 0);
+    EXPECT_EQ(frames[3].dlc, 3);
+    EXPECT_EQ(frames[4].dlc, 0);
+    EXPECT_EQ(frames[4].channel, 1);  // vcan3: odd interface number
+    EXPECT_FALSE(parseCandump("nothing here\n", frames = {}, error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(TrafficReplay, TheLogIsReplayedOverAndOver) {
+    std::vector<ReplayFrame> frames;
+    std::string error;
+    ASSERT_TRUE(parseCandump("(10.000000) can0 123#11\n(10.002000) can1 12345678#2233\n", frames, error));
+    TrafficConfig cfg;
+    cfg.replay = std::make_shared<const std::vector<ReplayFrame>>(frames);
+    TrafficGenerator g(canPlan(500000), cfg, 0);
+    std::vector<uint8_t> out;
+    g.generateUntil(130, out);  // passes of 10 + 50 steps: frames at 0, 10, 60, 70, 120
+    ASSERT_EQ(out.size(), 5 * kRecordSize);
+    const uint8_t* r = out.data();
+    EXPECT_EQ(r[0], 1);
+    EXPECT_EQ(getU32(r, 12), 0x123u << 18);
+    EXPECT_EQ(r[11], 1);
+    EXPECT_EQ(r[16], 0x11);
+    r += kRecordSize;
+    EXPECT_EQ(r[0], 2);
+    EXPECT_EQ(getU32(r, 12), 0x12345678u);
+    EXPECT_EQ(r[11], 0x82);
+    EXPECT_EQ(getU32(r, 4), timeStamp(10));
+    EXPECT_EQ(getU32(out.data() + 4 * kRecordSize, 4), timeStamp(120));
+}
+
 }  // namespace
 }  // namespace zv::emu

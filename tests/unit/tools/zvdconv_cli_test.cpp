@@ -30,7 +30,7 @@ ToolRun zvdconv(const std::vector<std::string>& args, std::optional<std::string>
     io.standardError = [&run](std::string_view s) { run.err += s; };
     io.sourceDateEpoch = std::move(epoch);
     run.rc = runZvdconv(args, io);
-    run.out = out.text();
+    run.out = std::string(out.text());
     return run;
 }
 
@@ -55,7 +55,7 @@ TEST(ZvdconvUsage, BadCommandLines) {
         {"--channel", "3", "a.DT"},
         {"--channel"},
         {"-j", "0", "a.DT"},
-        {"-j", "65", "a.DT"},
+        {"-j", "17", "a.DT"},
         {"-jx", "a.DT"},
         {"-o", "out.txt", "a.DT", "b.DT"},
         {"--info", "--csv", "a.DT"},
