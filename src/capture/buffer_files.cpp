@@ -1,0 +1,370 @@
+#include "capture/buffer_files.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <queue>
+#include <utility>
+
+#include "base/bytes.h"
+#include "capture/watch_list.h"
+
+namespace zv {
+namespace {
+
+constexpr size_t kMarkerSize = 32;
+constexpr size_t kNumberDigits = 8;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool endsWithDt(std::string_view name) {
+    return name.size() >= 3 && name[name.size() - 3] == '.' && upper(name[name.size() - 2]) == 'D' &&
+           upper(name[name.size() - 1]) == 'T';
+}
+
+bool isFileGone(Result r) {
+    const uint32_t e = systemErrorOf(r);
+    return e == kErrorFileNotFound || e == kErrorPathNotFound;
+}
+
+}  // namespace
+
+uint32_t BufferSettings::blockSize() const {
+    const int index = std::clamp(blockSizeIndex, 0, 3);
+    return (1u << 20) << index;
+}
+
+int32_t bufferFileNumber(std::string_view name) {
+    if (name.size() < kNumberDigits) return -1;
+    int32_t value = 0;
+    for (size_t i = 0; i < kNumberDigits; ++i) {
+        if (!isDigit(name[i])) return -1;
+        value = value * 10 + (name[i] - '0');
+    }
+    if (name.size() > kNumberDigits && name[kNumberDigits] != '.') return -1;
+    return value;  // eight digits never reach 100,000,000
+}
+
+bool isBufferFileName(std::string_view name) { return endsWithDt(name) && bufferFileNumber(name) >= 0; }
+
+std::string bufferFileName(int32_t number) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%08d.DT", static_cast<int>(number));
+    return text;
+}
+
+BufferFolderScan scanBufferFolder(FileSystem& fs, const std::string& folder, size_t keepLimit) {
+    BufferFolderScan scan;
+    // Keeps the lowest numbers when there are more files than the list holds, so that "the
+    // oldest file" is always the oldest in the folder, whatever order the listing comes in.
+    const auto higher = [](const BufferFileEntry& a, const BufferFileEntry& b) { return a.number < b.number; };
+    std::priority_queue<BufferFileEntry, std::vector<BufferFileEntry>, decltype(higher)> kept(higher);
+    scan.result = fs.listFolder(folder, [&](std::string_view name) {
+        if (!isBufferFileName(name)) return;
+        const int32_t number = bufferFileNumber(name);
+        ++scan.count;
+        scan.highest = std::max(scan.highest, number);
+        if (keepLimit == 0) return;
+        if (kept.size() < keepLimit) {
+            kept.push({number, std::string(name)});
+        } else if (number < kept.top().number) {
+            kept.pop();
+            kept.push({number, std::string(name)});
+        }
+    });
+    if (failed(scan.result)) {
+        scan.count = 0;
+        scan.highest = -1;
+        return scan;
+    }
+    scan.files.reserve(kept.size());
+    while (!kept.empty()) {
+        scan.files.push_back(kept.top());
+        kept.pop();
+    }
+    std::reverse(scan.files.begin(), scan.files.end());
+    return scan;
+}
+
+MonitorPrecheckResult checkBufferFolderBeforeMonitor(FileSystem& fs, const BufferSettings& settings) {
+    MonitorPrecheckResult out;
+    const BufferFolderScan scan = scanBufferFolder(fs, settings.folder, 0);
+    out.result = scan.result;
+    if (failed(scan.result)) return out;
+    out.count = scan.count;
+    out.highest = scan.highest;
+    const bool append = settings.flags & kBufferFlagAppend;
+    const bool fullStop = settings.flags & kBufferFlagFullStop;
+    if (append && scan.highest + 1 > 99999000)
+        out.decision = MonitorPrecheck::NumberRangeExhausted;
+    else if (fullStop && append && scan.count >= static_cast<uint32_t>(std::max(settings.blockCount, 0)))
+        out.decision = MonitorPrecheck::FileLimitReached;
+    else if (scan.count > 0 && (settings.flags & kBufferFlagWarning))
+        out.decision = MonitorPrecheck::AskDeleteExisting;
+    return out;
+}
+
+BufferFiles::BufferFiles(FileSystem& fs, WatchList* watch)
+    : fs_(fs), watch_(watch), writer_(fs), buffer_(kBufferWriteSize) {}
+
+BufferFiles::~BufferFiles() {
+    std::lock_guard lock(mutex_);
+    finishLocked();
+}
+
+void BufferFiles::setLimitHandler(std::function<void()> handler) {
+    std::lock_guard lock(mutex_);
+    limitHandler_ = std::move(handler);
+}
+
+std::function<void()> BufferFiles::takeLimitHandlerLocked() {
+    if (!limitPending_) return {};
+    limitPending_ = false;
+    return limitHandler_;
+}
+
+void BufferFiles::publishFileCountLocked() { publishedFileCount_.store(fileCount_, std::memory_order_relaxed); }
+
+Result BufferFiles::rescanLocked() {
+    BufferFolderScan scan = scanBufferFolder(fs_, settings_.folder);
+    if (failed(scan.result)) return scan.result;
+    files_ = std::move(scan.files);
+    fileCount_ = scan.count;
+    // A file that appeared behind our back must not block the numbering.
+    newest_ = std::max(newest_, scan.highest);
+    listUpToDate_ = true;
+    publishFileCountLocked();
+    return kOk;
+}
+
+Result BufferFiles::startBufferFiles(const BufferSettings& settings, BoardType boardType) {
+    std::function<void()> limitHandler;
+    Result result;
+    {
+        std::lock_guard lock(mutex_);
+        if (dataFileHeaderSize(boardType) == 0) return resultFromSystemError(kErrorNotSupported);
+        finishLocked();
+
+        settings_ = settings;
+        settings_.blockCount = std::clamp(settings.blockCount, 2, 2000);
+        boardType_ = boardType;
+        dataInfo_ = composeDataInfoBlock(boardType);
+        monitoring_ = true;
+        stopped_ = false;
+        limitPending_ = false;
+        listUpToDate_ = false;
+        blockSize_ = settings_.blockSize();
+        fill_ = 0;
+        // Every measurement's stream starts afresh; an expectation left over from the last
+        // one would put a false lost-data marker in front of the first block.
+        expectedPosition_ = 0;
+        lostDataMarkers_.store(0, std::memory_order_relaxed);
+        bytesReceived_.store(0, std::memory_order_relaxed);
+        last_ = {};
+        newest_ = -1;
+
+        result = rescanLocked();
+        if (succeeded(result) && !(settings_.flags & kBufferFlagAppend)) {
+            while (succeeded(result) && fileCount_ > 0) {
+                bool removedAny = false;
+                for (const BufferFileEntry& f : files_) {
+                    const Result r = fs_.remove(joinPath(settings_.folder, f.name));
+                    if (succeeded(r)) {
+                        removedAny = true;
+                    } else if (!isFileGone(r)) {
+                        result = r;
+                        break;
+                    }
+                }
+                if (failed(result)) break;
+                newest_ = -1;
+                result = rescanLocked();
+                // Names that list but cannot be found again: nothing more to be done here.
+                if (!removedAny) break;
+            }
+        }
+        if (succeeded(result)) result = openNextFileLocked();
+        if (failed(result)) monitoring_ = false;
+        limitHandler = takeLimitHandlerLocked();
+    }
+    if (limitHandler) limitHandler();
+    return result;
+}
+
+Result BufferFiles::appendMonitorBlock(uint32_t position, const uint8_t* bytes, size_t count) {
+    if (!bytes) count = 0;
+    std::function<void()> limitHandler;
+    Result result = kOk;
+    {
+        std::lock_guard lock(mutex_);
+        if (!monitoring_) return kFalse;
+        const auto blockPosition = static_cast<uint16_t>(position);
+        if (blockPosition != expectedPosition_) {
+            lostDataMarkers_.fetch_add(1, std::memory_order_relaxed);
+            std::array<uint8_t, kMarkerSize> marker{};
+            marker[0] = kLostDataMarkerSource;
+            expectedPosition_ = blockPosition;
+            result = writeLocked(marker.data(), marker.size());
+        }
+        expectedPosition_ = static_cast<uint16_t>(expectedPosition_ + (count & ~static_cast<size_t>(3)));
+        if (succeeded(result) && count > 0) result = writeLocked(bytes, count);
+        limitHandler = takeLimitHandlerLocked();
+    }
+    if (watch_ && count > 0) watch_->matchWatch(bytes, count);
+    bytesReceived_.fetch_add(count, std::memory_order_relaxed);
+    if (limitHandler) limitHandler();
+    return result;
+}
+
+Result BufferFiles::writeLocked(const uint8_t* bytes, size_t n) {
+    while (n > 0) {
+        if (!writer_.isOpen()) {
+            const Result r = openNextFileLocked();
+            if (failed(r)) return r;  // the bytes are dropped
+        }
+        const size_t take = std::min(n, kBufferWriteSize - fill_);
+        std::memcpy(buffer_.data() + fill_, bytes, take);
+        fill_ += take;
+        bytes += take;
+        n -= take;
+        if (fill_ < kBufferWriteSize) continue;
+        fill_ = 0;
+        const int32_t number = openNumber_;
+        const Result r = writer_.append(buffer_.data(), kBufferWriteSize);
+        if (failed(r)) {
+            // The writer has deleted the file; the rest of this block goes with it and the
+            // next block starts a new file.
+            forgetLostFileLocked(number);
+            return r;
+        }
+        if (writer_.recordBytes() >= blockSize_) finishLocked();
+    }
+    return kOk;
+}
+
+void BufferFiles::forgetLostFileLocked(int32_t number) {
+    openNumber_ = -1;
+    fill_ = 0;
+    if (!files_.empty() && files_.back().number == number) files_.pop_back();
+    if (fileCount_ > 0) --fileCount_;
+    listUpToDate_ = false;
+    publishFileCountLocked();
+}
+
+Result BufferFiles::openNextFileLocked(bool retriedExisting) {
+    if (writer_.isOpen()) finishLocked();
+    if (stopped_) return kBufferFileLimit;
+    if (!listUpToDate_) {
+        const Result r = rescanLocked();
+        if (failed(r)) return r;
+    }
+    const bool fullStop = settings_.flags & kBufferFlagFullStop;
+    if (newest_ > kLastBufferFileNumber - 1 || (fullStop && fileCount_ >= static_cast<uint32_t>(settings_.blockCount))) {
+        stopped_ = true;
+        limitPending_ = true;
+        return kBufferFileLimit;
+    }
+    const int32_t number = newest_ + 1;
+    const std::string name = bufferFileName(number);
+    const Result r = writer_.create(joinPath(settings_.folder, name), boardType_);
+    if (failed(r)) {
+        listUpToDate_ = false;
+        // Someone else put a file of that name into the folder: a fresh scan moves the
+        // numbering past it, so one foreign file cannot stop the capture.
+        if (systemErrorOf(r) == kErrorFileExists && !retriedExisting) {
+            retriedExisting = true;
+            const Result s = rescanLocked();
+            if (succeeded(s)) return openNextFileLocked(true);
+        }
+        return r;
+    }
+    newest_ = number;
+    openNumber_ = number;
+    fill_ = 0;
+    if (files_.size() < kMaxListedBufferFiles) files_.push_back({number, name});
+    ++fileCount_;
+    // Without the full stop the folder keeps the newest blockCount files.
+    while (fileCount_ > static_cast<uint32_t>(settings_.blockCount) && !files_.empty() &&
+           files_.front().number != number) {
+        const Result d = fs_.remove(joinPath(settings_.folder, files_.front().name));
+        if (failed(d) && !isFileGone(d)) {
+            listUpToDate_ = false;
+            break;
+        }
+        files_.erase(files_.begin());
+        --fileCount_;
+    }
+    publishFileCountLocked();
+    return kOk;
+}
+
+Result BufferFiles::finishLocked() {
+    if (!writer_.isOpen()) return kOk;
+    const std::string path = writer_.path();
+    const int32_t number = openNumber_;
+    Result r = kOk;
+    if (fill_ > 0) r = writer_.append(buffer_.data(), fill_);
+    fill_ = 0;
+    if (succeeded(r)) r = writer_.finish(dataInfo_);
+    if (failed(r)) forgetLostFileLocked(number);
+    openNumber_ = -1;
+    last_ = {path, number};
+    return r;
+}
+
+Result BufferFiles::finishBufferFile() {
+    std::lock_guard lock(mutex_);
+    return finishLocked();
+}
+
+Result BufferFiles::endMonitoring() {
+    std::lock_guard lock(mutex_);
+    monitoring_ = false;
+    return finishLocked();
+}
+
+void BufferFiles::setDataInfo(const uint8_t* block, size_t n) {
+    if (!block) return;
+    std::lock_guard lock(mutex_);
+    DataInfoBlock copy = dataInfo_;
+    parseDataInfoBlock(copy, block, n, boardType_);
+    dataInfo_ = copy;
+}
+
+DataInfoBlock BufferFiles::dataInfo() const {
+    std::lock_guard lock(mutex_);
+    return dataInfo_;
+}
+
+BufferCounters BufferFiles::counters() const {
+    BufferCounters c;
+    c.bytesReceived = bytesReceived_.load(std::memory_order_relaxed);
+    c.recordsReceived = c.bytesReceived / 32;
+    c.lostDataMarkers = lostDataMarkers_.load(std::memory_order_relaxed);
+    c.bufferFiles = publishedFileCount_.load(std::memory_order_relaxed);
+    return c;
+}
+
+LastWrittenFile BufferFiles::lastWrittenFile() const {
+    std::lock_guard lock(mutex_);
+    return last_;
+}
+
+std::string BufferFiles::openFilePath() const {
+    std::lock_guard lock(mutex_);
+    return writer_.path();
+}
+
+bool BufferFiles::monitoring() const {
+    std::lock_guard lock(mutex_);
+    return monitoring_;
+}
+
+bool BufferFiles::stopped() const {
+    std::lock_guard lock(mutex_);
+    return stopped_;
+}
+
+}  // namespace zv

@@ -1,0 +1,175 @@
+// The numbered buffer files of a monitor measurement ("%08d.DT" in the buffer folder): the
+// folder rules, the checks before monitoring, and the writer that turns the stream of monitor
+// blocks into files of one block size each, stopping at the configured number of files.
+//
+// appendMonitorBlock runs on the remote library's thread while the UI thread reads the
+// counters, finishes the last file and shows it. BufferFiles owns all of that state: the
+// writer state is guarded by one lock, the counters the status bar reads are atomics.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/board_type.h"
+#include "base/result.h"
+#include "capture/data_file_writer.h"
+#include "capture/file_system.h"
+#include "setup/data_info.h"
+
+namespace zv {
+
+class WatchList;
+
+// [buffer] flags.
+constexpr uint32_t kBufferFlagFullStop = 0x1;  // stop when the folder holds blockCount files
+constexpr uint32_t kBufferFlagAppend = 0x2;    // keep existing numbered files
+constexpr uint32_t kBufferFlagWarning = 0x4;   // ask before deleting existing numbered files
+
+constexpr size_t kBufferWriteSize = 65536;           // files are written in blocks of this size
+constexpr size_t kMaxListedBufferFiles = 65536;      // numbered files kept in the folder list
+constexpr int32_t kLastBufferFileNumber = 99999999;  // "%08d" cannot go further
+constexpr uint32_t kLostDataMarkerSource = 0x41;
+
+struct BufferSettings {
+    uint32_t flags = kBufferFlagFullStop | kBufferFlagWarning;
+    int blockSizeIndex = 0;  // 0..3: 1, 2, 4 or 8 MiB of records per file
+    int blockCount = 2;      // 2..2000: the most numbered files kept
+    std::string folder;
+
+    uint32_t blockSize() const;
+};
+
+// The number of a numbered name: exactly eight decimal digits, then "." or the end of the
+// name; -1 for any other name.
+int32_t bufferFileNumber(std::string_view name);
+// A numbered name with the extension ".DT" (any case): the files every folder operation uses.
+bool isBufferFileName(std::string_view name);
+// "%08d.DT".
+std::string bufferFileName(int32_t number);
+
+struct BufferFileEntry {
+    int32_t number;
+    std::string name;
+    bool operator==(const BufferFileEntry&) const = default;
+};
+
+struct BufferFolderScan {
+    Result result = kOk;
+    std::vector<BufferFileEntry> files;  // the lowest numbers found, ascending, at most keepLimit
+    uint32_t count = 0;                  // every numbered file found
+    int32_t highest = -1;                // -1 when there is none
+};
+
+BufferFolderScan scanBufferFolder(FileSystem& fs, const std::string& folder,
+                                  size_t keepLimit = kMaxListedBufferFiles);
+
+enum class MonitorPrecheck {
+    Start,                 // go on
+    AskDeleteExisting,     // numbered files exist and the warning is on: ask (9022 / 9023)
+    NumberRangeExhausted,  // appending would run past the last number (9033 / 9050)
+    FileLimitReached,      // appending into a folder that is already full (9033 / 9049)
+};
+
+struct MonitorPrecheckResult {
+    Result result = kOk;  // a failed folder scan; the decision is then Start
+    MonitorPrecheck decision = MonitorPrecheck::Start;
+    uint32_t count = 0;
+    int32_t highest = -1;
+};
+
+// The decisions of the monitor command before a measurement; the caller shows the boxes.
+MonitorPrecheckResult checkBufferFolderBeforeMonitor(FileSystem& fs, const BufferSettings& settings);
+
+struct BufferCounters {
+    uint64_t bytesReceived = 0;
+    uint64_t recordsReceived = 0;  // bytesReceived / 32
+    uint32_t lostDataMarkers = 0;
+    uint32_t bufferFiles = 0;      // numbered files in the buffer folder
+};
+
+struct LastWrittenFile {
+    std::string path;
+    int32_t number = -1;  // -1: none yet
+};
+
+class BufferFiles {
+public:
+    explicit BufferFiles(FileSystem& fs = realFileSystem(), WatchList* watch = nullptr);
+    ~BufferFiles();
+    BufferFiles(const BufferFiles&) = delete;
+    BufferFiles& operator=(const BufferFiles&) = delete;
+
+    // Called once when the file limit is reached, on the thread that reached it, with no lock
+    // held: the measurement must be told to stop.
+    void setLimitHandler(std::function<void()> handler);
+
+    // Prepares the folder (deleting the numbered files unless appending) and opens the first
+    // file. The data-information block starts as the board family's defaults. A board type
+    // without a data file form fails with ERROR_NOT_SUPPORTED before anything is touched.
+    Result startBufferFiles(const BufferSettings& settings, BoardType boardType);
+
+    // One monitor block with its stream position (low 16 bits count). Returns the result of
+    // writing it; a failure drops the block's data, the next block goes on in a new file.
+    // Blocks that arrive while not monitoring are ignored (kFalse).
+    Result appendMonitorBlock(uint32_t position, const uint8_t* bytes, size_t count);
+
+    // Flushes, writes the final header, closes; the file becomes the last written file.
+    Result finishBufferFile();
+    // The measurement has ended: later blocks are ignored and the open file is finished.
+    Result endMonitoring();
+
+    // The analyzer's data-information block; every file finished from now on carries it.
+    void setDataInfo(const uint8_t* block, size_t n);
+    DataInfoBlock dataInfo() const;
+
+    BufferCounters counters() const;
+    LastWrittenFile lastWrittenFile() const;
+    std::string openFilePath() const;
+    bool monitoring() const;
+    bool stopped() const;
+
+private:
+    Result writeLocked(const uint8_t* bytes, size_t n);
+    Result openNextFileLocked(bool retriedExisting = false);
+    Result finishLocked();
+    Result rescanLocked();
+    void forgetLostFileLocked(int32_t number);
+    void publishFileCountLocked();
+    std::function<void()> takeLimitHandlerLocked();
+
+    FileSystem& fs_;
+    WatchList* watch_;
+
+    mutable std::mutex mutex_;
+    std::function<void()> limitHandler_;
+    bool limitPending_ = false;
+    BufferSettings settings_;
+    BoardType boardType_ = kDefaultBoardType;
+    uint32_t blockSize_ = 1u << 20;
+    bool monitoring_ = false;
+    bool stopped_ = false;
+    DataFileWriter writer_;
+    int32_t openNumber_ = -1;
+    int32_t newest_ = -1;
+    std::vector<uint8_t> buffer_;
+    size_t fill_ = 0;
+    std::vector<BufferFileEntry> files_;
+    uint32_t fileCount_ = 0;
+    bool listUpToDate_ = false;
+    uint16_t expectedPosition_ = 0;
+    DataInfoBlock dataInfo_{};
+    LastWrittenFile last_;
+
+    std::atomic<uint64_t> bytesReceived_{0};
+    std::atomic<uint32_t> lostDataMarkers_{0};
+    std::atomic<uint32_t> publishedFileCount_{0};
+};
+
+}  // namespace zv

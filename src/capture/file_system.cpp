@@ -1,0 +1,176 @@
+#include "capture/file_system.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace zv {
+
+uint32_t systemErrorFromErrno(int error) {
+    switch (error) {
+        case ENOENT: return kErrorFileNotFound;
+        case ENOTDIR: return kErrorPathNotFound;
+        case EACCES:
+        case EPERM:
+        case EISDIR: return kErrorAccessDenied;
+        case EROFS: return 19;           // write-protected medium
+        case EMFILE:
+        case ENFILE: return 4;           // too many open files
+        case ENOMEM: return kErrorNotEnoughMemory;
+        case EEXIST: return kErrorFileExists;
+        case EINVAL: return kErrorInvalidParameter;
+        case ENOSPC: return kErrorDiskFull;
+#ifdef EDQUOT
+        case EDQUOT: return kErrorDiskFull;
+#endif
+        case EFBIG: return 223;          // file too large
+        case ENAMETOOLONG: return 206;   // file name too long
+        case EBUSY: return 32;           // sharing violation
+        case EIO: return kErrorWriteFault;
+        default: return kErrorGenFailure;
+    }
+}
+
+Result resultFromErrorCode(const std::error_code& ec) {
+#ifdef _WIN32
+    if (ec.category() == std::system_category()) return resultFromSystemError(static_cast<uint32_t>(ec.value()));
+#endif
+    return resultFromSystemError(systemErrorFromErrno(ec.value()));
+}
+
+namespace {
+
+Result lastErrnoResult(uint32_t fallback) {
+    const int e = errno;
+    return resultFromSystemError(e ? systemErrorFromErrno(e) : fallback);
+}
+
+class StdioFile final : public WritableFile {
+public:
+    explicit StdioFile(std::FILE* f) : file_(f) {}
+    ~StdioFile() override { close(); }
+
+    Result write(const uint8_t* bytes, size_t n) override {
+        if (!file_) return resultFromSystemError(kErrorInvalidParameter);
+        if (n == 0) return kOk;
+        errno = 0;
+        if (std::fwrite(bytes, 1, n, file_) != n) return lastErrnoResult(kErrorWriteFault);
+        return kOk;
+    }
+
+    Result seekToStart() override {
+        if (!file_) return resultFromSystemError(kErrorInvalidParameter);
+        errno = 0;
+        if (std::fseek(file_, 0, SEEK_SET) != 0) return lastErrnoResult(kErrorGenFailure);
+        return kOk;
+    }
+
+    Result close() override {
+        if (!file_) return kOk;
+        errno = 0;
+        const int rc = std::fclose(file_);
+        file_ = nullptr;
+        return rc == 0 ? kOk : lastErrnoResult(kErrorWriteFault);
+    }
+
+private:
+    std::FILE* file_;
+};
+
+class RealFileSystem final : public FileSystem {
+public:
+    Result createNew(const std::string& path, std::unique_ptr<WritableFile>& file) override {
+        file.reset();
+        errno = 0;
+        // O_EXCL: the create itself fails when the name exists, with no window in between.
+#ifdef _WIN32
+        const int fd = ::_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+#endif
+        if (fd < 0) return lastErrnoResult(kErrorGenFailure);
+#ifdef _WIN32
+        std::FILE* f = ::_fdopen(fd, "wb");
+#else
+        std::FILE* f = ::fdopen(fd, "wb");
+#endif
+        if (!f) {
+            const Result r = lastErrnoResult(kErrorNotEnoughMemory);
+#ifdef _WIN32
+            ::_close(fd);
+#else
+            ::close(fd);
+#endif
+            std::remove(path.c_str());
+            return r;
+        }
+        // The callers buffer themselves; unbuffered writes report a full disk at once.
+        std::setvbuf(f, nullptr, _IONBF, 0);
+        file = std::make_unique<StdioFile>(f);
+        return kOk;
+    }
+
+    Result remove(const std::string& path) override {
+        errno = 0;
+        if (std::remove(path.c_str()) != 0) return lastErrnoResult(kErrorGenFailure);
+        return kOk;
+    }
+
+    Result listFolder(const std::string& folder, const std::function<void(std::string_view)>& visit) override {
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        fs::directory_iterator it(fs::path(folder), ec);
+        if (ec) {
+            if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
+                return resultFromSystemError(kErrorPathNotFound);
+            return resultFromErrorCode(ec);
+        }
+        for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+            std::error_code typeError;
+            if (it->is_directory(typeError)) continue;
+            // UTF-8 always converts; the names that matter here are plain ASCII anyway.
+            const std::u8string name = it->path().filename().u8string();
+            visit(std::string_view(reinterpret_cast<const char*>(name.data()), name.size()));
+        }
+        if (ec) return resultFromErrorCode(ec);
+        return kOk;
+    }
+
+    Result createFolders(const std::string& path) override {
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(path), ec);
+        if (ec) return resultFromErrorCode(ec);
+        return kOk;
+    }
+};
+
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+}  // namespace
+
+FileSystem& realFileSystem() {
+    static RealFileSystem instance;
+    return instance;
+}
+
+std::string joinPath(std::string_view folder, std::string_view name) {
+#ifdef _WIN32
+    constexpr char kSeparator = '\\';
+#else
+    constexpr char kSeparator = '/';
+#endif
+    std::string out(folder);
+    if (!out.empty() && !isSeparator(out.back())) out += kSeparator;
+    out += name;
+    return out;
+}
+
+}  // namespace zv

@@ -1,0 +1,74 @@
+// The few file operations the capture writers need, behind an interface: the portable build
+// uses the C library and std::filesystem, tests put a fault-injecting layer in between, and
+// the Win32 side may bring its own. Every failure is a result code in the 0x8007xxxx form
+// carrying a Windows error number, on every platform.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "base/result.h"
+
+namespace zv {
+
+// Windows error numbers the capture code tests for or reports.
+constexpr uint32_t kErrorFileNotFound = 2;
+constexpr uint32_t kErrorPathNotFound = 3;
+constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorNotEnoughMemory = 8;
+constexpr uint32_t kErrorWriteFault = 29;
+constexpr uint32_t kErrorGenFailure = 31;
+constexpr uint32_t kErrorNotSupported = 50;
+constexpr uint32_t kErrorFileExists = 80;
+constexpr uint32_t kErrorInvalidParameter = 87;
+constexpr uint32_t kErrorDiskFull = 112;
+
+// The Windows error number carried by a result code of the 0x8007xxxx form, or 0.
+constexpr uint32_t systemErrorOf(Result r) {
+    const uint32_t u = static_cast<uint32_t>(r);
+    return (u & 0xFFFF0000u) == 0x80070000u ? (u & 0xFFFFu) : 0;
+}
+
+// An errno value as the Windows error that means the same.
+uint32_t systemErrorFromErrno(int error);
+// A std::error_code from the C library or the file system library as a result code.
+Result resultFromErrorCode(const std::error_code& ec);
+
+// A file opened for writing. Writes are unbuffered: a failure (a full disk included) is
+// reported by the write that hits it, not later by close.
+class WritableFile {
+public:
+    virtual ~WritableFile() = default;
+    // Writes all n bytes at the current position or fails.
+    virtual Result write(const uint8_t* bytes, size_t n) = 0;
+    virtual Result seekToStart() = 0;
+    // Closes the file; a second close does nothing.
+    virtual Result close() = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // Creates a new file for writing; fails with kErrorFileExists when it exists.
+    virtual Result createNew(const std::string& path, std::unique_ptr<WritableFile>& file) = 0;
+    // Deletes a file; a missing file fails with kErrorFileNotFound.
+    virtual Result remove(const std::string& path) = 0;
+    // Calls visit with the name (no folder) of every file in the folder, subfolders left out;
+    // a missing folder fails with kErrorPathNotFound, an empty one succeeds without calls.
+    virtual Result listFolder(const std::string& folder, const std::function<void(std::string_view)>& visit) = 0;
+    // Creates the folder with all missing parents; an existing folder is no error.
+    virtual Result createFolders(const std::string& path) = 0;
+};
+
+// The C library and std::filesystem. Paths are byte strings in the system code page.
+FileSystem& realFileSystem();
+
+// folder + separator + name; no separator is doubled and an empty folder gives the name.
+std::string joinPath(std::string_view folder, std::string_view name);
+
+}  // namespace zv

@@ -1,0 +1,153 @@
+// Helpers for the writer-side capture tests: a file system that fails on demand, a folder
+// listing made up in memory, record builders and file reading.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdio>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/bytes.h"
+#include "capture/file_system.h"
+
+namespace zv::test {
+
+// Passes everything to the real file system, except the faults the test arms.
+class FaultFileSystem final : public FileSystem {
+public:
+    // The n-th write call from now on (1 = the next one) fails with writeError.
+    int failWriteCall = 0;
+    Result writeError = resultFromSystemError(kErrorWriteFault);
+    // Bytes that still fit on the disk; a write that does not fit fails with ERROR_DISK_FULL
+    // and writes nothing.
+    std::optional<uint64_t> diskSpace;
+    Result seekError = kOk;
+    Result closeError = kOk;
+
+    Result createNew(const std::string& path, std::unique_ptr<WritableFile>& file) override {
+        std::unique_ptr<WritableFile> inner;
+        const Result r = realFileSystem().createNew(path, inner);
+        if (failed(r)) return r;
+        file = std::make_unique<File>(*this, std::move(inner));
+        return kOk;
+    }
+    Result remove(const std::string& path) override { return realFileSystem().remove(path); }
+    Result listFolder(const std::string& folder, const std::function<void(std::string_view)>& visit) override {
+        return realFileSystem().listFolder(folder, visit);
+    }
+    Result createFolders(const std::string& path) override { return realFileSystem().createFolders(path); }
+
+private:
+    class File final : public WritableFile {
+    public:
+        File(FaultFileSystem& fs, std::unique_ptr<WritableFile> inner) : fs_(fs), inner_(std::move(inner)) {}
+        Result write(const uint8_t* bytes, size_t n) override {
+            if (fs_.failWriteCall > 0 && --fs_.failWriteCall == 0) return fs_.writeError;
+            if (fs_.diskSpace) {
+                if (n > *fs_.diskSpace) return resultFromSystemError(kErrorDiskFull);
+                *fs_.diskSpace -= n;
+            }
+            return inner_->write(bytes, n);
+        }
+        Result seekToStart() override {
+            if (failed(fs_.seekError)) return fs_.seekError;
+            return inner_->seekToStart();
+        }
+        Result close() override {
+            const Result r = inner_->close();  // always really closed, so it can be deleted
+            return failed(fs_.closeError) ? fs_.closeError : r;
+        }
+
+    private:
+        FaultFileSystem& fs_;
+        std::unique_ptr<WritableFile> inner_;
+    };
+};
+
+// A folder whose listing is a list of names; nothing can be written.
+class ListingFileSystem final : public FileSystem {
+public:
+    std::vector<std::string> names;
+
+    Result createNew(const std::string&, std::unique_ptr<WritableFile>&) override {
+        return resultFromSystemError(kErrorAccessDenied);
+    }
+    Result remove(const std::string&) override { return resultFromSystemError(kErrorAccessDenied); }
+    Result listFolder(const std::string&, const std::function<void(std::string_view)>& visit) override {
+        for (const std::string& n : names) visit(n);
+        return kOk;
+    }
+    Result createFolders(const std::string&) override { return kOk; }
+};
+
+inline std::vector<uint8_t> readFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+template <class Bytes>
+std::vector<uint8_t> slice(const Bytes& v, size_t from, size_t n) {
+    return std::vector<uint8_t>(v.begin() + static_cast<std::ptrdiff_t>(from),
+                                v.begin() + static_cast<std::ptrdiff_t>(from + n));
+}
+
+inline std::vector<uint8_t> le32(uint32_t v) {
+    return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+            static_cast<uint8_t>(v >> 24)};
+}
+
+inline bool fileExists(const std::string& path) { return std::ifstream(path, std::ios::binary).good(); }
+
+inline void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+using Record = std::array<uint8_t, 32>;
+
+// A CAN data frame: standard identifiers are stored shifted left by 18 bits.
+inline Record canRecord(uint8_t source, uint32_t id, bool extended, uint8_t fill = 0) {
+    Record r{};
+    r[0] = source;
+    r[10] = 8;
+    r[11] = static_cast<uint8_t>((extended ? 0x80 : 0) | 8);
+    putU32(r.data(), 12, extended ? id : id << 18);
+    for (size_t i = 16; i < 24; ++i) r[i] = fill;
+    return r;
+}
+
+// A LIN frame with the protected identifier in byte 13.
+inline Record linRecord(uint8_t source, uint8_t pid, int8_t byteCount, uint8_t frameInfo, uint16_t status = 0) {
+    Record r{};
+    r[0] = source;
+    putU16(r.data(), 2, status);
+    r[10] = static_cast<uint8_t>(byteCount);
+    r[11] = frameInfo;
+    r[13] = pid;
+    r[14] = 0x55;
+    return r;
+}
+
+// n records of a counting pattern: every record differs, so misplaced bytes show.
+inline std::vector<uint8_t> patternRecords(size_t n, uint32_t first = 0) {
+    std::vector<uint8_t> out(n * 32);
+    for (size_t i = 0; i < n; ++i) {
+        uint8_t* r = out.data() + i * 32;
+        const uint32_t k = first + static_cast<uint32_t>(i);
+        r[0] = 1;
+        putU32(r, 4, k);
+        putU32(r, 12, 0x123u << 18);
+        for (size_t j = 16; j < 32; ++j) r[j] = static_cast<uint8_t>(k * 7 + j);
+    }
+    return out;
+}
+
+}  // namespace zv::test
