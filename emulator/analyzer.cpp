@@ -55,6 +55,10 @@ void fromEpochMs(int64_t ms, uint16_t d[8]) {
 
 class Session : public std::enable_shared_from_this<Session> {
 public:
+    // Requests of one kind that may wait at a time (receives queued, sends collecting their
+    // data, waits for the end of a measurement); more are refused with 0x800700AA.
+    static constexpr size_t kMaxQueued = 16;
+
     Session(Analyzer& analyzer, std::unique_ptr<remote::Transport> transport)
         : analyzer_(analyzer), transport_(std::move(transport)), link_(*transport_) {}
 
@@ -284,9 +288,15 @@ private:
                 return;
             }
             case remote::kKindReceive: {
-                std::lock_guard lock(mutex_);
-                receives_.push_back(r);
-                cond_.notify_all();
+                {
+                    std::lock_guard lock(mutex_);
+                    if (receives_.size() < kMaxQueued) {
+                        receives_.push_back(r);
+                        cond_.notify_all();
+                        return;
+                    }
+                }
+                done(r, remote::kBusyRequest, 0, 0, 0);  // a PC flooding us gets no memory
                 return;
             }
             case remote::kKindSend: {
@@ -300,6 +310,10 @@ private:
                 }
                 if (!setupArea || r.param3 > remote::kDataChunk) {
                     // Refused at once; its data, still on the way, is consumed and dropped.
+                    if (refusedSends_.size() >= 1024) {
+                        protocolError("too many refused sends");
+                        return;
+                    }
                     refusedSends_.insert(r.id);
                     if (r.param3 == 0) refusedSends_.erase(r.id);
                     done(r, remote::kBadBlock, 0, 0, 0);
@@ -307,6 +321,11 @@ private:
                 }
                 if (r.param3 == 0) {
                     done(r, remote::kBadBlock, 0, 0, 0);
+                    return;
+                }
+                if (sends_.size() >= kMaxQueued || sends_.count(r.id)) {
+                    refusedSends_.insert(r.id);
+                    done(r, remote::kBusyRequest, 0, 0, 0);
                     return;
                 }
                 sends_[r.id] = PendingSend{r, {}};
@@ -331,6 +350,11 @@ private:
                     // Already over (or none ran): the event has occurred.
                     lock.unlock();
                     done(r, kOk, 1, analyzer_.lastEndReason(), 0);
+                    return;
+                }
+                if (waits_.size() >= kMaxQueued) {
+                    lock.unlock();
+                    done(r, remote::kBusyRequest, 0, 0, 0);
                     return;
                 }
                 waits_.push_back(r);

@@ -440,6 +440,32 @@ TEST_P(RemoteEmulator, SecondPcIsRefusedAsBusy) {
     EXPECT_EQ(run(request(kKindKey, 0x8014)).result, kOk);
 }
 
+TEST_P(RemoteEmulator, AFloodOfRequestsIsRefusedNotQueuedWithoutLimit) {
+    AnalyzerConfig c;
+    c.linkBytesPerSecond = 100000;  // each setup image takes about 18 ms
+    start(c);
+    connect();
+    const size_t base = recorder.locked([&] { return recorder.done.size(); });
+    std::vector<Bytes> buffers(24, Bytes(2048));
+    for (auto& b : buffers) {
+        auto r = request(kKindReceive, 0x2000, 1, 2048);
+        r->memory = b.data();
+        ASSERT_EQ(client->submit(r), kOk);
+    }
+    ASSERT_TRUE(recorder.waitFor([&] { return recorder.done.size() == base + 24; }));
+    int ok = 0, busy = 0;
+    recorder.locked([&] {
+        for (size_t i = base; i < recorder.done.size(); ++i) {
+            if (recorder.done[i].result == kOk) ++ok;
+            if (recorder.done[i].result == kBusyRequest) ++busy;
+        }
+        return 0;
+    });
+    EXPECT_EQ(ok + busy, 24);
+    EXPECT_GE(busy, 1);
+    EXPECT_GE(ok, 17);  // one in progress and sixteen queued at least
+}
+
 INSTANTIATE_TEST_SUITE_P(Links, RemoteEmulator, ::testing::Values(Link::InProcess, Link::Tcp),
                          [](const auto& p) { return p.param == Link::Tcp ? "Tcp" : "InProcess"; });
 
