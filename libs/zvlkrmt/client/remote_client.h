@@ -91,6 +91,7 @@ struct ClientOptions {
 class RemoteClient {
 public:
     RemoteClient(RemoteCallback& callback, ClientOptions options = {});
+    // Ends the link and joins the client's thread: never from inside a callback.
     ~RemoteClient();
     RemoteClient(const RemoteClient&) = delete;
     RemoteClient& operator=(const RemoteClient&) = delete;
@@ -104,7 +105,8 @@ public:
     // Ends the transfer in progress (the oldest unfinished receive or send) with 0x800704C7.
     // Returns 1 when no transfer runs.
     Result cancel();
-    // Ends the link without a disconnect request; no further callbacks for it.
+    // Ends the link without a disconnect request; no further callbacks for it, and requests
+    // still pending are dropped. Safe from any thread, callbacks included.
     void close();
 
     int state() const { return state_; }

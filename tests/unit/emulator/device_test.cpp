@@ -39,6 +39,28 @@ TEST(DeviceSetup, WrapperSizesFollowTheBoardFamily) {
     EXPECT_TRUE(canOnly.wrapper(0x1234).empty());
 }
 
+TEST(DeviceSetup, EveryBoardAndAnUnsupportedCode) {
+    for (const BoardInfo* b = boardsBegin(); b != boardsEnd(); ++b) {
+        const DeviceSetup d(b->code);
+        const bool canOnly = b->layout == SetupLayout::CanOnly;
+        EXPECT_EQ(d.wrapper(0x2000).size(), canOnly ? 1056u : 1824u) << b->code;
+        EXPECT_EQ(d.wrapper(0x6100).size(), canOnly ? 0u : 6928u) << b->code;
+        EXPECT_EQ(d.dataInfo().size(), canOnly ? 204u : 812u) << b->code;
+        EXPECT_EQ(d.plan().analogInputs, b->analogInputs == 1) << b->code;
+        // Whatever the board, its own areas go back in unchanged.
+        for (uint32_t area : {0x2000u, 0x6000u, 0x6100u}) {
+            const Bytes w = d.wrapper(area);
+            if (w.empty()) continue;
+            DeviceSetup copy(b->code);
+            EXPECT_EQ(copy.accept(area, w.data(), w.size()), kOk) << b->code << " " << area;
+        }
+    }
+    // A code no analyzer has (for tests of the PC side) keeps the dual-protocol layout.
+    const DeviceSetup odd(65538);
+    EXPECT_EQ(odd.wrapper(0x2000).size(), 1824u);
+    EXPECT_EQ(odd.dataInfo().size(), 812u);
+}
+
 TEST(DeviceSetup, AcceptsItsOwnAreasAndGivesThemBackByteForByte) {
     DeviceSetup a(73763);
     Bytes stup = a.wrapper(0x2000);
