@@ -16,6 +16,7 @@ void CaptureMemory::clear() {
 }
 
 void CaptureMemory::append(const uint8_t* records, size_t bytes) {
+    if (bytes == 0) return;
     if (ring_.empty()) ring_.resize(kCaptureCapacity);
     seen_ += bytes / kRecordSize;
     if (bytes >= kCaptureCapacity) {
