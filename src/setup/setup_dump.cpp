@@ -7,17 +7,26 @@
 namespace zv {
 namespace {
 
-std::string indexed(std::string_view name, unsigned index) {
-    std::string s(name);
-    const size_t at = s.find("[]");
-    if (at != std::string::npos) s.replace(at, 2, "[" + std::to_string(index) + "]");
+// "path" + "." + name, with "[]" in name replaced by "[index]" when index is given.
+std::string childPath(const std::string& path, std::string_view name, int index = -1) {
+    std::string s;
+    s.reserve(path.size() + name.size() + 8);
+    s.append(path).append(1, '.');
+    const size_t at = name.find("[]");
+    if (index < 0) {
+        s.append(name);
+    } else if (at == std::string_view::npos) {
+        s.append(name).append(1, '[').append(std::to_string(index)).append(1, ']');
+    } else {
+        s.append(name.substr(0, at)).append(1, '[').append(std::to_string(index)).append(1, ']');
+        s.append(name.substr(at + 2));
+    }
     return s;
 }
 
 void appendField(const setup::FieldDef& f, const uint8_t* record, size_t at, const std::string& name,
                  std::string& out) {
-    out += name;
-    out += " = ";
+    out.append(name).append(" = ");
     char buffer[16];
     switch (f.width) {
         case 1: out += std::to_string(getU8(record, at)); break;
@@ -38,17 +47,15 @@ void appendField(const setup::FieldDef& f, const uint8_t* record, size_t at, con
 
 void appendRecordDump(const setup::RecordDef& def, const uint8_t* record, const std::string& path,
                       std::string& out) {
-    out += path + ".recordSize = " + std::to_string(getU32(record, 0)) + '\n';
+    out.append(path).append(".recordSize = ").append(std::to_string(getU32(record, 0))).append(1, '\n');
     for (const setup::FieldDef& f : def.fields)
         for (unsigned i = 0; i < f.count; ++i)
             appendField(f, record, f.offset + size_t{i} * f.stride,
-                        path + '.' + (f.count > 1 ? indexed(f.name, i) : std::string(f.name)), out);
+                        childPath(path, f.name, f.count > 1 ? int(i) : -1), out);
     for (const setup::ChildDef& c : def.children)
-        for (unsigned i = 0; i < c.count; ++i) {
-            std::string name = path + '.' + std::string(c.name);
-            if (c.count > 1) name += "[" + std::to_string(i) + "]";
-            appendRecordDump(*c.def, record + c.offset + size_t{i} * c.def->size, name, out);
-        }
+        for (unsigned i = 0; i < c.count; ++i)
+            appendRecordDump(*c.def, record + c.offset + size_t{i} * c.def->size,
+                             childPath(path, c.name, c.count > 1 ? int(i) : -1), out);
 }
 
 std::string dumpSetup(const SetupWorkspace& setup, BoardType boardType) {
