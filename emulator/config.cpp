@@ -123,7 +123,15 @@ bool applySetting(AnalyzerConfig& c, std::string_view key, std::string_view valu
     else if (key == "monitor-ready") ok = flag(value, c.monitorReady);
     else if (key == "stop-end-reason") ok = number(value, c.stopEndReason);
     else if (key == "stop-when-full") ok = flag(value, c.stopWhenFull);
-    else if (key == "throttle") ok = number(value, c.linkBytesPerSecond);
+    else if (key == "throttle") {
+        // Bytes per second, or the speed of a kind of link.
+        uint32_t baud = 0;
+        if (value == "usb-full") c.linkBytesPerSecond = 1000000;      // 12 Mbit/s after protocol overhead
+        else if (value == "lan") c.linkBytesPerSecond = 1250000;      // the adapter's 10 Mbit/s
+        else if (value.starts_with("serial:") && number(value.substr(7), baud) && baud >= 300)
+            c.linkBytesPerSecond = baud / 10;                         // 8 data bits, start and stop bit
+        else ok = number(value, c.linkBytesPerSecond);
+    }
     else if (key == "fault") return parseFault(c.faults, value, error);
     else if (key == "replay") {
         std::ifstream in{std::string(value), std::ios::binary};

@@ -83,7 +83,7 @@ using Connector = std::function<Result(std::unique_ptr<Transport>&)>;
 
 struct ClientOptions {
     int answerTimeoutMs = 5000;   // silence from a connected analyzer longer than this is a time-out
-    int keepAliveMs = 1000;       // a Ping when nothing was sent for this long
+    int keepAliveMs = 1000;       // a Ping this often, so that a quiet analyzer still answers
     uint32_t receiveWindow = kDefaultWindow;
     std::string serial;           // the analyzer asked for in the Hello (empty: any)
 };

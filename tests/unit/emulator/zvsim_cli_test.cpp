@@ -78,6 +78,13 @@ TEST(EmulatorConfig, TextWithCommentsAndLineNumbersInErrors) {
     EXPECT_NE(error.find("line 2"), std::string::npos);
     EXPECT_FALSE(emu::loadConfigText(c, "serial = 12345678901234567\n", error));
     EXPECT_FALSE(emu::loadConfigText(c, "just words\n", error));
+    for (const auto& [text, speed] : std::vector<std::pair<std::string, uint64_t>>{
+             {"usb-full", 1000000}, {"lan", 1250000}, {"serial:115200", 11520}, {"0", 0}, {"5000", 5000}}) {
+        EXPECT_TRUE(emu::applySetting(c, "throttle", text, error)) << text;
+        EXPECT_EQ(c.linkBytesPerSecond, speed) << text;
+    }
+    EXPECT_FALSE(emu::applySetting(c, "throttle", "serial:fast", error));
+    EXPECT_FALSE(emu::applySetting(c, "throttle", "serial:12", error));
     EXPECT_EQ(emu::boardFromNames("AN-1100", "EX-NB2A"), 65554u);
     EXPECT_EQ(emu::boardFromNames("AN-1400", "EX-NB2A"), 0u);
 }
