@@ -375,8 +375,11 @@ bool RemoteClient::onFrame(const std::shared_ptr<Connection>& conn, const FrameV
                 r->received += n;
             } else {
                 uint32_t taken = n;
-                const Result res = callback_.onReceiveBlock(r, data, taken);
+                Result res = callback_.onReceiveBlock(r, data, taken);
                 r->received += std::min(taken, n);
+                // A destination that took fewer bytes than it was given lost data, whatever it
+                // answered: the transfer must not end as a success with a hole in the file.
+                if (succeeded(res) && taken < n) res = kDestinationFull;
                 if (failed(res)) {
                     // The destination refused: the transfer ends here with its result.
                     {

@@ -81,6 +81,7 @@ constexpr Result kNotConnected = static_cast<Result>(0x800708CAu);   // no link 
 constexpr Result kBusyRequest = static_cast<Result>(0x800700AAu);    // another transfer runs
 constexpr Result kBadBlock = static_cast<Result>(0x80070057u);       // unknown block, wrong tag or size
 constexpr Result kBufferTooSmall = static_cast<Result>(0x8007007Au);
+constexpr Result kDestinationFull = static_cast<Result>(0x80070070u);  // a short write: disk full
 
 using Serial = std::array<char, 16>;
 

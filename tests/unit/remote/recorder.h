@@ -61,7 +61,12 @@ public:
         std::lock_guard lock(mutex_);
         if (failWrites) {
             bytes = 0;
-            return static_cast<Result>(0x80070070u);  // disk full
+            return static_cast<Result>(0x80070005u);  // access denied
+        }
+        if (shortWrites) {
+            bytes /= 2;  // "succeeds" but takes only half
+            file.insert(file.end(), data, data + bytes);
+            return kOk;
         }
         file.insert(file.end(), data, data + bytes);
         return kOk;
@@ -100,6 +105,7 @@ public:
     std::vector<uint8_t> monitorBytes;
     std::vector<uint8_t> file;
     bool failWrites = false;
+    bool shortWrites = false;
     std::function<void(const RequestPtr&)> afterDone;
 
 private:

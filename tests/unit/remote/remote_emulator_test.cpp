@@ -311,8 +311,16 @@ TEST_P(RemoteEmulator, FailingFileWriteEndsTheTransferWithItsResult) {
     connect();
     recorder.locked([&] { return recorder.failWrites = true; });
     const auto d = run(request(kKindReceive, 0x8100, 0, 0x10000));
-    EXPECT_EQ(d.result, static_cast<Result>(0x80070070u));
+    EXPECT_EQ(d.result, static_cast<Result>(0x80070005u));
+    EXPECT_EQ(d.param4, 0u);
     recorder.locked([&] { return recorder.failWrites = false; });
+    EXPECT_EQ(run(request(kKindKey, 0x8014)).result, kOk);
+    // A destination that quietly takes less than it is given fails the transfer as disk full.
+    recorder.locked([&] { return recorder.shortWrites = true; });
+    const auto s = run(request(kKindReceive, 0x8100, 0, 0x10000));
+    EXPECT_EQ(s.result, static_cast<Result>(0x80070070u));
+    EXPECT_EQ(s.param4, 410u);  // half of the 820-byte block
+    recorder.locked([&] { return recorder.shortWrites = false; });
     EXPECT_EQ(run(request(kKindKey, 0x8014)).result, kOk);
 }
 
