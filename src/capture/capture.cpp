@@ -2,9 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <new>
-#include <system_error>
+
+#include <sys/stat.h>
 
 namespace zv {
 
@@ -135,13 +135,13 @@ bool seekEnd(std::FILE* f, long long& size) {
 
 bool readWholeFile(const std::string& path, FileImage& image) {
     image = FileImage{};
-    // A folder opens for reading on some systems and reports a meaningless size.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(std::filesystem::path(path), error)) return false;
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr) return false;
     long long size = 0;
-    bool ok = seekEnd(f, size) && static_cast<unsigned long long>(size) <= SIZE_MAX;
+    // A folder opens for reading on some systems and reports a meaningless size.
+    struct stat st {};
+    bool ok = fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && seekEnd(f, size) &&
+              static_cast<unsigned long long>(size) <= SIZE_MAX;
     if (ok) {
         const size_t n = static_cast<size_t>(size);
         // Not value-initialised: the read fills every byte.
