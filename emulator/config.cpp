@@ -38,6 +38,8 @@ bool flag(std::string_view s, bool& out) {
 
 }  // namespace
 
+bool parseFaultInto(FaultConfig& f, std::string_view spec, std::string& error);
+
 BoardType boardFromNames(std::string_view model, std::string_view exBoard) {
     for (const BoardInfo* b = boardsBegin(); b != boardsEnd(); ++b) {
         const std::string text = std::string(model) + " + " + std::string(exBoard);
@@ -46,7 +48,14 @@ BoardType boardFromNames(std::string_view model, std::string_view exBoard) {
     return 0;
 }
 
-bool parseFault(FaultConfig& f, std::string_view spec, std::string& error) {
+bool parseFault(FaultConfig& faults, std::string_view spec, std::string& error) {
+    FaultConfig f = faults;
+    if (!parseFaultInto(f, spec, error)) return false;
+    faults = f;
+    return true;
+}
+
+bool parseFaultInto(FaultConfig& f, std::string_view spec, std::string& error) {
     spec = trim(spec);
     const size_t eq = spec.find('=');
     const std::string_view key = trim(spec.substr(0, eq));
@@ -96,10 +105,18 @@ bool parseFault(FaultConfig& f, std::string_view spec, std::string& error) {
     return false;
 }
 
-bool applySetting(AnalyzerConfig& c, std::string_view key, std::string_view value, std::string& error) {
+bool applySetting(AnalyzerConfig& config, std::string_view key, std::string_view value, std::string& error) {
     key = trim(key);
     value = trim(value);
+    // Work on a copy: a value that is refused leaves the configuration as it was.
+    AnalyzerConfig c = config;
     bool ok = true;
+    auto ranged = [&](uint32_t& field, uint32_t lo, uint32_t hi) {
+        uint32_t v = 0;
+        if (!number(value, v) || v < lo || v > hi) return false;
+        field = v;
+        return true;
+    };
     if (key == "board") {
         const auto code = parseBoardCode(value);
         ok = code.has_value();
@@ -112,14 +129,14 @@ bool applySetting(AnalyzerConfig& c, std::string_view key, std::string_view valu
         if (ok) c.firmware = std::string(value);
     } else if (key == "device-value") ok = number(value, c.deviceValue);
     else if (key == "seed") ok = number(value, c.traffic.seed);
-    else if (key == "bus-load") ok = number(value, c.traffic.busLoadPercent) && c.traffic.busLoadPercent >= 1 && c.traffic.busLoadPercent <= 100;
-    else if (key == "identifiers") ok = number(value, c.traffic.identifiers) && c.traffic.identifiers >= 1 && c.traffic.identifiers <= 64;
-    else if (key == "extended-percent") ok = number(value, c.traffic.extendedPercent) && c.traffic.extendedPercent <= 100;
-    else if (key == "remote-percent") ok = number(value, c.traffic.remotePercent) && c.traffic.remotePercent <= 100;
-    else if (key == "lin-error-permille") ok = number(value, c.traffic.linErrorPermille) && c.traffic.linErrorPermille <= 1000;
+    else if (key == "bus-load") ok = ranged(c.traffic.busLoadPercent, 1, 100);
+    else if (key == "identifiers") ok = ranged(c.traffic.identifiers, 1, 64);
+    else if (key == "extended-percent") ok = ranged(c.traffic.extendedPercent, 0, 100);
+    else if (key == "remote-percent") ok = ranged(c.traffic.remotePercent, 0, 100);
+    else if (key == "lin-error-permille") ok = ranged(c.traffic.linErrorPermille, 0, 1000);
     else if (key == "overrun-every") ok = number(value, c.traffic.overrunEvery);
     else if (key == "trigger-every") ok = number(value, c.traffic.triggerEvery);
-    else if (key == "fixed-rate") ok = number(value, c.traffic.fixedRate) && c.traffic.fixedRate <= 10000000;
+    else if (key == "fixed-rate") ok = ranged(c.traffic.fixedRate, 0, 10000000);
     else if (key == "monitor-ready") ok = flag(value, c.monitorReady);
     else if (key == "stop-end-reason") ok = number(value, c.stopEndReason);
     else if (key == "stop-when-full") ok = flag(value, c.stopWhenFull);
@@ -131,9 +148,10 @@ bool applySetting(AnalyzerConfig& c, std::string_view key, std::string_view valu
         else if (value.starts_with("serial:") && number(value.substr(7), baud) && baud >= 300)
             c.linkBytesPerSecond = baud / 10;                         // 8 data bits, start and stop bit
         else ok = number(value, c.linkBytesPerSecond);
-    }
-    else if (key == "fault") return parseFault(c.faults, value, error);
-    else if (key == "replay") {
+    } else if (key == "fault") {
+        ok = parseFault(c.faults, value, error);
+        if (!ok) return false;
+    } else if (key == "replay") {
         std::ifstream in{std::string(value), std::ios::binary};
         if (!in) {
             error = "cannot read " + std::string(value);
@@ -147,14 +165,16 @@ bool applySetting(AnalyzerConfig& c, std::string_view key, std::string_view valu
             return false;
         }
         c.traffic.replay = std::move(frames);
-        return true;
-    }
-    else {
+    } else {
         error = "unknown setting '" + std::string(key) + "'";
         return false;
     }
-    if (!ok) error = "bad value for " + std::string(key) + ": '" + std::string(value) + "'";
-    return ok;
+    if (!ok) {
+        error = "bad value for " + std::string(key) + ": '" + std::string(value) + "'";
+        return false;
+    }
+    config = std::move(c);
+    return true;
 }
 
 bool loadConfigText(AnalyzerConfig& config, std::string_view text, std::string& error) {

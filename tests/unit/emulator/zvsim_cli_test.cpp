@@ -76,6 +76,9 @@ TEST(EmulatorConfig, TextWithCommentsAndLineNumbersInErrors) {
     EXPECT_FALSE(c.monitorReady);
     EXPECT_FALSE(emu::loadConfigText(c, "seed = 1\nbus-load = 0\n", error));
     EXPECT_NE(error.find("line 2"), std::string::npos);
+    EXPECT_EQ(c.traffic.busLoadPercent, 60u);  // a refused value changes nothing
+    EXPECT_FALSE(emu::applySetting(c, "fault", "drop=upload:many", error));
+    EXPECT_EQ(c.faults.drop, emu::FaultConfig::Drop::None);
     EXPECT_FALSE(emu::loadConfigText(c, "serial = 12345678901234567\n", error));
     EXPECT_FALSE(emu::loadConfigText(c, "just words\n", error));
     for (const auto& [text, speed] : std::vector<std::pair<std::string, uint64_t>>{
