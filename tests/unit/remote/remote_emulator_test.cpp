@@ -471,7 +471,7 @@ TEST_P(RemoteEmulator, AFloodOfRequestsIsRefusedNotQueuedWithoutLimit) {
     });
     EXPECT_EQ(ok + busy, 24);
     EXPECT_GE(busy, 1);
-    EXPECT_GE(ok, 17);  // one in progress and sixteen queued at least
+    EXPECT_GE(ok, 16);  // sixteen may wait, whatever is in progress
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, RemoteEmulator, ::testing::Values(Link::InProcess, Link::Tcp),
