@@ -448,6 +448,33 @@ TEST_P(RemoteEmulator, SecondPcIsRefusedAsBusy) {
     EXPECT_EQ(run(request(kKindKey, 0x8014)).result, kOk);
 }
 
+TEST_P(RemoteEmulator, PcClosingMidUploadFreesTheAnalyzer) {
+    AnalyzerConfig c;
+    c.traffic.fixedRate = 1000000;
+    c.linkBytesPerSecond = 4000000;
+    start(c);
+    connect();
+    EXPECT_EQ(run(request(kKindMeasurement, 1)).result, kOk);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(run(request(kKindMeasurement, 0)).result, kOk);
+    const size_t n = recorder.locked([&] { return recorder.done.size(); });
+    ASSERT_EQ(client->submit(request(kKindReceive, 0x8101, 0, 0xC00000)), kOk);
+    ASSERT_TRUE(recorder.waitFor([&] { return !recorder.progress.empty(); }));
+    client->close();
+    EXPECT_EQ(client->state(), 0);
+    // No completion and no loss report for a link the PC closed itself.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    recorder.locked([&] {
+        EXPECT_EQ(recorder.done.size(), n);
+        EXPECT_EQ(recorder.disconnects, 0);
+        return 0;
+    });
+    for (int i = 0; i < 300 && analyzer->attached(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(analyzer->attached());
+    connect();
+    EXPECT_EQ(run(request(kKindKey, 0x8014)).result, kOk);
+}
+
 TEST_P(RemoteEmulator, AFloodOfRequestsIsRefusedNotQueuedWithoutLimit) {
     AnalyzerConfig c;
     c.linkBytesPerSecond = 100000;  // each setup image takes about 18 ms
