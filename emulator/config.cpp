@@ -38,7 +38,7 @@ bool flag(std::string_view s, bool& out) {
 
 }  // namespace
 
-bool parseFaultInto(FaultConfig& f, std::string_view spec, std::string& error);
+bool parseFaultInto(FaultConfig& f, std::string_view text, std::string& error);
 
 BoardType boardFromNames(std::string_view model, std::string_view exBoard) {
     for (const BoardInfo* b = boardsBegin(); b != boardsEnd(); ++b) {
@@ -48,18 +48,18 @@ BoardType boardFromNames(std::string_view model, std::string_view exBoard) {
     return 0;
 }
 
-bool parseFault(FaultConfig& faults, std::string_view spec, std::string& error) {
+bool parseFault(FaultConfig& faults, std::string_view text, std::string& error) {
     FaultConfig f = faults;
-    if (!parseFaultInto(f, spec, error)) return false;
+    if (!parseFaultInto(f, text, error)) return false;
     faults = f;
     return true;
 }
 
-bool parseFaultInto(FaultConfig& f, std::string_view spec, std::string& error) {
-    spec = trim(spec);
-    const size_t eq = spec.find('=');
-    const std::string_view key = trim(spec.substr(0, eq));
-    const std::string_view value = eq == std::string_view::npos ? std::string_view{} : trim(spec.substr(eq + 1));
+bool parseFaultInto(FaultConfig& f, std::string_view text, std::string& error) {
+    text = trim(text);
+    const size_t eq = text.find('=');
+    const std::string_view key = trim(text.substr(0, eq));
+    const std::string_view value = eq == std::string_view::npos ? std::string_view{} : trim(text.substr(eq + 1));
     if (key == "refuse") {
         uint32_t code = 0;
         if (number(value, code) && (code == 0xA0000001u || code == 0xA0000004u || code == 0xA0000009u)) {

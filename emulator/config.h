@@ -1,5 +1,5 @@
 // Emulator settings from text: the lines of a configuration file ("key = value", '#' starts a
-// comment) and the fault specifications of zvsim's --fault option.
+// comment) and the fault options of zvsim's --fault option.
 #pragma once
 
 #include <string>
@@ -11,7 +11,7 @@ namespace zv::emu {
 
 // "refuse=0xA0000004", "stall=connect", "stall=requests", "drop=upload:65536",
 // "drop=monitor:100000", "drop=setup", "skip-monitor=10", "type=65538".
-bool parseFault(FaultConfig& faults, std::string_view spec, std::string& error);
+bool parseFault(FaultConfig& faults, std::string_view text, std::string& error);
 
 // One setting: board, serial, firmware, device-value, seed, bus-load, identifiers,
 // extended-percent, remote-percent, lin-error-permille, overrun-every, trigger-every,

@@ -1,4 +1,4 @@
-// The emulator's text inputs: configuration lines and fault specifications (zvsim --config,
+// The emulator's text inputs: configuration lines and fault options (zvsim --config,
 // --fault) and candump logs (--replay). Files are not opened here: a "replay" line would name
 // one, so that key is left out.
 #include <cstdint>

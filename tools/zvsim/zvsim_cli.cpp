@@ -17,7 +17,7 @@ constexpr const char* kUsage =
     "usage: zvsim (--model AN-2400 --exboard EX-NB3BP | --board CODE) [--listen HOST]\n"
     "             [--data-port P] [--control-port Q] [--serial TEXT] [--config FILE]\n"
     "             [--seed N] [--rate RECORDS_PER_S] [--replay CANDUMP.LOG]\n"
-    "             [--throttle BYTES_PER_S|usb-full|lan|serial:BAUD] [--fault SPEC]...\n"
+    "             [--throttle BYTES_PER_S|usb-full|lan|serial:BAUD] [--fault FAULT]...\n"
     "faults: refuse=0xA0000001|0xA0000004|0xA0000009, stall=connect|requests,\n"
     "        drop=upload|monitor|setup[:BYTES], skip-monitor=N, type=CODE";
 

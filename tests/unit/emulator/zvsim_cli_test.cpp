@@ -41,7 +41,7 @@ struct Captured {
     }
 };
 
-TEST(EmulatorConfig, FaultSpecifications) {
+TEST(EmulatorConfig, FaultOptions) {
     emu::FaultConfig f;
     std::string error;
     EXPECT_TRUE(emu::parseFault(f, "refuse=0xA0000009", error));
