@@ -53,6 +53,12 @@ inline char* putHex8(char* p, uint32_t v) {
 
 // "%0*X": at least minDigits hexadecimal digits, more when the value needs them.
 inline char* putHexMin(char* p, uint32_t v, int minDigits) {
+    if (minDigits == 3 && v < 0x1000) {  // a standard CAN identifier
+        p[0] = kHexDigits[v >> 8];
+        p[1] = kHexDigits[(v >> 4) & 15];
+        p[2] = kHexDigits[v & 15];
+        return p + 3;
+    }
     char tmp[8];
     int n = 0;
     do {
