@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <new>
 
 namespace zv {
 namespace {
@@ -93,16 +95,29 @@ std::vector<uint8_t> composeSetupFile(SetupWorkspace& working, BoardType boardTy
 }
 
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    // A folder opens for reading on some systems and reports a meaningless size.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        errno = ec ? ec.value() : EISDIR;
+        return false;
+    }
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return false;
     bool ok = std::fseek(f, 0, SEEK_END) == 0;
     const long size = ok ? std::ftell(f) : -1;
     ok = ok && size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
     if (ok) {
-        bytes.resize(static_cast<size_t>(size));
-        ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
+        try {
+            bytes.resize(static_cast<size_t>(size));
+            ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
+        } catch (const std::bad_alloc&) {
+            errno = ENOMEM;
+            ok = false;
+        }
     }
     std::fclose(f);
+    if (!ok) bytes.clear();
     return ok;
 }
 

@@ -89,6 +89,7 @@ TEST(ZvsetupCheck, AcceptsAndRejectsAsTheProgramLoads) {
     ASSERT_EQ(writeWholeFile(dir.file("nul.SU"), bytes.data(), bytes.size()), kOk);
     EXPECT_EQ(run({"check", "--board", "73763", dir.file("nul.SU")}).rc, 1);
     EXPECT_EQ(run({"check", "--board", "73763", dir.file("absent.SU")}).rc, 1);
+    EXPECT_EQ(run({"check", "--board", "73763", dir.path().string()}).rc, 1) << "a folder is no setup file";
 }
 
 TEST(ZvsetupDump, PrintsEveryFieldInStableOrder) {
