@@ -4,8 +4,6 @@
 #include <cstring>
 #include <new>
 
-#include <sys/stat.h>
-
 namespace zv {
 
 const char* dataFileStatusText(DataFileStatus status) {
@@ -115,43 +113,6 @@ void CCapture::seek(int64_t index) {
     if (index < 0 || count_ == 0) index = 0;
     if (count_ > 0 && index > static_cast<int64_t>(count_) - 1) index = static_cast<int64_t>(count_) - 1;
     current_ = static_cast<uint32_t>(index);
-}
-
-namespace {
-
-bool seekEnd(std::FILE* f, long long& size) {
-#ifdef _WIN32
-    if (_fseeki64(f, 0, SEEK_END) != 0) return false;
-    size = _ftelli64(f);
-    return size >= 0 && _fseeki64(f, 0, SEEK_SET) == 0;
-#else
-    if (fseeko(f, 0, SEEK_END) != 0) return false;
-    size = static_cast<long long>(ftello(f));
-    return size >= 0 && fseeko(f, 0, SEEK_SET) == 0;
-#endif
-}
-
-}  // namespace
-
-bool readWholeFile(const std::string& path, FileImage& image) {
-    image = FileImage{};
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return false;
-    long long size = 0;
-    // A folder opens for reading on some systems and reports a meaningless size.
-    struct stat st {};
-    bool ok = fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && seekEnd(f, size) &&
-              static_cast<unsigned long long>(size) <= SIZE_MAX;
-    if (ok) {
-        const size_t n = static_cast<size_t>(size);
-        // Not value-initialised: the read fills every byte.
-        image.bytes.reset(new (std::nothrow) uint8_t[n == 0 ? 1 : n]);
-        ok = image.bytes != nullptr && std::fread(image.bytes.get(), 1, n, f) == n;
-        image.size = n;
-    }
-    std::fclose(f);
-    if (!ok) image = FileImage{};
-    return ok;
 }
 
 bool LoadedDataFile::loadFile(const std::string& path) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "base/file_io.h"
 #include "capture/capture_record.h"
 #include "setup/data_info.h"
 
@@ -79,15 +80,6 @@ private:
     uint8_t analogInputs_ = 0;
     DataFileStatus status_ = DataFileStatus::NoRecordChunk;
 };
-
-// A whole file read into memory.
-struct FileImage {
-    std::unique_ptr<uint8_t[]> bytes;
-    size_t size = 0;
-};
-
-// Reads a file whole (binary). False when it cannot be opened, sized, allocated or read.
-bool readWholeFile(const std::string& path, FileImage& image);
 
 // A data file loaded from disk: the image and the reader over it, owned together.
 class LoadedDataFile {

@@ -1,11 +1,8 @@
 #include "setup/setup_file.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <new>
 
 namespace zv {
 namespace {
@@ -94,52 +91,14 @@ std::vector<uint8_t> composeSetupFile(SetupWorkspace& working, BoardType boardTy
     return out;
 }
 
-bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
-    bytes.clear();
-    // A folder opens for reading on some systems and reports a meaningless size.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        errno = ec ? ec.value() : EISDIR;
-        return false;
-    }
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    bool ok = std::fseek(f, 0, SEEK_END) == 0;
-    const long size = ok ? std::ftell(f) : -1;
-    ok = ok && size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
-    if (ok) {
-        try {
-            bytes.resize(static_cast<size_t>(size));
-            ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
-        } catch (const std::bad_alloc&) {
-            errno = ENOMEM;
-            ok = false;
-        }
-    }
-    std::fclose(f);
-    if (!ok) bytes.clear();
-    return ok;
-}
-
-Result writeWholeFile(const std::string& path, const uint8_t* bytes, size_t size) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return resultFromSystemError(static_cast<uint32_t>(errno ? errno : EIO));
-    const bool written = std::fwrite(bytes, 1, size, f) == size;
-    const int writeError = errno;
-    const bool closed = std::fclose(f) == 0;
-    if (written && closed) return kOk;
-    std::remove(path.c_str());  // never leave a truncated setup behind
-    return resultFromSystemError(static_cast<uint32_t>(writeError ? writeError : EIO));
-}
-
 SetupFileLoadResult readSetupFile(const std::string& path, BoardType boardType, SetupWorkspace& working) {
-    std::vector<uint8_t> bytes;
+    FileImage bytes;
     if (!readWholeFile(path, bytes)) {
         SetupFileLoadResult result;
         result.reason = "cannot read " + path + ": " + std::strerror(errno);
         return result;
     }
-    return loadSetupFile(bytes.data(), bytes.size(), boardType, working);
+    return loadSetupFile(bytes.bytes.get(), bytes.size, boardType, working);
 }
 
 Result writeSetupFile(const std::string& path, BoardType boardType, SetupWorkspace& working) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/board_type.h"
+#include "base/file_io.h"
 #include "base/result.h"
 #include "setup/setup_areas.h"
 
@@ -41,9 +42,5 @@ std::vector<uint8_t> composeSetupFile(SetupWorkspace& working, BoardType boardTy
 // written because no known board is connected.
 SetupFileLoadResult readSetupFile(const std::string& path, BoardType boardType, SetupWorkspace& working);
 Result writeSetupFile(const std::string& path, BoardType boardType, SetupWorkspace& working);
-
-// Whole-file helpers shared by the file front ends and tools.
-bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
-Result writeWholeFile(const std::string& path, const uint8_t* bytes, size_t size);
 
 }  // namespace zv

@@ -25,9 +25,9 @@ ToolRun run(std::vector<std::string> args) {
 }
 
 std::vector<uint8_t> readAll(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    EXPECT_TRUE(readWholeFile(path, bytes)) << path;
-    return bytes;
+    FileImage image;
+    EXPECT_TRUE(readWholeFile(path, image)) << path;
+    return std::vector<uint8_t>(image.bytes.get(), image.bytes.get() + image.size);
 }
 
 TEST(ZvsetupNew, WritesTheDefaultFileOfEachFamily) {
