@@ -9,7 +9,8 @@ function(zv_warnings target)
     endif()
   else()
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wconversion -Wsign-conversion
-                           -Wnon-virtual-dtor -Woverloaded-virtual -Wformat=2)
+                           -Wformat=2 $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor>
+                           $<$<COMPILE_LANGUAGE:CXX>:-Woverloaded-virtual>)
     if(ZV_WERROR)
       target_compile_options(${target} PRIVATE -Werror)
     endif()

@@ -1,0 +1,117 @@
+// String-table entries of the language libraries that the program loads by number.
+// Shared by the program and the language libraries' .rc files: only #define lines and comments.
+//
+// Naming rule, checked by the language library's test:
+//   ..._FMT       a printf format that takes exactly one number (a result or reason code)
+//   ..._TEXT_FMT  a printf format that takes exactly one text (%s)
+//   anything else is shown as it is and holds no conversion at all.
+#ifndef ZV_RESOURCES_STRING_IDS_H
+#define ZV_RESOURCES_STRING_IDS_H
+
+// The UI font: point size, optional blanks, one optional comma, face name ("9,MS Shell Dlg").
+#define IDS_UI_FONT                       1
+
+// Toolbar tooltips of the main window
+#define IDS_TIP_OPEN_DATA_FILE            5
+#define IDS_TIP_SAVE_DATA_FILE_AS         6
+#define IDS_TIP_CONNECT                   7
+#define IDS_TIP_DISCONNECT                8
+#define IDS_TIP_UPLOAD_BUFFER             9
+#define IDS_TIP_PREFERENCES               10
+#define IDS_TIP_FIND                      11
+#define IDS_TIP_FIND_PREVIOUS             12
+#define IDS_TIP_FIND_NEXT                 13
+#define IDS_TIP_BATCH_CONVERSION          14
+#define IDS_TIP_KEY_EMULATION             15
+#define IDS_TIP_START_MONITOR             16
+#define IDS_TIP_STOP_MEASUREMENT          17
+#define IDS_TIP_SETUP_EDITOR              18
+#define IDS_TIP_WATCH_SETTINGS            19
+#define IDS_TIP_PREVIOUS_BUFFER_FILE      20
+#define IDS_TIP_NEXT_BUFFER_FILE          21
+
+// Window title; also the caption of the close and disconnect questions
+#define IDS_APP_TITLE                     100
+
+// Preferences dialog: tab labels
+#define IDS_PREF_TAB_CONNECTION           242
+#define IDS_PREF_TAB_BUFFER               243
+#define IDS_PREF_TAB_SCREENSHOT           244
+#define IDS_PREF_TAB_MODEL                245
+#define IDS_PREF_TAB_SYNCHRONISATION      246
+
+// Preferences dialog: connection methods, parity and flow control entries
+#define IDS_METHOD_SERIAL                 251
+#define IDS_METHOD_XB40                   253
+#define IDS_METHOD_USB                    256
+#define IDS_PARITY_NONE                   261
+#define IDS_PARITY_EVEN                   262
+#define IDS_PARITY_ODD                    263
+#define IDS_XCONTROL_OFF                  20042
+#define IDS_XCONTROL_ON                   20043
+
+// Preferences dialog: the XB-40 host check
+#define IDS_PREF_ERROR_CAPTION            291
+#define IDS_HOST_MISSING                  9002
+
+// Missing folders before a connect. The caption takes the folder's tab label
+// (IDS_PREF_TAB_BUFFER or IDS_PREF_TAB_SCREENSHOT), the texts take the path.
+#define IDS_FOLDER_MISSING_CAPTION_TEXT_FMT   297
+#define IDS_BUFFER_FOLDER_MISSING_TEXT_FMT    272
+#define IDS_SCREEN_FOLDER_MISSING_TEXT_FMT    274
+
+// Status bar pane 2: connection state
+#define IDS_STATE_CONNECTED               287
+#define IDS_STATE_CONNECTING              603
+#define IDS_STATE_DISCONNECTING           604
+#define IDS_STATE_NOT_CONNECTED           20051
+
+// Buffer upload steps (status bar pane 1 and the transfer dialog)
+#define IDS_UPLOAD_STEP_1                 2002
+#define IDS_UPLOAD_STEP_2                 2004
+#define IDS_UPLOAD_STEP_3                 2006
+#define IDS_UPLOAD_STEP_4                 2008
+
+// Main window tabs
+#define IDS_TAB_CAPTURE                   8001
+#define IDS_TAB_MONITOR                   8012
+
+// Connection failures
+#define IDS_CONNECTION_LOST               9013
+#define IDS_CONNECT_TIMEOUT               9019
+#define IDS_CONNECT_HOST_NOT_FOUND        9012
+#define IDS_CONNECT_FAILED_FMT            9014
+#define IDS_CONNECT_NOT_READY             9061
+#define IDS_CONNECT_BUSY                  9064
+#define IDS_CONNECT_WRONG_VERSION         9067
+#define IDS_CONNECT_REFUSED_AT_ONCE_FMT   20046
+#define IDS_UPLOAD_FAILED_FMT             20047
+#define IDS_WARNING_CAPTION               20057
+
+// Why a measurement ended (caption IDS_MEASUREMENT_CAPTION)
+#define IDS_END_MEMORY_FULL               9024
+#define IDS_END_TRIGGER                   9025
+#define IDS_END_TIME_ELAPSED              9026
+#define IDS_END_FRAME_COUNT               9027
+#define IDS_END_FILE_COUNT                9028
+#define IDS_END_KEY_ON_ANALYZER           9029
+#define IDS_END_ANALYZER_ERROR_FMT        9030
+#define IDS_END_BOARD_ERROR_FMT           9031
+#define IDS_END_SETUP_ERROR_FMT           9032
+#define IDS_MEASUREMENT_CAPTION           9033
+
+// Numbered buffer files and data files
+#define IDS_FILE_ERROR_CAPTION            9034
+#define IDS_NO_NEIGHBOUR_FILE             9035
+#define IDS_DATA_FILE_UNREADABLE          9036
+#define IDS_BUFFER_FILES_CAPTION          9022
+#define IDS_BUFFER_FILES_EXIST            9023
+#define IDS_BUFFER_FILES_FULL             9049
+#define IDS_BUFFER_NUMBERS_USED_UP        9050
+
+// Questions when closing or disconnecting while connected (caption IDS_APP_TITLE)
+#define IDS_CLOSE_WHILE_CONNECTED         9038
+#define IDS_CLOSE_WHILE_MEASURING         9039
+#define IDS_DISCONNECT_WHILE_MEASURING    9040
+
+#endif
