@@ -120,7 +120,9 @@ void paintControl(HWND hwnd, HDC hdc, HFONT font, int padding, const GlyphSlot* 
         else if (lit && s.highlight == Highlight::Group)
             fill(target, cell, kGroupColor);
         if (s.divider && i > 0) {
-            RECT line{x - 1, l.y0 + 1, x, l.y0 + l.cellH - 1};
+            // Centred in the gap before the cell.
+            const int lineX = x - (s.gapBefore * l.cellW / 8 + 1) / 2;
+            RECT line{lineX, l.y0 + 1, lineX + 1, l.y0 + l.cellH - 1};
             fill(target, line, enabled ? kDividerColor : GetSysColor(COLOR_GRAYTEXT));
         }
         SetTextColor(target, textColor(s.look, enabled, lit && s.highlight == Highlight::Caret));

@@ -42,7 +42,10 @@ size_t buildSlots(const HexInputWindow& w, GlyphSlot (&slots)[2 * kMaxHexCells])
                 s.highlight = Highlight::Caret;
             else if (i == caretCell)
                 s.highlight = Highlight::Group;
-            if (d == 0 && i > 0) s.gapBefore = m.isPair() ? kPartGap : kByteGap;
+            if (d == 0 && i > 0) {
+                s.gapBefore = m.isPair() ? kPartGap : kByteGap;
+                s.divider = m.isPair();  // a line between the two parts
+            }
         }
     }
     return 2 * m.cellCount();
