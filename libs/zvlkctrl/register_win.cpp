@@ -80,3 +80,15 @@ extern "C" BOOL WINAPI VRX_RegisterControls(HINSTANCE /*caller*/) {
     const bool bits = zv::ctrl::registerClass(module, zv::ctrl::kBitPatternClass, zv::ctrl::bitPatternProc);
     return hex && bits ? TRUE : FALSE;
 }
+
+// Classes of a DLL outlive it unless it removes them: a FreeLibrary while the process goes on
+// would leave both classes pointing at unloaded code. (At process exit there is nothing to do.)
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        DisableThreadLibraryCalls(module);
+    } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+        UnregisterClassA(zv::ctrl::kHexInputClass, module);
+        UnregisterClassA(zv::ctrl::kBitPatternClass, module);
+    }
+    return TRUE;
+}

@@ -200,7 +200,7 @@ TEST_F(ControlLook, GalleryOfStates) {
     Sleep(300);
     pump();
     EXPECT_EQ(y, 12 + 10 * 30);
-    if (shot == nullptr || *shot == '\0') GTEST_SKIP() << "ZV_CTRL_SCREENSHOT not set";
+    if (shot == nullptr || *shot == '\0') return;  // nobody asked for the picture
     RECT wr{};
     GetWindowRect(host_, &wr);
     HDC screen = GetDC(nullptr);
