@@ -41,6 +41,7 @@ struct ReliableStreamStats {
     uint64_t packetsReceived = 0;
     uint64_t badPackets = 0;      // CRC, length or stuffing errors
     uint64_t duplicates = 0;
+    uint64_t stalePackets = 0;    // our own echo, or meant for an earlier stream on the line
     uint64_t skippedBytes = 0;    // bytes outside any packet
 };
 

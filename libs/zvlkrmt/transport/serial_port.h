@@ -32,6 +32,9 @@ Result checkSerialSettings(const SerialPortSettings& settings);
 // of the line: no framing, no error correction.
 Result openSerialPort(const SerialPortSettings& settings, std::unique_ptr<Transport>& out);
 
+// The reliable stream's packet size and timing for the line speed of the settings.
+ReliableStreamOptions serialStreamOptions(const SerialPortSettings& settings);
+
 // Opens the port and returns a reliable byte stream over it (the framing below).
 Result openSerialTransport(const SerialPortSettings& settings, std::unique_ptr<Transport>& out);
 
