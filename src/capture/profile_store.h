@@ -16,6 +16,9 @@ public:
     virtual std::string getString(std::string_view section, std::string_view key,
                                   std::string_view defaultValue) const = 0;
     virtual bool setString(std::string_view section, std::string_view key, std::string_view value) = 0;
+    // Whether the key exists, even with an empty value: missing keys get their defaults
+    // written at start-up, empty ones are left as the user made them.
+    virtual bool contains(std::string_view section, std::string_view key) const = 0;
 };
 
 class MapProfileStore final : public ProfileStore {
@@ -29,7 +32,7 @@ public:
         values_[{std::string(section), std::string(key)}] = std::string(value);
         return true;
     }
-    bool contains(std::string_view section, std::string_view key) const {
+    bool contains(std::string_view section, std::string_view key) const override {
         return values_.count({std::string(section), std::string(key)}) != 0;
     }
     size_t size() const { return values_.size(); }
