@@ -103,14 +103,20 @@ public:
             if (p.message == message) out.push_back(p.wParam);
         return out;
     }
+    // Waits until done() holds, checking at each post and every few milliseconds (counters
+    // that change without a post are waited for too).
     bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-        std::unique_lock lock(mutex_);
-        return cond_.wait_for(lock, limit, [&] {
-            lock.unlock();
-            const bool d = done();
-            lock.lock();
-            return d;
-        });
+        const auto end = std::chrono::steady_clock::now() + limit;
+        for (;;) {
+            if (done()) return true;
+            std::unique_lock lock(mutex_);
+            if (cond_.wait_until(lock, std::min(end, std::chrono::steady_clock::now() + std::chrono::milliseconds(5))) ==
+                    std::cv_status::timeout &&
+                std::chrono::steady_clock::now() >= end) {
+                lock.unlock();
+                return done();
+            }
+        }
     }
     bool waitForMessage(uint32_t message, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
         return waitFor([&] { return !wParams(message).empty(); }, limit);

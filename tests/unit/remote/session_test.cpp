@@ -12,11 +12,15 @@
 #include <thread>
 #include <vector>
 
+#include "base/bytes.h"
 #include "capture/buffer_files.h"
+#include "capture/capture.h"
+#include "capture/data_file_writer.h"
 #include "remote/czvremote5m.h"
 #include "remote/number_format.h"
 #include "remote/session_messages.h"
 #include "session_fakes.h"
+#include "setup/data_info.h"
 #include "setup/setup_areas.h"
 #include "support/temp_dir.h"
 
@@ -437,6 +441,131 @@ TEST_F(Session, TheEndOfAMeasurementShowsItsReasonThenEnds) {
     const auto numbers = sink.numbers();
     EXPECT_EQ(numbers.back(), UM_MEASUREMENT_ENDED);
     EXPECT_EQ(std::count(numbers.begin(), numbers.end(), UM_MEASUREMENT_ENDED), 1);
+}
+
+// --- monitor information -----------------------------------------------------------------------
+
+class SessionMonitoring : public Session {
+protected:
+    void SetUp() override {
+        Session::SetUp();
+        buffer.folder = dir.file("buffer");
+        std::filesystem::create_directories(buffer.folder);
+        buffer.blockCount = 10;
+        ASSERT_EQ(files.startBufferFiles(buffer, model.boardType.load()), 0);
+        sink.monitoringFlag = true;
+        session->OnMonitorData(0, records.data(), static_cast<uint32_t>(records.size()));
+    }
+    // A start completion that announces monitor data: the session asks for the information.
+    uint8_t* requestInformation() {
+        EXPECT_EQ(session->startMeasurement(), 0);
+        remote.complete(0, [](IZVRemoteRequest& q) { q.param2 = 1; });
+        EXPECT_EQ(remote.submitted.back().param1, kMonitorInformationBlock);
+        return reinterpret_cast<uint8_t*>(remote.submitted.back().data);
+    }
+    // The analyzer's block: "DINF", its length, and a block that is not the PC's default.
+    std::vector<uint8_t> analyzerBlock() const {
+        DataInfoBlock info = composeDataInfoBlock(model.boardType.load());
+        info.bytes[10] = 33;
+        std::vector<uint8_t> out(8 + kDataInfoSizeDual);
+        putU32(out.data(), 0, kTagDataInfo);
+        putU32(out.data(), 4, kDataInfoSizeDual);
+        std::copy(info.bytes.begin(), info.bytes.end(), out.begin() + 8);
+        return out;
+    }
+    DataInfoBlock parsed(const std::vector<uint8_t>& block) const {
+        DataInfoBlock info = composeDataInfoBlock(model.boardType.load());
+        parseDataInfoBlock(info, block.data(), block.size(), model.boardType.load());
+        return info;
+    }
+    void answer(uint8_t* memory, const std::vector<uint8_t>& block, int32_t result = 0) {
+        std::copy(block.begin(), block.end(), memory);
+        remote.complete(result, [&](IZVRemoteRequest& q) { q.param4 = static_cast<uint32_t>(block.size()); });
+    }
+    std::vector<uint8_t> headerBlock(const std::string& path) const {
+        const auto bytes = readAll(path);
+        return {bytes.begin() + 24, bytes.begin() + 24 + kDataInfoSizeDual};
+    }
+
+    BufferSettings buffer;
+    const std::vector<uint8_t> records = std::vector<uint8_t>(64 * 32, 0x01);
+};
+
+TEST_F(SessionMonitoring, InformationDuringTheMeasurementHeadsTheFilesToCome) {
+    const auto block = analyzerBlock();
+    ASSERT_NE(parsed(block), composeDataInfoBlock(model.boardType.load()));
+    answer(requestInformation(), block);
+    EXPECT_EQ(files.dataInfo(), parsed(block));
+    EXPECT_TRUE(sink.wParams(UM_MONITOR_FILE_CLOSED).empty());
+    EXPECT_FALSE(files.openFilePath().empty());  // the file goes on
+    EXPECT_FALSE(session->hasCurrentRequest());
+    ASSERT_EQ(files.endMonitoring(), 0);
+    const auto header = headerBlock(dir.file("buffer/00000000.DT"));
+    EXPECT_TRUE(std::equal(header.begin(), header.end(), parsed(block).bytes.begin()));
+}
+
+TEST_F(SessionMonitoring, FailedInformationDuringTheMeasurementClosesTheFile) {
+    answer(requestInformation(), {}, static_cast<int32_t>(0x80070102u));
+    EXPECT_EQ(sink.wParams(UM_MONITOR_FILE_CLOSED).size(), 1u);
+    EXPECT_TRUE(files.openFilePath().empty());
+    EXPECT_EQ(files.dataInfo(), composeDataInfoBlock(model.boardType.load()));
+    LoadedDataFile closed;
+    ASSERT_TRUE(closed.loadFile(dir.file("buffer/00000000.DT")));
+    EXPECT_EQ(closed.capture().count(), 64u);
+    // Monitoring goes on in the next file.
+    session->OnMonitorData(64 * 8, records.data(), static_cast<uint32_t>(records.size()));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("buffer/00000001.DT")));
+}
+
+TEST_F(SessionMonitoring, InformationAfterTheEndRewritesTheLastFilesHeader) {
+    uint8_t* memory = requestInformation();
+    ASSERT_EQ(files.endMonitoring(), 0);  // the main window got there first
+    sink.monitoringFlag = false;
+    const auto block = analyzerBlock();
+    answer(memory, block);
+    EXPECT_EQ(sink.wParams(UM_MONITOR_FILE_CLOSED).size(), 1u);
+    const std::string path = dir.file("buffer/00000000.DT");
+    const auto header = headerBlock(path);
+    EXPECT_TRUE(std::equal(header.begin(), header.end(), parsed(block).bytes.begin()));
+    LoadedDataFile file;
+    ASSERT_TRUE(file.loadFile(path));
+    EXPECT_EQ(file.capture().count(), 64u);  // the count stays
+}
+
+TEST_F(SessionMonitoring, MonitorDataOnlyWhileMonitoring) {
+    sink.monitoringFlag = false;
+    session->OnMonitorData(64 * 8, records.data(), static_cast<uint32_t>(records.size()));
+    session->OnMonitorData(64 * 8, nullptr, 32);
+    EXPECT_EQ(files.counters().bytesReceived, records.size());
+}
+
+TEST(SessionHeaderRewrite, OnlyAFinishedFileOfTheSameFamilyIsRewritten) {
+    test::TempDir dir;
+    const std::string path = dir.file("00000000.DT");
+    {
+        DataFileWriter writer;
+        ASSERT_EQ(writer.create(path, 73763), 0);
+        const std::vector<uint8_t> records(96, 0x01);
+        ASSERT_EQ(writer.append(records.data(), records.size()), 0);
+        ASSERT_EQ(writer.finish(composeDataInfoBlock(73763)), 0);
+    }
+    const auto before = readAll(path);
+    DataInfoBlock other = composeDataInfoBlock(73763);
+    other.bytes[500] = 0x77;
+    // Another family's header would have another size: refused, nothing written.
+    EXPECT_EQ(hex(rewriteDataFileHeader(path, 65555, composeDataInfoBlock(65555))), hex(kInvalidData));
+    EXPECT_EQ(readAll(path), before);
+    ASSERT_EQ(rewriteDataFileHeader(path, 73763, other), 0);
+    const auto after = readAll(path);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after[24 + 500], 0x77);
+    EXPECT_EQ(getU32(after.data(), 840), 96u);  // the record count stays
+    EXPECT_TRUE(std::equal(after.begin() + 844, after.end(), before.begin() + 844));
+    // Not a data file, and no file.
+    std::ofstream(dir.file("text.DT"), std::ios::binary) << std::string(900, 'x');
+    EXPECT_EQ(hex(rewriteDataFileHeader(dir.file("text.DT"), 73763, other)), hex(kInvalidData));
+    EXPECT_EQ(readAll(dir.file("text.DT")), std::vector<uint8_t>(900, 'x'));
+    EXPECT_LT(rewriteDataFileHeader(dir.file("none.DT"), 73763, other), 0);
 }
 
 // --- upload ----------------------------------------------------------------------------------
