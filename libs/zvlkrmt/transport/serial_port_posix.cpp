@@ -96,6 +96,7 @@ public:
     Result read(uint8_t* buffer, size_t capacity, size_t& got, int timeoutMs) override {
         got = 0;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+        bool ready = false;  // poll said there was something to read
         for (;;) {
             if (closed_) return kLinkLost;
             const ssize_t n = ::read(fd_, buffer, capacity);
@@ -103,13 +104,17 @@ public:
                 got = static_cast<size_t>(n);
                 return kOk;
             }
-            if (n == 0) return kLinkLost;  // the other side of a pseudo-terminal is gone
-            if (errno == EINTR) continue;
-            if (errno != EAGAIN && errno != EWOULDBLOCK) return kLinkLost;
+            // A terminal in raw mode reads 0 bytes when there are none; 0 after poll reported
+            // the line readable means its other side is gone.
+            if (n == 0 && ready) return kLinkLost;
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return kLinkLost;
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) return kTimeout;
-            if (const Result r = waitFor(POLLIN, static_cast<int>(left.count())); r == kLinkLost) return r;
+            const Result r = waitFor(POLLIN, static_cast<int>(left.count()));
+            if (r == kLinkLost) return r;
+            ready = r == kOk;
         }
     }
 
