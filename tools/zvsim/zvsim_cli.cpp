@@ -1,6 +1,7 @@
 #include "zvsim_cli.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -9,17 +10,100 @@
 #include "emulator/analyzer.h"
 #include "emulator/config.h"
 #include "emulator/server/adapter_server.h"
+#include "emulator/server/serial_server.h"
+#include "zvlkrmt/transport/pseudo_terminal.h"
+#include "zvlkrmt/transport/serial_port.h"
 
 namespace zv::tools {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: zvsim (--model AN-2400 --exboard EX-NB3BP | --board CODE) [--listen HOST]\n"
-    "             [--data-port P] [--control-port Q] [--serial TEXT] [--config FILE]\n"
+    "usage: zvsim (--model AN-2400 --exboard EX-NB3BP | --board CODE)\n"
+    "             [--listen HOST] [--data-port P] [--control-port Q]\n"
+    "             [--serial DEVICE[,BAUD[,none|odd|even[,xon]]]]\n"
+    "             [--serial-number TEXT] [--config FILE]\n"
     "             [--seed N] [--rate RECORDS_PER_S] [--replay CANDUMP.LOG]\n"
     "             [--throttle BYTES_PER_S|usb-full|lan|serial:BAUD] [--fault FAULT]...\n"
+    "--serial serves on a serial device (e.g. /dev/ttyUSB0 or COM3) instead of the LAN\n"
+    "adapter; --serial pty creates a pseudo-terminal and prints the port name for the PC.\n"
     "faults: refuse=0xA0000001|0xA0000004|0xA0000009, stall=connect|requests,\n"
     "        drop=upload|monitor|setup[:BYTES], skip-monitor=N, type=CODE";
+
+// DEVICE[,BAUD[,PARITY[,xon]]], as zvremote takes the port.
+bool parseSerialLine(const std::string& text, remote::SerialPortSettings& out, std::string& error) {
+    std::vector<std::string> parts;
+    size_t at = 0;
+    for (;;) {
+        const size_t comma = text.find(',', at);
+        parts.push_back(text.substr(at, comma == std::string::npos ? std::string::npos : comma - at));
+        if (comma == std::string::npos) break;
+        at = comma + 1;
+    }
+    out = {};
+    out.port = parts[0];
+    bool ok = !out.port.empty() && parts.size() <= 4;
+    if (ok && parts.size() > 1) {
+        char* end = nullptr;
+        const unsigned long baud = std::strtoul(parts[1].c_str(), &end, 10);
+        ok = !parts[1].empty() && *end == 0 && baud > 0 && baud <= 4000000;
+        out.baudRate = static_cast<uint32_t>(baud);
+    }
+    if (ok && parts.size() > 2) {
+        if (parts[2] == "none") out.parity = 0;
+        else if (parts[2] == "odd") out.parity = 1;
+        else if (parts[2] == "even") out.parity = 2;
+        else ok = false;
+    }
+    if (ok && parts.size() > 3) {
+        ok = parts[3] == "xon";
+        out.xControl = ok;
+    }
+    if (!ok) error = "bad serial line " + text + " (DEVICE[,BAUD[,none|odd|even[,xon]]])";
+    return ok;
+}
+
+std::string hex(Result r) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(r));
+    return text;
+}
+
+}  // namespace
+
+namespace {
+
+// Serves the analyzer on a serial line until *io.stop is set.
+int serveSerial(emu::Analyzer& analyzer, const remote::SerialPortSettings& serial, const std::string& boardText,
+                ZvsimIo& io) {
+    std::unique_ptr<remote::Transport> line;
+    std::string port = serial.port;
+    Result r = kOk;
+    if (serial.port == "pty") {
+#ifdef _WIN32
+        r = remote::kInvalidArgument;
+#else
+        r = remote::openPseudoTerminal(line, port);
+#endif
+    } else {
+        r = remote::openSerialPort(serial, line);
+    }
+    if (failed(r)) {
+        io.err("zvsim: cannot open serial line " + serial.port + ": " + hex(r) +
+               (serial.port == "pty" ? " (no pseudo-terminals here)" : ""));
+        return 1;
+    }
+    static const char* const kParity[] = {"none", "odd", "even"};
+    io.out("zvsim: " + boardText + " (" + std::to_string(analyzer.boardType()) + ") serial " +
+           analyzer.config().serial + " on serial line " + port + " " + std::to_string(serial.baudRate) + " baud, parity " +
+           kParity[serial.parity] + (serial.xControl ? ", XON/XOFF" : ""));
+    if (serial.port == "pty") io.out("zvsim: port name for the PC: " + port);
+    emu::SerialServer server(analyzer, std::move(line), remote::serialStreamOptions(serial));
+    server.start();
+    while (!io.stop || !io.stop->load()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    server.stop();
+    io.out("zvsim: stopped");
+    return 0;
+}
 
 }  // namespace
 
@@ -27,6 +111,7 @@ int runZvsim(const std::vector<std::string>& args, ZvsimIo& io) {
     emu::AnalyzerConfig config;
     std::string model, exBoard, board, host = "127.0.0.1", dataPort = "0", controlPort = "0", configFile;
     std::vector<std::pair<std::string, std::string>> settings;
+    std::string serialLine;
     auto usage = [&](const std::string& why) {
         if (!why.empty()) io.err("zvsim: " + why);
         io.err(kUsage);
@@ -47,7 +132,8 @@ int runZvsim(const std::vector<std::string>& args, ZvsimIo& io) {
         else if (a == "--data-port") dataPort = v;
         else if (a == "--control-port") controlPort = v;
         else if (a == "--config") configFile = v;
-        else if (a == "--serial") settings.emplace_back("serial", v);
+        else if (a == "--serial-number") settings.emplace_back("serial", v);
+        else if (a == "--serial") serialLine = v;
         else if (a == "--seed") settings.emplace_back("seed", v);
         else if (a == "--rate") settings.emplace_back("fixed-rate", v);
         else if (a == "--throttle") settings.emplace_back("throttle", v);
@@ -82,8 +168,17 @@ int runZvsim(const std::vector<std::string>& args, ZvsimIo& io) {
         if (!emu::applySetting(config, key, value, error)) return usage(error);
     }
 
+    remote::SerialPortSettings serial;
+    if (!serialLine.empty()) {
+        std::string error;
+        if (!parseSerialLine(serialLine, serial, error)) return usage(error);
+    }
+
     emu::Analyzer analyzer(config);
     analyzer.setLog([&io](const std::string& line) { io.out("zvsim: " + line); });
+    const BoardInfo* info = findBoard(config.boardType);
+    const std::string boardText = info ? std::string(info->text) : std::string("unsupported board");
+    if (!serialLine.empty()) return serveSerial(analyzer, serial, boardText, io);
     emu::AdapterServer server(analyzer);
     if (const Result r = server.start(host, dataPort, controlPort); failed(r)) {
         char line[160];
@@ -92,10 +187,9 @@ int runZvsim(const std::vector<std::string>& args, ZvsimIo& io) {
         io.err(line);
         return 1;
     }
-    const BoardInfo* info = findBoard(config.boardType);
     char line[256];
     std::snprintf(line, sizeof line, "zvsim: %s (%u) serial %s listening on %s data %u control %u",
-                  info ? std::string(info->text).c_str() : "unsupported board", config.boardType,
+                  boardText.c_str(), config.boardType,
                   config.serial.c_str(), host.c_str(), server.dataPort(), server.controlPort());
     io.out(line);
     while (!io.stop || !io.stop->load()) std::this_thread::sleep_for(std::chrono::milliseconds(50));

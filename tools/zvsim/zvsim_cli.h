@@ -1,5 +1,6 @@
-// zvsim: the emulated analyzer as a LAN analyzer (behind an emulated XB-40 adapter). The logic
-// lives here so that tests run it in-process; main() only wires up streams and Ctrl+C.
+// zvsim: the emulated analyzer as a LAN analyzer (behind an emulated XB-40 adapter) or on a
+// serial line. The logic lives here so that tests run it in-process; main() only wires up
+// streams and Ctrl+C.
 #pragma once
 
 #include <atomic>
