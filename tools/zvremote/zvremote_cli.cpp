@@ -4,6 +4,7 @@
 #include <array>
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -489,6 +490,18 @@ std::string parseCommand(const std::vector<std::string>& words, Plan& p) {
     return "unknown command " + c;
 }
 
+struct FoundDevice {
+    int32_t kind;
+    std::string serial;
+};
+
+// The library's enumeration callback (stdcall on 32-bit Windows, like every library call).
+int32_t ZV_CALL collectUsbDevice(const ZVUsbDeviceRecord* device, void* context) {
+    if (device && device->serialNumber)
+        static_cast<std::vector<FoundDevice>*>(context)->push_back({device->kind, device->serialNumber});
+    return 1;
+}
+
 // --- one run --------------------------------------------------------------------------------
 
 // The outcome of a wait: the event waited for, or why there is none.
@@ -670,16 +683,9 @@ bool Runner::list() {
     const Result r = ZVInitializeRemote();
     if (failed(r)) return failWith("cannot initialise the remote library", r);
     initialised_ = true;
-    struct Found {
-        int32_t kind;
-        std::string serial;
-    };
-    std::vector<Found> found;
-    ZVEnumUSBDevicesEx(-1, [](const ZVUsbDeviceRecord* d, void* context) -> int32_t {
-        if (d && d->serialNumber) static_cast<std::vector<Found>*>(context)->push_back({d->kind, d->serialNumber});
-        return 1;
-    }, &found);
-    for (const Found& f : found) {
+    std::vector<FoundDevice> found;
+    ZVEnumUSBDevicesEx(-1, collectUsbDevice, &found);
+    for (const FoundDevice& f : found) {
         // The device kind is the board code without its option-board digit.
         std::string model = "unknown model";
         for (const BoardInfo* b = boardsBegin(); b != boardsEnd(); ++b)
