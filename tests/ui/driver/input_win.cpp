@@ -1,0 +1,33 @@
+// Commands and keys sent to the program.
+#include "ui_driver_win.h"
+
+namespace zvui {
+
+void postCommand(HWND window, int command) {
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
+
+void postClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
+
+bool pressKey(HWND window, WORD virtualKey, bool shift, bool control) {
+    SetForegroundWindow(window);
+    if (!waitFor([&] { return GetForegroundWindow() == window; }, 2000)) return false;
+    INPUT inputs[6]{};
+    UINT count = 0;
+    auto key = [&](WORD vk, bool up) {
+        INPUT& input = inputs[count++];
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    };
+    if (shift) key(VK_SHIFT, false);
+    if (control) key(VK_CONTROL, false);
+    key(virtualKey, false);
+    key(virtualKey, true);
+    if (control) key(VK_CONTROL, true);
+    if (shift) key(VK_SHIFT, true);
+    return SendInput(count, inputs, sizeof(INPUT)) == count;
+}
+
+}  // namespace zvui

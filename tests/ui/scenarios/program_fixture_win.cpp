@@ -1,0 +1,89 @@
+#include "program_fixture_win.h"
+
+#include "ui_paths.h"
+
+namespace zvui {
+
+std::string builtFile(std::string_view target) {
+    for (const auto& [name, file] : kBuiltFiles) {
+        if (name == target) return toWindowsPath(std::string(file));
+    }
+    return {};
+}
+
+std::string englishString(unsigned id) {
+    static HMODULE library = LoadLibraryExA(builtFile("zvlk5m1033").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    char text[1024] = "";
+    if (library) LoadStringA(library, id, text, sizeof text);
+    return text;
+}
+
+std::string emulatedUsbProfile() {
+    return "[remote]\r\nmodel=AN-2400\r\nexboard=EX-NB3BP\r\n"
+           "[connection]\r\nmethod=USB\r\nserialNumber=30808001\r\n";
+}
+
+void ProgramFixture::SetUp() {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    sandbox_ = std::make_unique<Sandbox>(toWindowsPath(std::string(kRunsFolder)) + "\\" +
+                                         info->test_suite_name() + "." + info->name());
+    ASSERT_TRUE(sandbox_->redirectUserFolders());
+    // The folders a connect checks first; the scenarios about them remove them again.
+    ASSERT_TRUE(makeFolders(bufferFolder()));
+    ASSERT_TRUE(makeFolders(screenshotFolder()));
+}
+
+std::string ProgramFixture::bufferFolder() const { return sandbox_->documentsFolder() + "\\ZVLK5MQ\\Remote\\Buffer"; }
+
+std::string ProgramFixture::screenshotFolder() const {
+    return sandbox_->documentsFolder() + "\\ZVLK5MQ\\Remote\\Screen";
+}
+
+void ProgramFixture::TearDown() {
+    program_.kill();
+    sandbox_.reset();
+}
+
+void ProgramFixture::installProgram(const std::vector<std::string>& languageLibraryNames) {
+    ASSERT_FALSE(builtFile("ZVLK5MQ").empty()) << "the build has no ZVLK5MQ target";
+    ASSERT_TRUE(sandbox_->addProgramFile(builtFile("ZVLK5MQ")));
+    for (const char* library : {"zvlkctrl", "zvlkrmt"}) {
+        ASSERT_TRUE(sandbox_->addProgramFile(builtFile(library))) << library;
+    }
+    for (const std::string& name : languageLibraryNames) {
+        ASSERT_TRUE(sandbox_->addProgramFile(builtFile("zvlk5m1033"), name)) << name;
+    }
+}
+
+void ProgramFixture::writeProfile(const std::string& text) {
+    ASSERT_TRUE(makeFolders(sandbox_->dataFolder()));
+    ASSERT_TRUE(writeTextFile(sandbox_->dataFolder() + "\\profile.ini", text));
+}
+
+HWND ProgramFixture::start(Program& program, const std::vector<std::string>& environment) {
+    if (!program.start(sandbox_->programFolder() + "\\ZVLK5MQ.exe", environment)) return nullptr;
+    return program.waitForMainWindow(15000);
+}
+
+HWND ProgramFixture::startMain(const std::vector<std::string>& environment) {
+    mainWindow_ = start(program_, environment);
+    if (mainWindow_) program_.waitUntilDrawn(mainWindow_, 10000);
+    return mainWindow_;
+}
+
+bool ProgramFixture::waitForPane(int pane, const std::string& text, DWORD timeoutMs) {
+    return waitFor([&] { return statusPaneText(control(kStatusBarId), pane) == text; }, timeoutMs);
+}
+
+bool ProgramFixture::connect() {
+    postCommand(mainWindow_, 2104);
+    return waitForPane(2, englishString(287));
+}
+
+std::string ProgramFixture::screenshotPath(const std::string& name) const {
+    const std::string folder = toWindowsPath(std::string(kScreensFolder));
+    makeFolders(folder);
+    return folder + "\\" + name + ".png";
+}
+
+}  // namespace zvui

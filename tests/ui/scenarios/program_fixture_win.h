@@ -1,0 +1,65 @@
+// The fixture of every UI scenario: a fresh sandbox (program folder, data folders), the
+// program started in it, and its main window's controls at hand.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui_driver_win.h"
+
+namespace zvui {
+
+// Control ids of the main window's children.
+constexpr int kCaptureListId = 1000;
+constexpr int kMonitorListId = 1001;
+constexpr int kStatusBarId = 1002;
+constexpr int kToolbarId = 1003;
+constexpr int kTabControlId = 1005;
+
+// Toolbar button states as TB_GETSTATE reports them.
+constexpr int kButtonEnabled = 0x04;        // TBSTATE_ENABLED
+constexpr int kButtonIndeterminate = 0x10;  // TBSTATE_INDETERMINATE: our "grey"
+
+// A profile.ini that connects to the library's built-in analyzer over USB.
+std::string emulatedUsbProfile();
+
+// The built file of a target (ZVLK5MQ, zvlk5m1033, zvlkctrl, zvlkrmt); empty when the build
+// has no such target.
+std::string builtFile(std::string_view target);
+
+// A string of the English language library, loaded the way the program loads it.
+std::string englishString(unsigned id);
+
+class ProgramFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The program and all three libraries, or the listed language library names only
+    // (each a copy of the English library under that name) with the other two libraries.
+    void installProgram(const std::vector<std::string>& languageLibraryNames = {"zvlk5m1033.dll"});
+    void writeProfile(const std::string& text);
+    // Starts the program; returns its visible main window or null.
+    HWND start(Program& program, const std::vector<std::string>& environment = {});
+    HWND startMain(const std::vector<std::string>& environment = {});
+
+    // Waits until status pane 2 shows TEXT.
+    bool waitForPane(int pane, const std::string& text, DWORD timeoutMs = 10000);
+    bool connect();
+
+    // The default buffer and screenshot folders of the sandbox's documents folder.
+    std::string bufferFolder() const;
+    std::string screenshotFolder() const;
+
+    HWND control(int id) const { return GetDlgItem(mainWindow_, id); }
+    std::string screenshotPath(const std::string& name) const;
+
+    std::unique_ptr<Sandbox> sandbox_;
+    Program program_;
+    HWND mainWindow_ = nullptr;
+};
+
+}  // namespace zvui
