@@ -34,8 +34,6 @@ using namespace zv::remote_api;
 using test::Posted;
 using test::Target;
 
-constexpr uint32_t hex(int32_t r) { return static_cast<uint32_t>(r); }
-
 std::vector<uint8_t> readAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
