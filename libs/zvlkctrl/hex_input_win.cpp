@@ -177,7 +177,14 @@ LRESULT CALLBACK hexInputProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (!editKeyOf(wParam, key) || (key == EditKey::Enter && w->chainId == 0)) break;
         return apply(hwnd, *w, w->model.key(key));
     }
+    case WM_COPY: copyToClipboard(hwnd, w->model.text()); return 0;
+    case WM_PASTE:
+        w->model.paste(clipboardText(hwnd));
+        InvalidateRect(hwnd, nullptr, FALSE);  // the caret moved in any case
+        return 0;
     case WM_CHAR:
+        if (wParam == kCtrlC) return SendMessageA(hwnd, WM_COPY, 0, 0);
+        if (wParam == kCtrlV) return SendMessageA(hwnd, WM_PASTE, 0, 0);
         if (wParam < 0x20 || wParam >= 0x7F) return 0;  // Backspace and Enter come as keys
         return apply(hwnd, *w, w->model.character(static_cast<char>(wParam)));
     case WM_LBUTTONDOWN:

@@ -2,6 +2,8 @@
 
 #include "zvlkctrl/controls_win.h"
 
+#include <cstring>
+
 namespace zv::ctrl {
 
 namespace {
@@ -56,6 +58,39 @@ LRESULT dialogCode(LPARAM lParam, bool chained) {
     if (chained && msg != nullptr && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN)
         code |= DLGC_WANTMESSAGE;
     return code;
+}
+
+bool copyToClipboard(HWND hwnd, const std::string& text) {
+    if (!OpenClipboard(hwnd)) return false;
+    bool ok = false;
+    EmptyClipboard();
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (mem != nullptr) {
+        if (void* p = GlobalLock(mem)) {
+            std::memcpy(p, text.c_str(), text.size() + 1);
+            GlobalUnlock(mem);
+            ok = SetClipboardData(CF_TEXT, mem) != nullptr;
+        }
+        if (!ok) GlobalFree(mem);  // on success the clipboard owns it
+    }
+    CloseClipboard();
+    return ok;
+}
+
+std::string clipboardText(HWND hwnd) {
+    constexpr size_t kMaxPasted = 512;  // far more than any control holds
+    std::string text;
+    if (!OpenClipboard(hwnd)) return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        const SIZE_T size = GlobalSize(data);
+        if (const char* p = static_cast<const char*>(GlobalLock(data))) {
+            // The handle's size bounds the read even when the text lacks its terminating zero.
+            for (SIZE_T i = 0; i < size && i < kMaxPasted && p[i] != '\0'; ++i) text += p[i];
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
 }
 
 bool editKeyOf(WPARAM vk, EditKey& key) {

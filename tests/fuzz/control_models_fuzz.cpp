@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "zvlkctrl/core/bit_pattern_model.h"
 #include "zvlkctrl/core/hex_input_model.h"
@@ -92,11 +93,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             i += 8;
             break;
         }
-        default:
+        default: {
             hex.setCaret(op & 0x1F);
             bits.cycleAt(op % 10);
             bits.setCaret((op & 0x1F) - 8);
+            // Pasted text: the next few bytes, whatever they are.
+            const size_t n = left < (op & 7u) ? left : (op & 7u);
+            const std::string_view pasted(reinterpret_cast<const char*>(data + i), n);
+            hex.paste(pasted);
+            bits.paste(pasted);
+            i += n;
             break;
+        }
         }
         checkHex(hex);
         checkBits(bits);

@@ -103,4 +103,21 @@ bool BitPatternModel::cycleAt(int position) {
     return false;
 }
 
+std::string BitPatternModel::text() const {
+    std::string out;
+    for (int p = 0; p < bits_; ++p) out += charAt(p);
+    return out;
+}
+
+bool BitPatternModel::paste(std::string_view text) {
+    bool changed = false;
+    for (char c : text) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
+        const KeyOutcome out = character(c);
+        changed = changed || out.changed;
+        if (out.leave) break;
+    }
+    return changed;
+}
+
 }  // namespace zv::ctrl

@@ -11,6 +11,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "zvlkctrl/core/edit_keys.h"
 
@@ -47,6 +49,13 @@ public:
     KeyOutcome character(char c);
     // A click on the cell that already has the caret steps it x -> 0 -> 1 -> x.
     bool cycleAt(int position);
+
+    // Clipboard text: one character per cell, left to right ("10x1x").
+    std::string text() const;
+    // Types the text from the caret on; whitespace is skipped (a typed space is don't-care,
+    // but pasted spaces only separate), typing stops after the last cell. Returns whether
+    // the value changed.
+    bool paste(std::string_view text);
 
 private:
     bool setBit(int bitNumber, BitState state);

@@ -239,4 +239,50 @@ KeyOutcome HexInputModel::character(char c) {
     }
 }
 
+std::string HexInputModel::text() const {
+    std::string out;
+    for (size_t i = 0; i < cellCount_; ++i) {
+        const HexCellView v = view(i);
+        if (i > 0) out += ' ';
+        out += v.text[0];
+        out += v.text[1];
+    }
+    return out;
+}
+
+bool HexInputModel::paste(std::string_view text) {
+    auto separator = [](char c) {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ',' || c == ':';
+    };
+    bool changed = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (separator(c)) continue;
+        // "0x12" at the start of a word: the prefix is no digit. ("0x" alone, as a copied
+        // pattern byte shows it, is a digit and a don't-care digit.)
+        const bool wordStart = i == 0 || separator(text[i - 1]);
+        if (wordStart && c == '0' && i + 2 < text.size() && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
+            hexDigitValue(text[i + 2]) >= 0) {
+            ++i;
+            continue;
+        }
+        KeyOutcome out;
+        if (c == '-' && i + 1 < text.size() && text[i + 1] == '-') {
+            ++i;  // "--" is one empty byte
+            out = character('-');
+        } else if ((c == 'p' || c == 'P') && patternMode_ && i + 1 < text.size() && text[i + 1] >= '1' &&
+                   text[i + 1] <= '3') {
+            ++i;  // "P2" is one byte referring to extra pattern 2
+            const bool refChanged = replaceCell(caret_ / 2, HexCell{0, static_cast<uint8_t>(text[i] - '0')});
+            caret_ = caret_ / 2 * 2 + 1;
+            out = advance(refChanged);
+        } else {
+            out = character(c);
+        }
+        changed = changed || out.changed;
+        if (out.leave) break;
+    }
+    return changed;
+}
+
 }  // namespace zv::ctrl

@@ -22,6 +22,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "zvlkctrl/core/edit_keys.h"
 
@@ -86,6 +88,13 @@ public:
 
     KeyOutcome key(EditKey key);
     KeyOutcome character(char c);
+
+    // Clipboard text: the cells as shown, separated by spaces ("12 3x -- --").
+    std::string text() const;
+    // Types the text from the caret on, as if each character had been typed; spaces, tabs,
+    // line ends, commas, colons and a "0x" prefix are skipped, and typing stops at the end of
+    // the control. Returns whether the value changed.
+    bool paste(std::string_view text);
 
 private:
     size_t lastDigit() const { return 2 * cellCount_ - 1; }

@@ -116,5 +116,20 @@ TEST(BitPatternKeys, CaretBackspaceDeleteAndClickCycle) {
     EXPECT_FALSE(m.cycleAt(-1));
 }
 
+TEST(BitPatternKeys, CopiedTextPastesBackAndSpacesOnlySeparate) {
+    BitPatternModel m;
+    ASSERT_TRUE(m.configure(9));
+    m.setValue(0x1A5, 0x0A1);
+    EXPECT_EQ(m.text(), "1x0xx1x10");
+    BitPatternModel other;
+    ASSERT_TRUE(other.configure(9));
+    EXPECT_TRUE(other.paste(m.text()));
+    EXPECT_EQ(other.mask(), 0x1A5u);
+    EXPECT_EQ(other.value(), 0x0A1u);
+    ASSERT_TRUE(other.configure(4));
+    EXPECT_TRUE(other.paste("1 0\t1 1 0 0"));
+    EXPECT_EQ(other.text(), "1011") << "spaces skipped, typing stops after the last bit";
+}
+
 }  // namespace
 }  // namespace zv::ctrl

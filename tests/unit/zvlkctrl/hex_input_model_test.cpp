@@ -223,5 +223,36 @@ TEST(HexInput, CaretStaysInsideTheDigits) {
     EXPECT_EQ(m.caret(), 15u);
 }
 
+TEST(HexInputClipboard, CopiedTextPastesBackTheSameValue) {
+    HexInputModel source;
+    ASSERT_TRUE(source.configure(8));
+    const uint8_t in[32] = {0xFF, 0x12, 0, 0, 0xF0, 0x30, 0, 0, 0x0F, 0x05, 0, 0, 0, 0, 0, 0,
+                            0, 2, 0, 0, 0, 0xFF, 0, 0, 0xFF, 0xC4, 0, 0, 0, 0xFF, 0, 0};
+    source.setCells(in, 8);
+    EXPECT_EQ(source.text(), "12 3x x5 xx P2 -- C4 --");
+    HexInputModel target;
+    ASSERT_TRUE(target.configure(8));
+    uint8_t empty[32] = {};
+    target.setCells(empty, 8);  // any byte everywhere, pattern mode
+    EXPECT_TRUE(target.paste(source.text()));
+    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(target.cell(i), source.cell(i)) << i;
+}
+
+TEST(HexInputClipboard, PastedBytesSkipSeparatorsAndStopAtTheEnd) {
+    HexInputModel m;
+    ASSERT_TRUE(m.configure(8));
+    EXPECT_TRUE(m.paste("0x12, 0X3a:4C\r\n 5 6 7 8 9 a b c"));
+    EXPECT_EQ(shown(m), "12 3A 4C 56 78 9A BC --") << "the last byte had no digits left";
+    EXPECT_FALSE(m.paste("xyz")) << "no pattern characters outside a pattern";
+    m.setCaret(14);
+    EXPECT_TRUE(m.paste("0102030405"));
+    EXPECT_EQ(shown(m), "12 3A 4C 56 78 9A BC 01") << "typing stops at the last digit";
+    ASSERT_TRUE(m.configure(1));
+    EXPECT_TRUE(m.paste("7"));
+    EXPECT_TRUE(m.paste("--"));
+    EXPECT_FALSE(m.paste("--"));
+    EXPECT_EQ(shown(m), "--");
+}
+
 }  // namespace
 }  // namespace zv::ctrl

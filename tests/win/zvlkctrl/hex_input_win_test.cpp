@@ -1,5 +1,6 @@
 // "VRX_HexInput" through its messages, as the setup and search pages drive it.
 #include <cstring>
+#include <string>
 
 #include "control_host_win.h"
 
@@ -178,11 +179,52 @@ TEST_F(HexInputWindow, ChainedPairsPassTheFocusOn) {
     EXPECT_NE(SendMessageA(third, WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS, 0);
 }
 
-TEST_F(HexInputWindow, FontIsKept) {
-    HWND h = hex(1, 8);
-    HFONT font = static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT));
-    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)), font);
+std::string clipboard(HWND owner) {
+    std::string text;
+    if (!OpenClipboard(owner)) return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* p = static_cast<const char*>(GlobalLock(data))) {
+            text = p;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+TEST_F(HexInputWindow, CtrlCAndCtrlVGoThroughTheClipboard) {
+    HWND from = hex(1293, 8, 10);
+    HWND to = hex(1294, 8, 40);
+    const uint8_t cells[32] = {0xFF, 0xA5, 0, 0, 0xF0, 0x30, 0, 0, 0, 3, 0, 0, 0, 0xFF, 0, 0};
+    SendMessageA(from, kMsgSetValue, 4, reinterpret_cast<LPARAM>(cells));
+    uint8_t blank[32] = {};
+    SendMessageA(to, kMsgSetValue, 8, reinterpret_cast<LPARAM>(blank));
+    focus(from);
+    typeText(from, "\x03");
+    EXPECT_EQ(clipboard(host_), "A5 3x P3 -- -- -- -- --");
+    focus(to);
+    typeText(to, "\x16");
+    uint8_t back[32] = {};
+    SendMessageA(to, kMsgGetValue, 8, reinterpret_cast<LPARAM>(back));
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(back[i * 4], cells[i * 4]) << i;
+        EXPECT_EQ(back[i * 4 + 1], cells[i * 4 + 1]) << i;
+    }
+    // A bit-pattern field takes pasted bits the same way.
+    HWND field = bits(2269, 9);
+    if (OpenClipboard(host_)) {
+        EmptyClipboard();
+        HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, 12);
+        std::memcpy(GlobalLock(mem), "1 0 x 1\r\n", 10);
+        GlobalUnlock(mem);
+        SetClipboardData(CF_TEXT, mem);
+        CloseClipboard();
+    }
+    SendMessageA(field, WM_PASTE, 0, 0);
+    int mask = 0, value = 0;
+    readBits(field, mask, value);
+    EXPECT_EQ(mask, 0b1011);
+    EXPECT_EQ(value, 0b1001);
 }
 
 // The classes work in dialog templates of any module, as the language library uses them.
