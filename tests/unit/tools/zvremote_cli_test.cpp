@@ -7,6 +7,7 @@
 
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -93,6 +94,22 @@ std::vector<int> differingTextRows(const std::array<uint8_t, kScreenImageSize>& 
         if (!std::equal(first, last, b.begin() + text * 8 * 30)) rows.push_back(text);
     }
     return rows;
+}
+
+// The summary line of a monitor: "monitor: N records in F files in DIR, M lost-data markers".
+struct Counts {
+    long records = -1, files = -1, markers = -1;
+};
+Counts monitorCounts(const std::string& out) {
+    Counts c;
+    const size_t at = out.find("monitor: ");
+    if (at == std::string::npos) return c;
+    const std::string line = out.substr(at, out.find('\n', at) - at);
+    char folder[512] = {};
+    if (std::sscanf(line.c_str(), "monitor: %ld records in %ld files in %511[^,], %ld lost-data markers", &c.records,
+                    &c.files, folder, &c.markers) != 4)
+        return Counts{};
+    return c;
 }
 
 // An emulated analyzer behind the LAN adapter server, as zvsim serves it.
@@ -365,13 +382,13 @@ class ZvremoteUsb : public ::testing::Test {
 protected:
     void SetUp() override {
         std::ofstream conf(dir_.file("zvlkrmt.ini"));
-        conf << "[library]\nanswer-timeout = 400\nkeep-alive = 100\n"
-                "[analyzer]\nserial = 30808002\nmodel = AN-1400\nfault = refuse=0xA0000004\n"
-                "[analyzer]\nserial = 30808003\nfault = stall=requests\n"
-                "[analyzer]\nserial = 30808004\nfault = stall=connect\n"
-                "[analyzer]\nserial = 30808005\nfixed-rate = 50000\nfault = skip-monitor=5\n"
-                "[analyzer]\nserial = 30808006\nfixed-rate = 100000\n"
-                "[analyzer]\nserial = 30808007\nboard = 65555\n";
+        conf << libraryLines() <<
+            "[analyzer]\nserial = 30808002\nmodel = AN-1400\nfault = refuse=0xA0000004\n"
+            "[analyzer]\nserial = 30808003\nfault = stall=requests\n"
+            "[analyzer]\nserial = 30808004\nfault = stall=connect\n"
+            "[analyzer]\nserial = 30808005\nfixed-rate = 50000\nfault = skip-monitor=5\n"
+            "[analyzer]\nserial = 30808006\nfixed-rate = 100000\n"
+            "[analyzer]\nserial = 30808007\nboard = 65555\n";
         conf.close();
         remote_api::setConfigPath(dir_.file("zvlkrmt.ini"));
         ASSERT_EQ(ZVInitializeRemote(), kOk);
@@ -381,7 +398,15 @@ protected:
         ZVUninitializeRemote();
         remote_api::setConfigPath("");
     }
+    // The library's own time limits stay as shipped, except where a test waits for them.
+    virtual std::string libraryLines() const { return {}; }
     test::TempDir dir_;
+};
+
+// Stalled analyzers time out within the library's answer time-out, here a short one.
+class ZvremoteUsbImpatient : public ZvremoteUsb {
+protected:
+    std::string libraryLines() const override { return "[library]\nanswer-timeout = 400\nkeep-alive = 100\n"; }
 };
 
 TEST_F(ZvremoteUsb, ListsTheAnalyzersOfTheConfiguration) {
@@ -392,7 +417,7 @@ TEST_F(ZvremoteUsb, ListsTheAnalyzersOfTheConfiguration) {
     EXPECT_TRUE(r.has("30808007  AN-2100 (kind 65539)"));
 }
 
-TEST_F(ZvremoteUsb, RefusedStalledAndUnknownAnalyzersFailWithTheirCodes) {
+TEST_F(ZvremoteUsbImpatient, RefusedStalledAndUnknownAnalyzersFailWithTheirCodes) {
     struct Case {
         std::vector<std::string> args;
         const char* code;
@@ -437,9 +462,11 @@ TEST_F(ZvremoteUsb, MonitorWritesNumberedFilesThatZvdconvConverts) {
     }
     ASSERT_GE(files, 2);
     EXPECT_EQ(zvdconvRecords(folder + "/" + bufferFileName(0)), 32768);  // a full file holds 1 MiB
-    EXPECT_TRUE(r.has("monitor: " + std::to_string(total) + " records in " + std::to_string(files) + " files"))
-        << r.out;
-    EXPECT_TRUE(r.has(" 0 lost-data markers"));
+    // Every record received is in the files, and a marker record in front of each gap (a PC
+    // too slow for the stream, as under a sanitizer, loses blocks the analyzer cannot send).
+    const Counts counts = monitorCounts(r.out);
+    EXPECT_EQ(counts.files, files) << r.out;
+    EXPECT_EQ(total, counts.records + counts.markers) << r.out;
 
     // zvdconv converts a numbered file.
     MemorySink out;
@@ -466,10 +493,7 @@ TEST_F(ZvremoteUsb, MonitorStopsAtTheFileLimitAndCountsSkippedBlocks) {
     const std::string gaps = dir_.file("gaps");
     r = zvremote({"--usb", "30808005", "monitor", "--seconds", "1", "--dir", gaps});
     ASSERT_EQ(r.rc, 0) << r.err;
-    const size_t at = r.out.find(" lost-data markers");
-    ASSERT_NE(at, std::string::npos);
-    const size_t from = r.out.rfind(' ', at - 1) + 1;
-    EXPECT_GT(std::stol(r.out.substr(from, at - from)), 0);
+    EXPECT_GT(monitorCounts(r.out).markers, 0) << r.out;
 }
 
 TEST_F(ZvremoteUsb, CanOnlyAnalyzerRoundTripsItsShorterSetupFile) {
