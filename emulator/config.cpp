@@ -1,6 +1,7 @@
 #include "emulator/config.h"
 
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -197,6 +198,88 @@ bool loadConfigText(AnalyzerConfig& config, std::string_view text, std::string& 
         error = "line " + std::to_string(lineNo) + ": " + e;
         return false;
     }
+    return true;
+}
+
+bool parseSections(std::string_view text, std::vector<ConfigSection>& sections, std::string& error) {
+    std::vector<ConfigSection> out;
+    int lineNo = 0;
+    while (!text.empty()) {
+        ++lineNo;
+        const size_t nl = text.find('\n');
+        std::string_view line = text.substr(0, nl);
+        text = nl == std::string_view::npos ? std::string_view{} : text.substr(nl + 1);
+        if (const size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
+        line = trim(line);
+        if (line.empty()) continue;
+        if (line.front() == '[') {
+            if (line.back() != ']' || line.size() < 3) {
+                error = "line " + std::to_string(lineNo) + ": expected [name]";
+                return false;
+            }
+            out.push_back({std::string(trim(line.substr(1, line.size() - 2))), lineNo, {}});
+            continue;
+        }
+        const size_t eq = line.find('=');
+        if (eq == std::string_view::npos) {
+            error = "line " + std::to_string(lineNo) + ": expected key = value";
+            return false;
+        }
+        if (out.empty()) {
+            error = "line " + std::to_string(lineNo) + ": setting outside a [section]";
+            return false;
+        }
+        out.back().entries.push_back(
+            {std::string(trim(line.substr(0, eq))), std::string(trim(line.substr(eq + 1))), lineNo});
+    }
+    sections = std::move(out);
+    return true;
+}
+
+bool applySection(AnalyzerConfig& config, const ConfigSection& section, const std::string& baseDir,
+                  std::string& error) {
+    AnalyzerConfig c = config;
+    std::string model, exBoard;
+    int modelLine = 0;
+    for (const ConfigEntry& e : section.entries) {
+        auto fail = [&](const std::string& text) {
+            error = "line " + std::to_string(e.line) + ": " + text;
+            return false;
+        };
+        if (e.key == "model" || e.key == "exboard") {
+            if (e.value.empty()) return fail("bad value for " + e.key + ": ''");
+            (e.key == "model" ? model : exBoard) = e.value;
+            modelLine = modelLine ? modelLine : e.line;
+            continue;
+        }
+        std::string value = e.value;
+        if (e.key == "replay" && !baseDir.empty() && std::filesystem::path(value).is_relative())
+            value = (std::filesystem::path(baseDir) / value).string();
+        std::string e2;
+        if (!applySetting(c, e.key, value, e2)) return fail(e2);
+    }
+    if (!model.empty() || !exBoard.empty()) {
+        BoardType code = 0;
+        int matches = 0;
+        for (const BoardInfo* b = boardsBegin(); b != boardsEnd(); ++b) {
+            const std::string_view text = b->text;
+            const size_t plus = text.find(" + ");
+            const std::string_view m = text.substr(0, plus), x = text.substr(plus + 3);
+            if ((model.empty() || m == model) && (exBoard.empty() || x == exBoard)) {
+                code = b->code;
+                ++matches;
+            }
+        }
+        if (matches != 1) {
+            error = "line " + std::to_string(modelLine) + ": " +
+                    (matches == 0 ? "no supported analyzer " + model + (exBoard.empty() ? "" : " + " + exBoard)
+                                  : std::string(model.empty() ? exBoard : model) + " needs its " +
+                                        (model.empty() ? "model" : "exboard"));
+            return false;
+        }
+        c.boardType = code;
+    }
+    config = std::move(c);
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "emulator/analyzer.h"
 
@@ -24,5 +25,29 @@ bool loadConfigText(AnalyzerConfig& config, std::string_view text, std::string& 
 
 // "AN-2400" with "EX-NB3BP" -> 73763; 0 when no supported board matches.
 BoardType boardFromNames(std::string_view model, std::string_view exBoard);
+
+// A configuration file of several parts: "[name]" headers, each followed by its "key = value"
+// lines ('#' starts a comment). Line numbers are kept for the error texts.
+struct ConfigEntry {
+    std::string key;
+    std::string value;
+    int line = 0;
+};
+struct ConfigSection {
+    std::string name;
+    int line = 0;  // of the header
+    std::vector<ConfigEntry> entries;
+};
+
+// Splits the text into its sections. A setting before the first header, a header without its
+// closing bracket or a line without '=' is an error that names the line.
+bool parseSections(std::string_view text, std::vector<ConfigSection>& sections, std::string& error);
+
+// The settings of one analyzer's section: every key of applySetting, plus "model" and
+// "exboard" as names ("AN-1400"; the option board may be left out when the model comes with
+// one only). A relative replay file is taken from baseDir. The error names the line; on
+// failure config is unchanged.
+bool applySection(AnalyzerConfig& config, const ConfigSection& section, const std::string& baseDir,
+                  std::string& error);
 
 }  // namespace zv::emu

@@ -235,6 +235,10 @@ void RemoteClient::connect(const RequestPtr& request) {
         return finish(kRefusedVersion);
     }
     conn->link->setPeerWindow(ack->receiveWindow);
+    if (callback_.onDeviceType(ack->boardType, ack->deviceValue) == 0) {
+        conn->link->end();
+        return finish(kRefusedDevice);
+    }
     int interval;
     {
         std::lock_guard lock(mutex_);
@@ -243,7 +247,6 @@ void RemoteClient::connect(const RequestPtr& request) {
         status_ = ack->status;
     }
     state_ = 1;
-    callback_.onDeviceType(ack->boardType, ack->deviceValue);
     callback_.onStateChanged();
     finish(kOk);
     if (interval >= 0) conn->link->send(MsgType::ScreenInterval, encodeU32(static_cast<uint32_t>(interval)));

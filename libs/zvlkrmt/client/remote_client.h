@@ -45,9 +45,15 @@ struct ClientRequest {
 };
 using RequestPtr = std::shared_ptr<ClientRequest>;
 
+// The connect result when the callback does not accept the analyzer's type: the same code as
+// an analyzer that speaks no common protocol version, since both mean "not compatible".
+constexpr Result kRefusedDevice = kRefusedVersion;
+
 class RemoteCallback {
 public:
     virtual ~RemoteCallback() = default;
+    // Before the connect completes; 0 refuses the analyzer (the link ends and the connect fails
+    // with kRefusedDevice), anything else accepts it.
     virtual uint32_t onDeviceType(uint32_t boardType, uint32_t value) {
         (void)boardType;
         (void)value;
