@@ -355,6 +355,62 @@ TEST_F(LanguageLibrary, EveryTemplateCreatesWithEveryControlOfItsHeader) {
     }
 }
 
+// The letter after '&' in a text ("&&" is a literal ampersand), lower case; 0 when none.
+char accessKey(const std::string& text) {
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&') continue;
+        if (text[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        return static_cast<char>(tolower(static_cast<unsigned char>(text[i + 1])));
+    }
+    return 0;
+}
+
+// Two controls or menu items with one access key: Alt+key reaches only the first.
+void expectUniqueAccessKeys(const std::vector<std::string>& texts, const std::string& where) {
+    std::map<char, std::string> taken;
+    for (const auto& text : texts) {
+        const char key = accessKey(text);
+        if (key == 0) continue;
+        const auto [it, fresh] = taken.emplace(key, text);
+        EXPECT_TRUE(fresh) << where << ": \"" << text << "\" and \"" << it->second << "\" share '&" << key << "'";
+    }
+}
+
+void collectPopupTexts(HMENU menu, const std::string& where) {
+    std::vector<std::string> texts;
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        char text[256] = {};
+        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        texts.emplace_back(text);
+        if (HMENU sub = GetSubMenu(menu, i); sub != nullptr) collectPopupTexts(sub, where + " > " + text);
+    }
+    expectUniqueAccessKeys(texts, where);
+}
+
+TEST_F(LanguageLibrary, AccessKeysAreUniqueInEachMenuAndDialog) {
+    HMENU menu = LoadMenuA(library_, MAKEINTRESOURCEA(IDR_MAIN_MENU));
+    ASSERT_NE(menu, nullptr);
+    collectPopupTexts(menu, "menu");
+    DestroyMenu(menu);
+
+    for (const auto& t : templates()) {
+        HWND dialog = CreateDialogParamA(library_, MAKEINTRESOURCEA(t.templateId), owner_, quietDialogProc, 0);
+        ASSERT_NE(dialog, nullptr) << t.header;
+        std::vector<std::string> texts;
+        for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+            char text[256] = {};
+            GetWindowTextA(child, text, sizeof text);
+            texts.emplace_back(text);
+        }
+        expectUniqueAccessKeys(texts, t.header);
+        DestroyWindow(dialog);
+    }
+}
+
 TEST_F(LanguageLibrary, PreferencePagesFitTheTabArea) {
     HWND dialog = CreateDialogParamA(library_, MAKEINTRESOURCEA(IDD_PREFERENCES), owner_, quietDialogProc, 0);
     ASSERT_NE(dialog, nullptr);
