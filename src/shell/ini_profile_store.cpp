@@ -82,50 +82,70 @@ IniText::IniText(std::string_view text) {
     }
 }
 
+namespace {
+
+// The lines of the first section of this name, after its header: [begin, end). Like the
+// system, the program never looks into a later section of the same name.
+struct SectionLines {
+    bool found = false;
+    size_t begin = 0;
+    size_t end = 0;
+};
+
+SectionLines firstSection(const std::vector<std::string>& lines, std::string_view section) {
+    SectionLines s;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const Line line = classify(lines[i], i == 0);
+        if (line.kind != LineKind::Section) continue;
+        if (s.found) {
+            s.end = i;
+            return s;
+        }
+        if (equalNoCase(line.name, section)) {
+            s.found = true;
+            s.begin = i + 1;
+        }
+    }
+    s.end = lines.size();
+    return s;
+}
+
+}  // namespace
+
 std::optional<std::string> IniText::find(std::string_view section, std::string_view key) const {
-    bool inSection = false;
-    for (size_t i = 0; i < lines_.size(); ++i) {
-        const Line line = classify(lines_[i], i == 0);
-        if (line.kind == LineKind::Section)
-            inSection = equalNoCase(line.name, section);
-        else if (inSection && line.kind == LineKind::Key && equalNoCase(line.name, key))
-            return std::string(line.value);
+    const SectionLines s = firstSection(lines_, section);
+    if (!s.found) return std::nullopt;
+    for (size_t i = s.begin; i < s.end; ++i) {
+        const Line line = classify(lines_[i], false);
+        if (line.kind == LineKind::Key && equalNoCase(line.name, key)) return std::string(line.value);
     }
     return std::nullopt;
 }
 
 bool IniText::set(std::string_view section, std::string_view key, std::string_view value) {
     if (!isStorableProfileEntry(section, key, value)) return false;
-    bool inSection = false;
-    size_t firstSection = lines_.size();
-    for (size_t i = 0; i < lines_.size(); ++i) {
-        const Line line = classify(lines_[i], i == 0);
-        if (line.kind == LineKind::Section) {
-            inSection = equalNoCase(line.name, section);
-            if (inSection && firstSection == lines_.size()) firstSection = i;
-        } else if (inSection && line.kind == LineKind::Key && equalNoCase(line.name, key)) {
+    const SectionLines s = firstSection(lines_, section);
+    if (!s.found) {
+        if (!lines_.empty() && !trim(lines_.back()).empty()) lines_.emplace_back();
+        lines_.push_back("[" + std::string(section) + "]");
+        lines_.push_back(std::string(key) + "=" + std::string(value));
+        return true;
+    }
+    // After the section's last non-blank line, so that a blank line before the next section
+    // stays where it is.
+    size_t insertAt = s.begin;
+    for (size_t i = s.begin; i < s.end; ++i) {
+        const Line line = classify(lines_[i], false);
+        if (line.kind == LineKind::Key && equalNoCase(line.name, key)) {
             // Keep the key as the file spells it, and whatever stood before it on the line.
             std::string& text = lines_[i];
             text.resize(text.find('=') + 1);
             text += value;
             return true;
         }
+        if (!trim(lines_[i]).empty()) insertAt = i + 1;
     }
-    std::string entry = std::string(key) + "=" + std::string(value);
-    if (firstSection < lines_.size()) {
-        // After the section's last non-blank line, so that a blank line before the next
-        // section stays where it is.
-        size_t insertAt = firstSection + 1;
-        for (size_t i = firstSection + 1; i < lines_.size(); ++i) {
-            if (classify(lines_[i], false).kind == LineKind::Section) break;
-            if (!trim(lines_[i]).empty()) insertAt = i + 1;
-        }
-        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(entry));
-        return true;
-    }
-    if (!lines_.empty() && !trim(lines_.back()).empty()) lines_.emplace_back();
-    lines_.push_back("[" + std::string(section) + "]");
-    lines_.push_back(std::move(entry));
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), std::string(key) + "=" + std::string(value));
     return true;
 }
 
@@ -143,16 +163,14 @@ std::vector<std::string> IniText::sectionNames() const {
 
 std::vector<std::string> IniText::keyNames(std::string_view section) const {
     std::vector<std::string> names;
-    bool inSection = false;
-    for (size_t i = 0; i < lines_.size(); ++i) {
-        const Line line = classify(lines_[i], i == 0);
-        if (line.kind == LineKind::Section) {
-            inSection = equalNoCase(line.name, section);
-        } else if (inSection && line.kind == LineKind::Key) {
-            bool seen = false;
-            for (const std::string& n : names) seen = seen || equalNoCase(n, line.name);
-            if (!seen) names.emplace_back(line.name);
-        }
+    const SectionLines s = firstSection(lines_, section);
+    if (!s.found) return names;
+    for (size_t i = s.begin; i < s.end; ++i) {
+        const Line line = classify(lines_[i], false);
+        if (line.kind != LineKind::Key) continue;
+        bool seen = false;
+        for (const std::string& n : names) seen = seen || equalNoCase(n, line.name);
+        if (!seen) names.emplace_back(line.name);
     }
     return names;
 }

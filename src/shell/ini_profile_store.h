@@ -1,8 +1,9 @@
 // profile.ini read and written the way the system's private-profile functions do it, for the
 // native build, the tests and the command-line tools. Sections and keys compare without
-// regard to case, the first match wins, values are trimmed of blanks and of one pair of
-// enclosing quotes, and a write changes only its own line: unknown sections, comments and
-// the order of everything else stay as they were.
+// regard to case, the first match wins (a later section of the same name is never looked
+// into, as the system does not), values are trimmed of blanks and of one pair of enclosing
+// quotes, and a write changes only its own line: unknown sections, comments and the order
+// of everything else stay as they were.
 #pragma once
 
 #include <optional>
@@ -27,8 +28,8 @@ public:
     IniText() = default;
     explicit IniText(std::string_view text);
 
-    // The value of the first line with this key in the first section of this name that has
-    // it; nothing when no such line exists.
+    // The value of the first line with this key in the first section of this name; nothing
+    // when there is no such line.
     std::optional<std::string> find(std::string_view section, std::string_view key) const;
     // Replaces the value of the line find() reads, or adds the key at the end of the first
     // section of this name, or adds the section at the end of the text. False (and nothing
@@ -37,7 +38,7 @@ public:
 
     // Section names as first spelled, each once, in order.
     std::vector<std::string> sectionNames() const;
-    // Key names of all sections of this name as first spelled, each once, in order.
+    // Key names of the first section of this name as first spelled, each once, in order.
     std::vector<std::string> keyNames(std::string_view section) const;
 
     // The lines joined with CR LF, the last one terminated too.
