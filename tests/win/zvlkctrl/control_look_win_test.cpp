@@ -201,10 +201,13 @@ TEST_F(ControlLook, GalleryOfStates) {
     pump();
     EXPECT_EQ(y, 12 + 10 * 30);
     if (shot == nullptr || *shot == '\0') return;  // nobody asked for the picture
-    RECT wr{};
-    GetWindowRect(host_, &wr);
+    // The client area only: without a window manager the frame is not drawn.
+    RECT cr{};
+    GetClientRect(host_, &cr);
+    POINT origin{0, 0};
+    ClientToScreen(host_, &origin);
     HDC screen = GetDC(nullptr);
-    EXPECT_TRUE(writeBmp(shot, screen, wr.left, wr.top, wr.right - wr.left, wr.bottom - wr.top));
+    EXPECT_TRUE(writeBmp(shot, screen, origin.x, origin.y, cr.right, cr.bottom));
     ReleaseDC(nullptr, screen);
 }
 
