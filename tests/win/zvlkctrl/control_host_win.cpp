@@ -32,9 +32,23 @@ bool registerHost() {
 
 }  // namespace
 
+static HMODULE g_library = nullptr;
+
 HMODULE controlLibrary() {
-    static HMODULE library = LoadLibraryA("zvlkctrl.dll");
-    return library;
+    if (g_library == nullptr) g_library = LoadLibraryA("zvlkctrl.dll");
+    return g_library;
+}
+
+bool unloadAndReloadControlLibrary(bool& classesGoneWhileUnloaded) {
+    if (g_library == nullptr) return false;
+    FreeLibrary(g_library);
+    g_library = nullptr;
+    if (GetModuleHandleA("zvlkctrl.dll") != nullptr) return false;
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    classesGoneWhileUnloaded = !GetClassInfoExA(GetModuleHandleA(nullptr), ctrl::kHexInputClass, &wc) &&
+                               !GetClassInfoExA(GetModuleHandleA(nullptr), ctrl::kBitPatternClass, &wc);
+    return controlLibrary() != nullptr;
 }
 
 VRX_RegisterControlsFn registerControls() {

@@ -21,6 +21,9 @@ struct Notice {
 
 // The library, loaded once for the whole program; null when it did not load.
 HMODULE controlLibrary();
+// Frees the library completely (no control may exist) and loads it again; false when the
+// library stayed loaded or did not load again.
+bool unloadAndReloadControlLibrary(bool& classesGoneWhileUnloaded);
 VRX_RegisterControlsFn registerControls();
 
 // Handles the messages that are waiting (posted ones and sent ones from other threads).

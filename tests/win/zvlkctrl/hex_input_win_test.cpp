@@ -28,6 +28,23 @@ TEST_F(HexInputWindow, ClassesAreGlobalAndRegisteringAgainIsHarmless) {
     }
 }
 
+// A library freed while the process goes on takes its classes along: windows created later
+// must not reach into unloaded code.
+TEST_F(HexInputWindow, FreeingTheLibraryRemovesItsClasses) {
+    bool gone = false;
+    ASSERT_TRUE(unloadAndReloadControlLibrary(gone));
+    EXPECT_TRUE(gone);
+    VRX_RegisterControlsFn reg = registerControls();
+    ASSERT_NE(reg, nullptr);
+    ASSERT_TRUE(reg(GetModuleHandleA(nullptr)));
+    HWND h = hex(1, 8);
+    const uint8_t b = 0x42;
+    showBytes(h, &b, 1);
+    uint8_t out = 0;
+    EXPECT_EQ(readBytes(h, &out, 1), 1);
+    EXPECT_EQ(out, 0x42);
+}
+
 TEST_F(HexInputWindow, OnlyKinds1_5_6_8Configure) {
     HWND h = add(ctrl::kHexInputClass, 100, 10, 10, 200, 22);
     for (int kind : {1, 5, 6, 8}) EXPECT_EQ(SendMessageA(h, kMsgConfigure, 0, kind), TRUE) << kind;
