@@ -45,7 +45,7 @@ public:
         const DWORD want = static_cast<DWORD>(capacity > 65536 ? 65536 : capacity);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
         for (;;) {
-            // The port's time-outs end each read after a short while without bytes.
+            // The port's time-outs make a read return at once with what is there.
             DWORD done = 0;
             const Result r = overlapped(true, buffer, want, done, INFINITE);
             if (failed(r)) return r;
@@ -53,7 +53,11 @@ public:
                 got = done;
                 return kOk;
             }
-            if (std::chrono::steady_clock::now() >= deadline) return kTimeout;
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) return kTimeout;
+            // Wait for the next byte; in short slices, since a byte that came between the read
+            // and this wait may not raise the event.
+            if (const Result w = waitForByte(static_cast<DWORD>(left.count() < 20 ? left.count() : 20)); failed(w)) return w;
         }
     }
 
@@ -62,6 +66,26 @@ public:
     }
 
 private:
+    Result waitForByte(DWORD waitMs) {
+        COMSTAT stat{};
+        DWORD errors = 0;
+        if (ClearCommError(h_, &errors, &stat) && stat.cbInQue > 0) return kOk;
+        OVERLAPPED ov{};
+        ov.hEvent = readEvent_;
+        ResetEvent(ov.hEvent);
+        DWORD mask = 0;
+        if (!WaitCommEvent(h_, &mask, &ov) && GetLastError() != ERROR_IO_PENDING) {
+            // No event support: fall back to waiting out the slice.
+            return WaitForSingleObject(closeEvent_, waitMs) == WAIT_OBJECT_0 ? kLinkLost : kOk;
+        }
+        const HANDLE events[2] = {ov.hEvent, closeEvent_};
+        const DWORD w = WaitForMultipleObjects(2, events, FALSE, waitMs);
+        if (w != WAIT_OBJECT_0) CancelIoEx(h_, &ov);
+        DWORD ignored = 0;
+        (void)GetOverlappedResult(h_, &ov, &ignored, TRUE);
+        return closed_ ? kLinkLost : kOk;
+    }
+
     Result overlapped(bool reading, uint8_t* p, DWORD n, DWORD& done, DWORD waitMs) {
         done = 0;
         if (closed_) return kLinkLost;
@@ -126,13 +150,11 @@ Result openSerialPort(const SerialPortSettings& settings, std::unique_ptr<Transp
     dcb.fErrorChar = FALSE;
     dcb.fNull = FALSE;
     dcb.fAbortOnError = FALSE;
-    // A read returns what is there at once, else the first bytes to come, else nothing after
-    // 50 ms; writes have no time-out of their own (close() ends them).
+    // A read returns at once with what is there (the waiting is done with WaitCommEvent);
+    // writes have no time-out of their own (close() ends them).
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-    timeouts.ReadTotalTimeoutConstant = 50;
-    if (!SetCommState(h, &dcb) || !SetCommTimeouts(h, &timeouts)) {
+    if (!SetCommState(h, &dcb) || !SetCommTimeouts(h, &timeouts) || !SetCommMask(h, EV_RXCHAR)) {
         const Result r = lastError();
         CloseHandle(h);
         return r == kOk ? kInvalidArgument : r;
