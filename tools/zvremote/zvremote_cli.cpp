@@ -33,6 +33,9 @@ namespace {
 using namespace zv::remote_api;
 using SteadyClock = std::chrono::steady_clock;
 
+// How long a connect refused as busy is tried again.
+constexpr int kBusyRetryMs = 2000;
+
 // What the library reports when the analyzer's end of the link went away.
 constexpr Result kLinkLost = static_cast<Result>(0x80072746u);
 
@@ -703,10 +706,22 @@ bool Runner::connect() {
     session_ = std::make_unique<CZVRemote5m>(sink_, SessionContext{model_, setup_, files_, options_.connection});
     r = session_->createRemote();
     if (failed(r)) return failWith("cannot create the remote object", r);
-    mark();
-    r = session_->connect();
-    if (failed(r)) return failWith("cannot open the link to the " + options_.linkText, r);
-    if (!completed(kRequestConnect, std::nullopt, "cannot connect to the " + options_.linkText)) return false;
+    // An analyzer notices a PC's link end a moment after the PC closed it, so a command right
+    // after another may find it still busy with the previous one: ask again for a while.
+    const auto busyUntil = SteadyClock::now() + std::chrono::milliseconds(kBusyRetryMs);
+    for (;;) {
+        mark();
+        r = session_->connect();
+        if (failed(r)) return failWith("cannot open the link to the " + options_.linkText, r);
+        const Waited w = waitDone(kRequestConnect);
+        if (!w.event) return failWith("cannot connect to the " + options_.linkText, w.failure);
+        if (w.event->result == kResultRefused4 && SteadyClock::now() < busyUntil) {
+            sink_.wait([](std::deque<Event>&) { return false; }, 100);  // closes the refused link meanwhile
+            continue;
+        }
+        if (failed(w.event->result)) return failWith("cannot connect to the " + options_.linkText, w.event->result);
+        break;
+    }
     connected_ = true;
     setup_.initDefaults(board());
     return true;

@@ -375,6 +375,23 @@ TEST(ZvremoteLan, NobodyListeningAndALinkLostMidUploadFailWithTheirCodes) {
     EXPECT_EQ(zvdconvRecords(dir.file("DATAFILE.TMP")), -1);
 }
 
+TEST(ZvremoteLan, ALinkLostDuringMonitoringFailsAndKeepsTheFilesWritten) {
+    test::TempDir dir;
+    LanAnalyzer lan(fastTraffic(50000));
+    emu::FaultConfig faults;
+    faults.drop = emu::FaultConfig::Drop::Monitor;
+    faults.dropAfterBytes = 300000;
+    lan.analyzer.setFaults(faults);
+    const std::string folder = dir.file("monitor");
+    const ToolRun r = zvremote(lan.with({"monitor", "--seconds", "20", "--dir", folder}));
+    EXPECT_EQ(r.rc, kZvremoteFailed);
+    EXPECT_TRUE(r.has("0x80072746")) << r.err;
+    // What arrived before the loss is a finished file with its header.
+    const Counts counts = monitorCounts(r.out);
+    EXPECT_GE(counts.records, 300000 / 32) << r.out;
+    EXPECT_EQ(zvdconvRecords(folder + "/00000000.DT"), counts.records + counts.markers);
+}
+
 // The library's built-in USB analyzers, with more of them from a configuration file. The test
 // keeps the library initialised, so that each run of the tool finds the analyzers as the
 // previous one left them.
