@@ -224,6 +224,11 @@ public:
         for (const uintptr_t r : remotes) CZVRemote5m::closeRemoteMessage(r);
     }
 
+    SteadyClock::time_point lastActivity() const {
+        std::lock_guard lock(mutex_);
+        return lastActivity_;
+    }
+
     std::vector<std::string> endReasons() const {
         std::lock_guard lock(mutex_);
         return endReasons_;
@@ -232,6 +237,7 @@ public:
 private:
     void push(Event e) {
         std::lock_guard lock(mutex_);
+        lastActivity_ = SteadyClock::now();
         if (e.message == UM_REMOTE_CLOSE) hasRemoteClose_ = true;
         events_.push_back(std::move(e));
         ++activity_;
@@ -242,6 +248,7 @@ private:
     std::condition_variable cond_;
     std::deque<Event> events_;
     uint64_t activity_ = 0;
+    SteadyClock::time_point lastActivity_{};
     bool hasRemoteClose_ = false;
     std::atomic<bool> monitoring_{false};
     std::string folder_;
@@ -560,6 +567,11 @@ private:
                    const char* progressLabel = nullptr);
     void drawProgress(const char* label, uint32_t step, uintptr_t wParam);
     void endProgress();
+    // How long a wait may go before it looks at the stop flag again (none: no look).
+    std::optional<SteadyClock::time_point> stopPoll(bool interruptible) const {
+        if (!interruptible || !io_.stop) return std::nullopt;
+        return SteadyClock::now() + std::chrono::milliseconds(100);
+    }
     BoardType board() const { return model_.boardType.load(); }
     bool idleAnalyzer(const char* what);
 
@@ -636,7 +648,12 @@ Waited Runner::waitFor(uint32_t message, const std::function<bool(const Event&)>
     std::optional<SteadyClock::time_point> grace;
     std::vector<std::pair<uint32_t, uintptr_t>> shown;  // step or 0, progress
     bool lost = false;
+    // A transfer (the waits with a progress display) ends early on Ctrl+C: it is cancelled
+    // and completes with the cancelled code.
+    bool cancelled = false;
+    auto interrupted = [&] { return progressLabel && !cancelled && io_.stop && io_.stop->load(); };
     const int silence = silenceMs > 0 ? silenceMs : io_.silenceLimitMs;
+    const auto begin = SteadyClock::now();
     for (;;) {
         const bool answered = sink_.wait(
             [&](std::deque<Event>& events) {
@@ -646,15 +663,28 @@ Waited Runner::waitFor(uint32_t message, const std::function<bool(const Event&)>
                     while (auto p = take(events, UM_TRANSFER_PROGRESS)) shown.emplace_back(uploadStep_, p->wParam);
                 }
                 lost = lostIn(events);
-                return w.event.has_value() || (lost && !grace) || !shown.empty();
+                return w.event.has_value() || (lost && !grace) || !shown.empty() || interrupted();
             },
-            silence, grace);
+            silence, grace ? grace : stopPoll(progressLabel != nullptr));
         for (const auto& [step, progress] : shown) drawProgress(progressLabel, step, progress);
         shown.clear();
         if (w.event) {
             if (progressLabel) endProgress();
             return w;
         }
+        if (interrupted()) {
+            cancelled = true;
+            const Result r = session_->cancelCurrent();
+            if (failed(r) || r == kFalse) {
+                endProgress();
+                w.failure = kResultCancelled;
+                return w;
+            }
+            continue;
+        }
+        if (!answered && !grace && progressLabel && io_.stop &&
+            SteadyClock::now() - std::max(begin, sink_.lastActivity()) < std::chrono::milliseconds(silence))
+            continue;  // only a look at the stop flag
         if (lost && !grace) {
             // The library completes what was pending before it reports the loss: give a
             // message still on its way a moment.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -37,9 +38,10 @@ struct ToolRun {
     bool has(const std::string& text) const { return out.find(text) != std::string::npos || err.find(text) != std::string::npos; }
 };
 
-ToolRun zvremote(const std::vector<std::string>& args) {
+ToolRun zvremote(const std::vector<std::string>& args, const std::atomic<bool>* stop = nullptr) {
     ToolRun run;
     ZvremoteIo io;
+    io.stop = stop;
     io.standardOutput = [&run](std::string_view s) { run.out += s; };
     io.standardError = [&run](std::string_view s) { run.err += s; };
     io.localTime = [] {
@@ -390,6 +392,26 @@ TEST(ZvremoteLan, ALinkLostDuringMonitoringFailsAndKeepsTheFilesWritten) {
     const Counts counts = monitorCounts(r.out);
     EXPECT_GE(counts.records, 300000 / 32) << r.out;
     EXPECT_EQ(zvdconvRecords(folder + "/00000000.DT"), counts.records + counts.markers);
+}
+
+TEST(ZvremoteLan, CtrlCCancelsASlowUpload) {
+    test::TempDir dir;
+    emu::AnalyzerConfig c = fastTraffic(200000);
+    c.linkBytesPerSecond = 200000;  // some ten seconds for what is captured
+    LanAnalyzer lan(c);
+    lan.capture(300);
+    std::atomic<bool> stop{false};
+    std::thread ctrlC([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        stop = true;
+    });
+    const auto begin = std::chrono::steady_clock::now();
+    const ToolRun r = zvremote(lan.with({"upload", "-o", dir.file("slow.DT")}), &stop);
+    ctrlC.join();
+    EXPECT_EQ(r.rc, kZvremoteFailed);
+    EXPECT_TRUE(r.has("0x800704C7")) << r.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(4));
+    EXPECT_FALSE(fs::exists(dir.file("slow.DT")));
 }
 
 // The library's built-in USB analyzers, with more of them from a configuration file. The test
