@@ -26,6 +26,47 @@ constexpr ModelRow kModelTable[] = {
     {{73763, 20}, {73763, 20}},
 };
 
+// The keys this store owns and what a missing one gets. The two folder keys are created
+// with the default folders; read while missing they are empty, which makes the default
+// folder from the current directory.
+enum class FolderDefault : uint8_t { None, Buffer, Screenshot };
+
+struct KeyDefault {
+    std::string_view section;
+    std::string_view key;
+    std::string_view value;
+    FolderDefault folder = FolderDefault::None;
+};
+
+constexpr KeyDefault kKeyDefaults[] = {
+    {profile::kRemote, "model", "AN-2400"},
+    {profile::kRemote, "exboard", "2"},
+    {profile::kConnection, "method", "serial"},
+    {profile::kConnection, "com", "COM1"},
+    {profile::kConnection, "host", ""},
+    {profile::kConnection, "dService", ""},
+    {profile::kConnection, "cService", ""},
+    {profile::kConnection, "serialNumber", ""},
+    {profile::kConnection, "baudrate", "115200"},
+    {profile::kConnection, "parity", "none"},
+    {profile::kConnection, "xControl", "no"},
+    {profile::kBuffer, "fullstop", "yes"},
+    {profile::kBuffer, "append", "no"},
+    {profile::kBuffer, "warning", "yes"},
+    {profile::kBuffer, "block", "1M,10"},
+    {profile::kBuffer, "path", "", FolderDefault::Buffer},
+    {profile::kKeyEmulation, "bitmapFormat", ""},
+    {profile::kKeyEmulation, "path", "", FolderDefault::Screenshot},
+    {profile::kMiscellaneous, "syncSetup", "yes"},
+    {profile::kMiscellaneous, "syncSetupSendOnly", "no"},
+};
+
+std::string_view defaultOf(std::string_view section, std::string_view key) {
+    for (const KeyDefault& d : kKeyDefaults)
+        if (d.section == section && d.key == key) return d.value;
+    return {};
+}
+
 template <size_t N>
 size_t indexIn(const std::string_view (&names)[N], std::string_view text) {
     for (size_t i = 0; i < N; ++i)
@@ -35,15 +76,14 @@ size_t indexIn(const std::string_view (&names)[N], std::string_view text) {
 
 // A value as the program reads it: through a 1025-character buffer, with the key's default
 // when it is missing (a profile.ini that could not be written reads as the defaults).
-std::string readText(const ProfileStore& store, std::string_view section, std::string_view key,
-                     std::string_view defaultValue = {}) {
-    std::string text = store.getString(section, key, defaultValue);
+std::string readText(const ProfileStore& store, std::string_view section, std::string_view key) {
+    std::string text = store.getString(section, key, defaultOf(section, key));
     if (text.size() > kProfileValueChars) text.resize(kProfileValueChars);
     return text;
 }
 
-bool isYes(const ProfileStore& store, std::string_view section, std::string_view key, std::string_view defaultValue) {
-    return readText(store, section, key, defaultValue) == "yes";
+bool isYes(const ProfileStore& store, std::string_view section, std::string_view key) {
+    return readText(store, section, key) == "yes";
 }
 
 std::string_view yesNo(bool on) { return on ? "yes" : "no"; }
@@ -73,12 +113,6 @@ int64_t parseDecimal(std::string_view text, bool& anyDigit) {
     }
     return negative ? -value : value;
 }
-
-struct KeyDefault {
-    std::string_view section;
-    std::string_view key;
-    std::string value;
-};
 
 }  // namespace
 
@@ -153,31 +187,14 @@ std::string_view parityName(uint32_t parity) {
 }
 
 bool createMissingKeys(ProfileStore& store, const AppFolders& folders) {
-    const KeyDefault defaults[] = {
-        {profile::kRemote, "model", "AN-2400"},
-        {profile::kRemote, "exboard", "2"},
-        {profile::kConnection, "method", "serial"},
-        {profile::kConnection, "com", "COM1"},
-        {profile::kConnection, "host", ""},
-        {profile::kConnection, "dService", ""},
-        {profile::kConnection, "cService", ""},
-        {profile::kConnection, "serialNumber", ""},
-        {profile::kConnection, "baudrate", "115200"},
-        {profile::kConnection, "parity", "none"},
-        {profile::kConnection, "xControl", "no"},
-        {profile::kBuffer, "fullstop", "yes"},
-        {profile::kBuffer, "append", "no"},
-        {profile::kBuffer, "warning", "yes"},
-        {profile::kBuffer, "block", "1M,10"},
-        {profile::kBuffer, "path", folders.defaultBuffer},
-        {profile::kKeyEmulation, "bitmapFormat", ""},
-        {profile::kKeyEmulation, "path", folders.defaultScreenshot},
-        {profile::kMiscellaneous, "syncSetup", "yes"},
-        {profile::kMiscellaneous, "syncSetupSendOnly", "no"},
-    };
     bool ok = true;
-    for (const KeyDefault& d : defaults)
-        if (!store.contains(d.section, d.key)) ok &= store.setString(d.section, d.key, d.value);
+    for (const KeyDefault& d : kKeyDefaults) {
+        if (store.contains(d.section, d.key)) continue;
+        const std::string_view value = d.folder == FolderDefault::Buffer       ? folders.defaultBuffer
+                                       : d.folder == FolderDefault::Screenshot ? folders.defaultScreenshot
+                                                                               : d.value;
+        ok &= store.setString(d.section, d.key, value);
+    }
     for (int n = 0; n < kWatchEntryCount; ++n) {
         static constexpr const char* kSuffix[] = {"ch", "frametype", "id"};
         static constexpr std::string_view kDefault[] = {"Ch-1", "Standard", ""};
@@ -191,7 +208,7 @@ bool createMissingKeys(ProfileStore& store, const AppFolders& folders) {
 }
 
 void readConnection(const ProfileStore& store, ConnectionSettings& c) {
-    const std::string method = readText(store, profile::kConnection, "method", "serial");
+    const std::string method = readText(store, profile::kConnection, "method");
     if (method == "USB")
         c.method = remote_api::kMethodUsb;
     else if (method == "XB-40")
@@ -201,17 +218,17 @@ void readConnection(const ProfileStore& store, ConnectionSettings& c) {
     copyField(c.host, readText(store, profile::kConnection, "host"), kHostChars);
     copyField(c.dataService, readText(store, profile::kConnection, "dService"), kServiceChars);
     copyField(c.controlService, readText(store, profile::kConnection, "cService"), kServiceChars);
-    copyField(c.serialPort, readText(store, profile::kConnection, "com", "COM1"), kSerialPortChars);
+    copyField(c.serialPort, readText(store, profile::kConnection, "com"), kSerialPortChars);
     copyField(c.usbSerialNumber, readText(store, profile::kConnection, "serialNumber"), kUsbSerialChars);
 
-    const std::string baud = readText(store, profile::kConnection, "baudrate", "115200");
+    const std::string baud = readText(store, profile::kConnection, "baudrate");
     bool anyDigit = false;
     const int64_t rate = parseDecimal(baud, anyDigit);
     if (anyDigit && rate > 0 && rate <= std::numeric_limits<uint32_t>::max()) c.baudRate = static_cast<uint32_t>(rate);
 
-    const std::string parity = readText(store, profile::kConnection, "parity", "none");
+    const std::string parity = readText(store, profile::kConnection, "parity");
     c.parity = parity == "odd" ? 1u : parity == "even" ? 2u : 0u;
-    c.xControl = isYes(store, profile::kConnection, "xControl", "no") ? 1u : 0u;
+    c.xControl = isYes(store, profile::kConnection, "xControl") ? 1u : 0u;
     // The fixed fields, whatever the record held before.
     c.recordSize = remote_api::kConnectionSettingsSize;
     c.minusOne = -1;
@@ -220,16 +237,16 @@ void readConnection(const ProfileStore& store, ConnectionSettings& c) {
 }
 
 ModelSettings readModel(const ProfileStore& store) {
-    return modelFromNames(readText(store, profile::kRemote, "model", "AN-2400"), readText(store, profile::kRemote, "exboard", "2"));
+    return modelFromNames(readText(store, profile::kRemote, "model"), readText(store, profile::kRemote, "exboard"));
 }
 
 void readBuffer(const ProfileStore& store, const AppFolders& folders, BufferSettings& buffer) {
     // Full stop is always on and append always off, whatever the file says; the preferences
     // dialog hides both boxes.
     uint32_t flags = kBufferFullStop;
-    if (isYes(store, profile::kBuffer, "warning", "yes")) flags |= kBufferWarning;
+    if (isYes(store, profile::kBuffer, "warning")) flags |= kBufferWarning;
     buffer.flags = flags;
-    const auto [sizeIndex, count] = parseBufferBlock(readText(store, profile::kBuffer, "block", "1M,10"),
+    const auto [sizeIndex, count] = parseBufferBlock(readText(store, profile::kBuffer, "block"),
                                                      buffer.blockSizeIndex < kBlockSizeCount ? buffer.blockSizeIndex : 0,
                                                      clampBlockCount(buffer.blockCount));
     buffer.blockSizeIndex = sizeIndex;
@@ -245,8 +262,8 @@ std::string readScreenshotFolder(const ProfileStore& store, const AppFolders& fo
 
 SyncSettings readSync(const ProfileStore& store) {
     SyncSettings s;
-    s.syncSetup = isYes(store, profile::kMiscellaneous, "syncSetup", "yes");
-    s.syncSetupSendOnly = isYes(store, profile::kMiscellaneous, "syncSetupSendOnly", "no");
+    s.syncSetup = isYes(store, profile::kMiscellaneous, "syncSetup");
+    s.syncSetupSendOnly = isYes(store, profile::kMiscellaneous, "syncSetupSendOnly");
     return s;
 }
 
