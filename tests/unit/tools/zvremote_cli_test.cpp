@@ -427,7 +427,8 @@ protected:
             "[analyzer]\nserial = 30808004\nfault = stall=connect\n"
             "[analyzer]\nserial = 30808005\nfixed-rate = 50000\nfault = skip-monitor=5\n"
             "[analyzer]\nserial = 30808006\nfixed-rate = 100000\n"
-            "[analyzer]\nserial = 30808007\nboard = 65555\n";
+            "[analyzer]\nserial = 30808007\nboard = 65555\n"
+            "[analyzer]\nserial = 30808008\nfault = drop=setup:3000\n";
         conf.close();
         remote_api::setConfigPath(dir_.file("zvlkrmt.ini"));
         ASSERT_EQ(ZVInitializeRemote(), kOk);
@@ -461,7 +462,12 @@ TEST_F(ZvremoteUsbImpatient, RefusedStalledAndUnknownAnalyzersFailWithTheirCodes
         std::vector<std::string> args;
         const char* code;
     };
+    SetupWorkspace setup;
+    setup.initDefaults(73763);
+    const std::string file = dir_.file("default.SU");
+    ASSERT_EQ(writeSetupFile(file, 73763, setup), kOk);
     const std::vector<Case> cases = {
+        {{"--usb", "30808008", "setup", "send", file}, "0x80072746"},  // the link lost in the middle
         {{"--usb", "30808002", "info"}, "0xA0000004"},
         {{"--usb", "30808099", "info"}, "0xA0000001"},
         {{"--usb", "30808004", "info"}, "0x80070102"},
