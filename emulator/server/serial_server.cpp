@@ -1,6 +1,9 @@
 #include "emulator/server/serial_server.h"
 
+#include <algorithm>
 #include <chrono>
+#include <mutex>
+#include <vector>
 
 #include "zvlkrmt/protocol/messages.h"
 
@@ -11,6 +14,10 @@ namespace zv::emu {
 struct SerialServer::Line {
     std::unique_ptr<remote::Transport> transport;
     std::atomic<uint64_t> generation{0};
+    // One reader at a time; bytes an outgoing lease read after it ended are kept here for the
+    // lease that took over (they may be the first packets of the next PC).
+    std::mutex readMutex;
+    std::vector<uint8_t> handedOver;
 };
 
 namespace {
@@ -26,9 +33,18 @@ public:
     }
     Result read(uint8_t* buffer, size_t capacity, size_t& got, int timeoutMs) override {
         got = 0;
+        std::lock_guard lock(line_->readMutex);
         if (!current()) return remote::kLinkLost;
+        auto& kept = line_->handedOver;
+        if (!kept.empty()) {
+            got = std::min(capacity, kept.size());
+            std::copy_n(kept.begin(), got, buffer);
+            kept.erase(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(got));
+            return kOk;
+        }
         const Result r = line_->transport->read(buffer, capacity, got, timeoutMs);
         if (!current()) {
+            if (r == kOk) kept.insert(kept.end(), buffer, buffer + got);
             got = 0;
             return remote::kLinkLost;
         }

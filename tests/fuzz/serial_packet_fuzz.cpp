@@ -20,9 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     PacketDecoder decoder(kBound, flowControl);
     size_t packets = 0;
+    // Each piece in a buffer of exactly its size, so that reading past it is caught.
+    std::vector<uint8_t> whole(piece), last(n % piece);
     for (size_t at = 0; at < n; at += piece) {
         const size_t len = n - at < piece ? n - at : piece;
-        std::vector<uint8_t> chunk(input + at, input + at + len);
+        std::vector<uint8_t>& chunk = len == piece ? whole : last;
+        std::memcpy(chunk.data(), input + at, len);
         decoder.feed(chunk.data(), chunk.size(), [&](const Packet& p) {
             if (p.size > kBound) std::abort();
             if (p.kind < PacketKind::Data || p.kind > PacketKind::Close) std::abort();

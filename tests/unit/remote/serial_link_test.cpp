@@ -44,7 +44,7 @@ protected:
         config.traffic.fixedRate = 20000;
         analyzer = std::make_unique<Analyzer>(config);
         ClientOptions o;
-        o.answerTimeoutMs = 4000;
+        o.answerTimeoutMs = 10000;  // generous: sanitizer builds on a busy machine are slow
         o.keepAliveMs = 200;
         client = std::make_unique<RemoteClient>(recorder, o);
     }
