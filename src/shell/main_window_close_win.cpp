@@ -1,0 +1,42 @@
+// Closing and destroying the main window.
+#include "main_window_win.h"
+#include "resources/ids/string_ids.h"
+
+namespace zv::shell {
+
+LRESULT onClose(MainWindow& main, WPARAM, LPARAM) {
+    if (main.session && main.session->connectionState() == 1) {
+        const UINT question = analyzerMeasuring(main) ? IDS_CLOSE_WHILE_MEASURING : IDS_CLOSE_WHILE_CONNECTED;
+        if (showMessage(main, loadText(main, IDS_APP_TITLE), loadText(main, question), MB_YESNO | MB_ICONQUESTION) !=
+            IDYES) {
+            return 0;
+        }
+        // The window closes when the link is closed (UM_REMOTE_CLOSE); a disconnect that
+        // cannot even start closes it now.
+        main.closePending = true;
+        main.commands.disconnectStarted();
+        applyCommandState(main);
+        if (main.session->disconnect() >= 0) {
+            setPaneText(main, kPaneConnection, loadText(main, IDS_STATE_DISCONNECTING));
+            return 0;
+        }
+        main.closePending = false;
+    }
+    main.session.reset();
+    DestroyWindow(main.window);
+    return 0;
+}
+
+LRESULT onDestroy(MainWindow& main, WPARAM, LPARAM) {
+    // Exit posts WM_DESTROY while the session may still hold a connected remote object: end
+    // the session before the library is uninitialised under it.
+    main.session.reset();
+    if (!main.remoteUninitialised) {
+        main.remoteUninitialised = true;
+        ZVUninitializeRemote();
+    }
+    PostQuitMessage(0);
+    return 0;
+}
+
+}  // namespace zv::shell

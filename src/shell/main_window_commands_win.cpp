@@ -1,0 +1,115 @@
+// WM_COMMAND: one handler per command, found in one table. Commands whose windows come
+// later say so in a message box for now.
+#include "main_window_win.h"
+#include "resources/ids/about_dialog_res.h"
+#include "resources/ids/command_ids.h"
+#include "resources/ids/string_ids.h"
+
+namespace zv::shell {
+namespace {
+
+using CommandHandler = void (*)(MainWindow&);
+
+void notAvailableYet(MainWindow& main) {
+    showMessage(main, loadText(main, IDS_APP_TITLE), "This command is not available yet.",
+                MB_OK | MB_ICONINFORMATION);
+}
+
+void connect(MainWindow& main) {
+    connectCommand(main);
+    main.disconnectAfterStop = false;
+}
+
+void disconnect(MainWindow& main) { disconnectCommand(main); }
+void stop(MainWindow& main) { stopCommand(main); }
+void cancelTransfer(MainWindow& main) { cancelTransferCommand(main); }
+
+void exitProgram(MainWindow& main) {
+    // No question and no disconnect: the window goes as it is.
+    PostMessageA(main.window, WM_DESTROY, 0, 0);
+}
+
+void toggleDeltaTime(MainWindow& main) {
+    main.deltaTime = !main.deltaTime;
+    CheckMenuItem(GetMenu(main.window), IDM_DELTA_TIME,
+                  static_cast<UINT>(MF_BYCOMMAND | (main.deltaTime ? MF_CHECKED : MF_UNCHECKED)));
+    setTimeColumn(main, main.deltaTime);
+}
+
+INT_PTR CALLBACK aboutProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG) return TRUE;
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void about(MainWindow& main) {
+    DialogBoxParamA(main.modules.language, MAKEINTRESOURCEA(IDD_ABOUT), main.window, aboutProcedure, 0);
+}
+
+void help(MainWindow& main);
+
+struct CommandEntry {
+    int command;
+    CommandHandler handler;
+};
+
+constexpr CommandEntry kCommands[] = {
+    {IDM_UPLOAD_BUFFER, notAvailableYet},
+    {IDM_CANCEL_TRANSFER, cancelTransfer},
+    {IDM_OPEN_DATA_FILE, notAvailableYet},
+    {IDM_FIND, notAvailableYet},
+    {IDM_FIND_PREVIOUS, notAvailableYet},
+    {IDM_FIND_NEXT, notAvailableYet},
+    {IDM_KEY_EMULATION, notAvailableYet},
+    {IDM_SETUP_EDITOR, notAvailableYet},
+    {IDM_PREFERENCES, notAvailableYet},
+    {IDM_STOP_MEASUREMENT, stop},
+    {IDM_CONNECT, connect},
+    {IDM_DISCONNECT, disconnect},
+    {IDM_START_MONITOR, notAvailableYet},
+    {IDM_EXIT, exitProgram},
+    {IDM_HELP, help},
+    {IDM_PREVIOUS_BUFFER_FILE, notAvailableYet},
+    {IDM_NEXT_BUFFER_FILE, notAvailableYet},
+    {IDM_BATCH_CONVERSION, notAvailableYet},
+    {IDM_ABOUT, about},
+    {IDM_SAVE_DATA_FILE_AS, notAvailableYet},
+    {IDM_DELTA_TIME, toggleDeltaTime},
+    {IDM_WATCH_SETTINGS, notAvailableYet},
+};
+
+}  // namespace
+
+LRESULT onCommand(MainWindow& main, WPARAM wParam, LPARAM lParam) {
+    const int command = LOWORD(wParam);
+    for (const CommandEntry& entry : kCommands) {
+        if (entry.command == command) {
+            entry.handler(main);
+            return 0;
+        }
+    }
+    return DefWindowProcA(main.window, WM_COMMAND, wParam, lParam);
+}
+
+}  // namespace zv::shell
+
+#include "html_help_win.h"
+
+namespace zv::shell {
+namespace {
+
+// The help file lies beside the program.
+void help(MainWindow& main) {
+    char path[MAX_PATH] = "";
+    const DWORD length = GetModuleFileNameA(main.modules.program, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    std::string file(path, length);
+    file = file.substr(0, file.find_last_of('\\') + 1) + "ZV-LK5MQ.chm";
+    showHtmlHelp(main.window, file.c_str());
+}
+
+}  // namespace
+}  // namespace zv::shell

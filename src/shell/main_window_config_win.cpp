@@ -1,0 +1,26 @@
+// The configuration the main window reads at creation: folders and profile.ini.
+#include "main_window_win.h"
+#include "shell/config_store.h"
+#include "shell/app_folders_win.h"
+#include "shell/profile_store_win.h"
+
+namespace zv::shell {
+
+void loadStartupConfiguration(MainWindow& main) {
+    main.folders = resolveAppFolders();
+    PrivateProfileStore store(main.folders.profile);
+    AppSettings settings;
+    loadConfiguration(store, main.folders, settings, &main.watchList);
+
+    main.model.boardType.store(settings.model.boardType);
+    main.model.exBoardCode.store(settings.model.exBoardCode);
+    main.connection = settings.connection;
+    main.bufferFolder = settings.buffer.folder;
+    main.screenshotFolder = settings.screenshotFolder;
+    if (main.sink) {
+        main.sink->setDataFolder(main.folders.data);
+        main.sink->setProfilePath(main.folders.profile);
+    }
+}
+
+}  // namespace zv::shell

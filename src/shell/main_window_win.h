@@ -1,0 +1,146 @@
+// MainWindow: the program's one top-level window and the state it owns. Its window
+// procedure hands each message to one handler (main_window_win.cpp); the handlers live in
+// the files named after what they deal with.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "base/board_type.h"
+#include "capture/watch_list.h"
+#include "remote/czvremote5m.h"
+#include "remote/session_sink_win.h"
+#include "remote/zvremote.h"
+#include "setup/setup_areas.h"
+#include "shell/command_state.h"
+#include "shell/app_folders.h"
+
+namespace zv {
+class BufferFiles;
+}
+
+namespace zv::shell {
+
+constexpr const char* kMainWindowClass = "ZEVRONA_ZVLK5MQ";
+constexpr int kMainWindowWidth = 745;
+constexpr int kMainWindowHeight = 500;
+
+// Control ids of the main window's children.
+constexpr int kCaptureListId = 1000;
+constexpr int kMonitorListId = 1001;
+constexpr int kStatusBarId = 1002;
+constexpr int kToolbarId = 1003;
+constexpr int kTabControlId = 1005;
+
+constexpr int kPaneTransfer = 1;
+constexpr int kPaneConnection = 2;
+constexpr int kPaneModel = 3;
+
+// What the program entry hands to the window at creation.
+struct ProgramModules {
+    HINSTANCE program = nullptr;
+    HINSTANCE language = nullptr;
+    HFONT uiFont = nullptr;
+};
+
+struct MainWindow {
+    explicit MainWindow(const ProgramModules& programModules);
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    ProgramModules modules;
+    HWND window = nullptr;
+    HWND toolbar = nullptr;
+    HWND statusBar = nullptr;
+    HWND tabs = nullptr;
+    HWND captureList = nullptr;
+    HWND monitorList = nullptr;
+
+    // The session and what it shares with the program. The session is created at window
+    // creation and deleted on close; it is null afterwards.
+    CurrentModel model;
+    SetupWorkspace setup;
+    WatchList watchList;
+    std::unique_ptr<BufferFiles> bufferFiles;
+    // The settings of profile.ini; the session's active connection settings are a copy
+    // taken at creation and after the preferences dialog.
+    AppFolders folders;
+    std::string bufferFolder;      // where monitoring writes its numbered files
+    std::string screenshotFolder;  // where key emulation saves pictures
+    ConnectionSettings connection = remote_api::defaultConnectionSettings();
+    std::unique_ptr<Win32SessionSink> sink;
+    std::unique_ptr<CZVRemote5m> session;
+
+    CommandState commands;
+    bool monitoring = false;
+    bool keyEmulationActive = false;
+    bool closePending = false;
+    bool disconnectAfterStop = false;
+    bool deltaTime = false;
+    bool captureHasData = false;
+    intptr_t uploadDialogResult = 0;
+    bool remoteUninitialised = false;
+};
+
+// Registers the window class; false on failure.
+bool registerMainWindowClass(HINSTANCE program);
+// Creates the centred, visible main window; null on failure.
+HWND createMainWindow(const ProgramModules& modules);
+
+// Texts of the language library; empty when the string is missing.
+std::string loadText(const MainWindow& main, UINT id);
+// A printf-style string of the language library with one number.
+std::string formatText(const MainWindow& main, UINT id, unsigned long number);
+// A printf-style string of the language library with one text (%s).
+std::string formatTextWith(const MainWindow& main, UINT id, const std::string& argument);
+int showMessage(const MainWindow& main, const std::string& caption, const std::string& text, UINT flags);
+void setPaneText(const MainWindow& main, int pane, const std::string& text);
+
+// Sets every state-driven menu item and toolbar button from main.commands.
+void applyCommandState(MainWindow& main);
+
+// Handlers, one per message (main_window_*.cpp, session_*.cpp).
+LRESULT onCreate(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onSize(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onSetFocus(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onNotify(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onCommand(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onClose(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onDestroy(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onRequestDone(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onConnectionState(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onRemoteClose(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onUploadDone(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onUploadStep(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onTransferProgress(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onConnectionLost(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onMeasurementEnded(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onMonitorFileClosed(MainWindow& main, WPARAM wParam, LPARAM lParam);
+
+// Resolves the folders, reads profile.ini (creating missing keys) and the watch list, and
+// hands the connection settings to the session (main_window_config_win.cpp).
+void loadStartupConfiguration(MainWindow& main);
+
+// Children (main_window_children_win.cpp).
+bool createToolbar(MainWindow& main);
+bool createStatusBar(MainWindow& main);
+bool createTabControl(MainWindow& main);
+bool createCaptureList(MainWindow& main);
+bool createMonitorList(MainWindow& main);
+void showTab(MainWindow& main, int tab);
+// Replaces the capture list's first column: "deltaT" or "Time", width 60.
+void setTimeColumn(MainWindow& main, bool delta);
+
+// Session commands (session_commands_win.cpp).
+void connectCommand(MainWindow& main);
+void disconnectCommand(MainWindow& main);
+// Returns the session's result: a refused stop changes nothing.
+int32_t stopCommand(MainWindow& main);
+void disconnectNow(MainWindow& main);
+void cancelTransferCommand(MainWindow& main);
+bool analyzerMeasuring(const MainWindow& main);
+
+}  // namespace zv::shell

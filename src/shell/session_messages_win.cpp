@@ -1,0 +1,118 @@
+// The messages the session posts to the main window. Messages that carry a reference are
+// released here whatever else happens, so that no request or remote object outlives its
+// message.
+#include "main_window_win.h"
+#include "remote/session_messages.h"
+#include "resources/ids/command_ids.h"
+#include "resources/ids/string_ids.h"
+
+namespace zv::shell {
+namespace {
+
+UINT connectFailureText(int32_t result) {
+    switch (static_cast<uint32_t>(result)) {
+        case 0x80070102u: return IDS_CONNECT_TIMEOUT;
+        case 0x80072AF9u: return IDS_CONNECT_HOST_NOT_FOUND;
+        case 0xA0000001u: return IDS_CONNECT_NOT_READY;
+        case 0xA0000004u: return IDS_CONNECT_BUSY;
+        case 0xA0000009u: return IDS_CONNECT_WRONG_VERSION;
+        default: return IDS_CONNECT_FAILED_FMT;
+    }
+}
+
+void connectDone(MainWindow& main, int32_t result) {
+    if (result < 0) {
+        const UINT text = connectFailureText(result);
+        showMessage(main, "ZV-LK5MQ",
+                    text == IDS_CONNECT_FAILED_FMT ? formatText(main, text, static_cast<uint32_t>(result))
+                                                   : loadText(main, text),
+                    MB_OK | MB_ICONWARNING);
+        main.commands.connectFailed();
+        applyCommandState(main);
+        setPaneText(main, kPaneConnection, loadText(main, IDS_STATE_NOT_CONNECTED));
+        return;
+    }
+    main.commands.connected();
+    applyCommandState(main);
+    // Whatever the analyzer was doing, a fresh connection starts from a stopped measurement.
+    PostMessageA(main.window, WM_COMMAND, IDM_STOP_MEASUREMENT, 0);
+    setPaneText(main, kPaneConnection, loadText(main, IDS_STATE_CONNECTED));
+}
+
+void disconnectDone(MainWindow& main) {
+    main.commands.disconnected();
+    applyCommandState(main);
+    setPaneText(main, kPaneConnection, loadText(main, IDS_STATE_NOT_CONNECTED));
+}
+
+// An analyzer that was not measuring has nothing to report after the stop that follows a
+// connect, so it never says that its measurement ended; without this the monitor command
+// would stay grey for the whole connection. A completed stop with the analyzer idle counts
+// as the end.
+void stopDone(MainWindow& main, const IZVRemoteRequest& request) {
+    if (request.param1 != 0 || request.result < 0) return;
+    if (main.commands.connection != ConnectionPhase::Connected || analyzerMeasuring(main)) return;
+    onMeasurementEnded(main, 0, 0);
+}
+
+}  // namespace
+
+LRESULT onRequestDone(MainWindow& main, WPARAM, LPARAM lParam) {
+    const auto* request = reinterpret_cast<const IZVRemoteRequest*>(lParam);
+    if (main.session && request) {
+        if (request->kind == remote_api::kRequestConnect) connectDone(main, request->result);
+        if (request->kind == remote_api::kRequestDisconnect) disconnectDone(main);
+        if (request->kind == remote_api::kRequestMeasurement) stopDone(main, *request);
+    }
+    CZVRemote5m::releaseRequestMessage(static_cast<uintptr_t>(lParam));
+    return 1;
+}
+
+LRESULT onConnectionState(MainWindow&, WPARAM, LPARAM) {
+    // The transfer dialog closes itself on a lost link once uploads exist.
+    return 0;
+}
+
+LRESULT onRemoteClose(MainWindow& main, WPARAM, LPARAM lParam) {
+    CZVRemote5m::closeRemoteMessage(static_cast<uintptr_t>(lParam));
+    if (main.closePending) {
+        main.closePending = false;
+        PostMessageA(main.window, WM_CLOSE, 0, 0);
+    }
+    return 0;
+}
+
+LRESULT onUploadDone(MainWindow& main, WPARAM, LPARAM) {
+    main.commands.uploadFinished();
+    applyCommandState(main);
+    return 0;
+}
+
+LRESULT onUploadStep(MainWindow&, WPARAM, LPARAM) { return 0; }
+
+LRESULT onTransferProgress(MainWindow&, WPARAM, LPARAM) { return 0; }
+
+LRESULT onConnectionLost(MainWindow& main, WPARAM, LPARAM) {
+    showMessage(main, loadText(main, IDS_WARNING_CAPTION), loadText(main, IDS_CONNECTION_LOST),
+                MB_OK | MB_ICONWARNING);
+    main.commands.connectionLost();
+    applyCommandState(main);
+    setPaneText(main, kPaneConnection, loadText(main, IDS_STATE_NOT_CONNECTED));
+    return 0;
+}
+
+LRESULT onMeasurementEnded(MainWindow& main, WPARAM, LPARAM) {
+    main.commands.measurementEnded();
+    applyCommandState(main);
+    main.monitoring = false;
+    if (main.sink) main.sink->setMonitoring(false);
+    if (main.disconnectAfterStop) {
+        main.disconnectAfterStop = false;
+        disconnectNow(main);
+    }
+    return 0;
+}
+
+LRESULT onMonitorFileClosed(MainWindow&, WPARAM, LPARAM) { return 0; }
+
+}  // namespace zv::shell

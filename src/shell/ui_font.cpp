@@ -1,0 +1,36 @@
+#include "ui_font.h"
+
+namespace zv::shell {
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+}  // namespace
+
+std::optional<UiFontSpec> parseUiFont(std::string_view text) {
+    text = trimBlanks(text);
+    UiFontSpec spec;
+    std::size_t at = 0;
+    // More than four digits is no font size anyone means; it would only overflow the height.
+    while (at < text.size() && at < 5 && text[at] >= '0' && text[at] <= '9') {
+        spec.points = spec.points * 10 + (text[at] - '0');
+        ++at;
+    }
+    if (at == 0 || spec.points == 0 || (at < text.size() && text[at] >= '0' && text[at] <= '9')) {
+        return std::nullopt;
+    }
+    std::string_view rest = trimBlanks(text.substr(at));
+    if (!rest.empty() && rest.front() == ',') rest.remove_prefix(1);
+    spec.face = std::string(trimBlanks(rest));
+    return spec;
+}
+
+int fontHeightForPoints(int points, int dotsPerInch) { return -(points * dotsPerInch / 72); }
+
+}  // namespace zv::shell
