@@ -152,6 +152,11 @@ void Program::kill() {
     }
 }
 
+void Program::detach() {
+    if (process_) CloseHandle(process_);
+    process_ = nullptr;
+}
+
 double Program::startedMsAgo() const { return millisecondsSince(startedAt_); }
 
 }  // namespace zvui

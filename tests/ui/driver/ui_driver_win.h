@@ -72,6 +72,8 @@ public:
     bool waitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
     bool running() const;
     void kill();
+    // Lets the program run on after this object is gone.
+    void detach();
 
     DWORD processId() const { return processId_; }
     DWORD threadId() const { return threadId_; }

@@ -1,0 +1,102 @@
+// zv_ui_run: what ./run does with the program. Starts ZVLK5MQ.exe in a sandbox under the
+// given folder with a profile for the library's built-in USB analyzer, connects, saves a
+// screenshot of the connected window and closes the program again (or leaves it open).
+//
+//   zv_ui_run.exe --folder DIR --screenshot FILE.png [--leave-running]
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "ui_driver_win.h"
+#include "ui_paths.h"
+
+namespace zvui {
+namespace {
+
+constexpr int kStatusBarId = 1002;
+
+std::string builtFile(std::string_view target) {
+    for (const auto& [name, file] : kBuiltFiles) {
+        if (name == target) return toWindowsPath(std::string(file));
+    }
+    return {};
+}
+
+std::string stringOf(unsigned id) {
+    static HMODULE library = LoadLibraryExA(builtFile("zvlk5m1033").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    char text[1024] = "";
+    if (library) LoadStringA(library, id, text, sizeof text);
+    return text;
+}
+
+int fail(const char* what) {
+    std::fprintf(stderr, "zv_ui_run: %s\n", what);
+    return 1;
+}
+
+int run(const std::string& folder, const std::string& screenshot, bool leaveRunning) {
+    Sandbox sandbox(folder);
+    for (const char* target : {"ZVLK5MQ", "zvlk5m1033", "zvlkctrl", "zvlkrmt"}) {
+        if (builtFile(target).empty() || !sandbox.addProgramFile(builtFile(target))) return fail("a program file is missing");
+    }
+    if (!sandbox.redirectUserFolders()) return fail("cannot redirect the user folders");
+    const std::string documents = sandbox.documentsFolder() + "\\ZVLK5MQ\\Remote";
+    makeFolders(documents + "\\Buffer");
+    makeFolders(documents + "\\Screen");
+    makeFolders(sandbox.dataFolder());
+    writeTextFile(sandbox.dataFolder() + "\\profile.ini",
+                  "[remote]\r\nmodel=AN-2400\r\nexboard=EX-NB3BP\r\n"
+                  "[connection]\r\nmethod=USB\r\nserialNumber=30808001\r\n");
+
+    Program program;
+    if (!program.start(sandbox.programFolder() + "\\ZVLK5MQ.exe")) return fail("cannot start ZVLK5MQ.exe");
+    HWND window = program.waitForMainWindow(20000);
+    if (!window) return fail("no main window");
+    program.waitUntilDrawn(window, 10000);
+    std::printf("main window drawn %.0f ms after the start\n", program.startedMsAgo());
+
+    HWND status = GetDlgItem(window, kStatusBarId);
+    postCommand(window, 2104);
+    const bool connected = waitFor([&] { return statusPaneText(status, 2) == stringOf(287); }, 15000);
+    std::printf("status bar: \"%s\" | \"%s\"\n", statusPaneText(status, 2).c_str(), statusPaneText(status, 3).c_str());
+    if (!connected) return fail("the connect to the built-in analyzer did not complete");
+    Sleep(500);  // the stop that follows the connect, and its repaint
+    if (!saveScreenshot(window, screenshot)) return fail("cannot save the screenshot");
+
+    if (leaveRunning) {
+        std::printf("ZVLK5MQ.exe keeps running (process %lu)\n", static_cast<unsigned long>(program.processId()));
+        program.detach();
+        return 0;
+    }
+    postCommand(window, 2105);
+    waitFor([&] { return statusPaneText(status, 2) == stringOf(20051); }, 10000);
+    postCommand(window, 2124);
+    if (!program.waitForExit(10000)) return fail("the program did not end after Exit");
+    return 0;
+}
+
+}  // namespace
+}  // namespace zvui
+
+int main(int argc, char** argv) {
+    std::string folder;
+    std::string screenshot;
+    bool leaveRunning = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--folder") == 0 && i + 1 < argc) {
+            folder = argv[++i];
+        } else if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) {
+            screenshot = argv[++i];
+        } else if (std::strcmp(argv[i], "--leave-running") == 0) {
+            leaveRunning = true;
+        } else {
+            std::fprintf(stderr, "usage: zv_ui_run --folder DIR --screenshot FILE.png [--leave-running]\n");
+            return 2;
+        }
+    }
+    if (folder.empty() || screenshot.empty()) {
+        std::fprintf(stderr, "usage: zv_ui_run --folder DIR --screenshot FILE.png [--leave-running]\n");
+        return 2;
+    }
+    return zvui::run(folder, screenshot, leaveRunning);
+}
