@@ -11,7 +11,7 @@ namespace zv {
 constexpr uint32_t UM_REQUEST_DONE = 0x8000;         // lParam: the request, with one reference
 constexpr uint32_t UM_CONNECTION_STATE = 0x8001;     // lParam: the connection state
 constexpr uint32_t UM_REMOTE_CLOSE = 0x8002;         // lParam: the remote object, with one reference
-constexpr uint32_t UM_UPLOAD_DONE = 0x8003;          // wParam: the result of the upload
+constexpr uint32_t UM_UPLOAD_DONE = 0x8003;          // wParam: the result, 32 bits (read it as int32_t)
 constexpr uint32_t UM_UPLOAD_STEP = 0x8004;          // wParam: step 1..4 (arrive as 1, 3, 2, 4)
 constexpr uint32_t UM_TRANSFER_PROGRESS = 0x8005;    // wParam: total << 16 | done, both 16 bits
 constexpr uint32_t UM_CONNECTION_LOST = 0x8006;
