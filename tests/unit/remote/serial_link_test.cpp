@@ -107,7 +107,18 @@ TEST_F(SerialLink, ClientReceivesSetupAndUploadsCaptureIntactOverANoisyLine) {
     EXPECT_EQ(recorder.locked([&] { return recorder.disconnects; }), 0);
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+
+TEST(SerialPort, InvalidSettingsAndMissingPortsAreRefused) {
+    std::unique_ptr<Transport> t;
+    EXPECT_EQ(openSerialTransport({"", 115200, 0, false}, t), kInvalidArgument);
+    EXPECT_EQ(openSerialTransport({"COM1", 0, 0, false}, t), kInvalidArgument);
+    EXPECT_EQ(openSerialTransport({"COM1", 115200, 3, false}, t), kInvalidArgument);
+    EXPECT_EQ(openSerialTransport({"COM219", 115200, 0, false}, t), static_cast<Result>(0x80070002u));
+    EXPECT_EQ(t, nullptr);
+}
+
+#else
 
 TEST(SerialPort, InvalidSettingsAndMissingPortsAreRefused) {
     std::unique_ptr<Transport> t;
@@ -136,6 +147,8 @@ TEST_F(SerialLink, PseudoTerminalServesConnectAndSetupReceiveTwiceInARow) {
         EXPECT_EQ(client->state(), 1);
         EXPECT_EQ(receive(0x2000, 0x10000), analyzer->setupWrapper(0x2000));
         EXPECT_EQ(run(request(kKindDisconnect)).result, kOk);
+        // The link is taken down right after the completion.
+        EXPECT_TRUE(recorder.waitFor([&] { return client->state() == 0; }));
     }
     // One program at a time on a port (the client lets go of it once it is gone).
     client.reset();
