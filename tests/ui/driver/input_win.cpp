@@ -1,4 +1,6 @@
 // Commands and keys sent to the program.
+#include <algorithm>
+
 #include "ui_driver_win.h"
 
 namespace zvui {
@@ -8,6 +10,18 @@ void postCommand(HWND window, int command) {
 }
 
 void postClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
+
+bool resizeWindow(HWND window, int width, int height) {
+    const int left = std::max(0, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
+    const int top = std::max(0, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+    if (!SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER)) return false;
+    return waitFor(
+        [&] {
+            RECT rect{};
+            return GetWindowRect(window, &rect) && rect.right - rect.left == width && rect.bottom - rect.top == height;
+        },
+        5000);
+}
 
 bool pressKey(HWND window, WORD virtualKey, bool shift, bool control) {
     SetForegroundWindow(window);

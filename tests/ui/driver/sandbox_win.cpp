@@ -64,6 +64,18 @@ bool Sandbox::redirectUserFolders() {
     return ok;
 }
 
+void Sandbox::drawWindowFramesUnderWine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return;
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    RegSetValueExA(key, "Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+    RegCloseKey(key);
+}
+
 std::string Sandbox::dataFolder() const { return appDataFolder() + "\\ZEVRONA\\ZVLK5MQ"; }
 
 }  // namespace zvui

@@ -39,6 +39,9 @@ public:
     // Copies FILE into the program folder (under NAME when given).
     bool addProgramFile(const std::string& file, const std::string& name = {});
     bool redirectUserFolders();
+    // Under Wine on a display without a window manager nobody draws the title bars; Wine
+    // draws them itself when asked (a setting of the Wine prefix; nothing on Windows).
+    static void drawWindowFramesUnderWine();
 
     const std::string& root() const { return root_; }
     std::string programFolder() const { return root_ + "\\bin"; }
@@ -140,6 +143,8 @@ void postCommand(HWND window, int command);
 // that the target sees them with the real modifier state (accelerators need it).
 bool pressKey(HWND window, WORD virtualKey, bool shift = false, bool control = false);
 void postClose(HWND window);
+// Gives a top-level window a new size, keeping it on the screen.
+bool resizeWindow(HWND window, int width, int height);
 
 // ----------------------------------------------------------------------------------------
 // Message boxes: dialogs of class #32770 owned by the program's process.

@@ -14,6 +14,7 @@ namespace zvui {
 namespace {
 
 constexpr int kStatusBarId = 1002;
+constexpr int kWideWidth = 960;  // the 24 columns take 920 pixels
 
 std::string builtFile(std::string_view target) {
     for (const auto& [name, file] : kBuiltFiles) {
@@ -40,6 +41,7 @@ int run(const std::string& folder, const std::string& screenshot, bool leaveRunn
         if (builtFile(target).empty() || !sandbox.addProgramFile(builtFile(target))) return fail("a program file is missing");
     }
     if (!sandbox.redirectUserFolders()) return fail("cannot redirect the user folders");
+    Sandbox::drawWindowFramesUnderWine();
     const std::string documents = sandbox.documentsFolder() + "\\ZVLK5MQ\\Remote";
     makeFolders(documents + "\\Buffer");
     makeFolders(documents + "\\Screen");
@@ -62,6 +64,13 @@ int run(const std::string& folder, const std::string& screenshot, bool leaveRunn
     if (!connected) return fail("the connect to the built-in analyzer did not complete");
     Sleep(500);  // the stop that follows the connect, and its repaint
     if (!saveScreenshot(window, screenshot)) return fail("cannot save the screenshot");
+    std::printf("screenshot: %s\n", screenshot.c_str());
+    // All 24 columns of the capture list need more room than the first size gives them.
+    const std::string wide = screenshot.substr(0, screenshot.rfind('.')) + "-wide.png";
+    if (!resizeWindow(window, kWideWidth, 500) || !program.waitUntilDrawn(window, 5000) || !saveScreenshot(window, wide)) {
+        return fail("cannot save the screenshot of the widened window");
+    }
+    std::printf("screenshot: %s\n", wide.c_str());
 
     if (leaveRunning) {
         std::printf("ZVLK5MQ.exe keeps running (process %lu)\n", static_cast<unsigned long>(program.processId()));

@@ -169,6 +169,13 @@ TEST_F(MainWindow, ScreenshotShowsTheConnectedWindow) {
     ASSERT_GT(png.size(), 745u * 500u * 3u);
     EXPECT_EQ(png.substr(1, 3), "PNG");
     std::printf("[ SCREEN   ] %s\n", path.c_str());
+
+    // Wider, all 24 column headers fit (they take 920 pixels).
+    ASSERT_TRUE(resizeWindow(mainWindow_, 960, 500));
+    program_.waitUntilDrawn(mainWindow_, 5000);
+    const std::string wide = screenshotPath("main_window_wide");
+    ASSERT_TRUE(saveScreenshot(mainWindow_, wide));
+    std::printf("[ SCREEN   ] %s\n", wide.c_str());
 }
 
 }  // namespace

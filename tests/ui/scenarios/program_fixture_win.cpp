@@ -28,6 +28,7 @@ void ProgramFixture::SetUp() {
     sandbox_ = std::make_unique<Sandbox>(toWindowsPath(std::string(kRunsFolder)) + "\\" +
                                          info->test_suite_name() + "." + info->name());
     ASSERT_TRUE(sandbox_->redirectUserFolders());
+    Sandbox::drawWindowFramesUnderWine();
     // The folders a connect checks first; the scenarios about them remove them again.
     ASSERT_TRUE(makeFolders(bufferFolder()));
     ASSERT_TRUE(makeFolders(screenshotFolder()));
