@@ -73,12 +73,14 @@ RemoteObject* RemoteObject::create() {
 }
 
 RemoteObject::RemoteObject() : settings_(defaultConnectionSettings()) {
-    client_ = std::make_unique<remote::RemoteClient>(static_cast<remote::RemoteCallback&>(*this));
+    client_ = new remote::RemoteClient(static_cast<remote::RemoteCallback&>(*this));
     liveRemotes.fetch_add(1, std::memory_order_relaxed);
 }
 
 RemoteObject::~RemoteObject() {
-    client_.reset();  // ends the link and joins the client's thread
+    // No notification starts from here on; the client ends the link and joins its thread.
+    callback_.store(nullptr);
+    delete client_;
     liveRemotes.fetch_sub(1, std::memory_order_relaxed);
 }
 

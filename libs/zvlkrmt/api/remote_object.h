@@ -66,7 +66,9 @@ private:
     std::atomic<IZVRemoteCallback*> callback_{nullptr};
     std::mutex mutex_;
     ConnectionSettings settings_;
-    std::unique_ptr<remote::RemoteClient> client_;
+    // Owned. A plain pointer on purpose: it stays valid while the client is destroyed, when a
+    // notification already under way may still call GetState or GetStatus.
+    remote::RemoteClient* client_ = nullptr;
 };
 
 }  // namespace zv::remote_api

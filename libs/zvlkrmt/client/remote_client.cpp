@@ -165,11 +165,11 @@ void RemoteClient::run() {
             }
         }
         deliverLocal();
-        if (connectRequest) connect(connectRequest);
+        if (connectRequest) connect(std::move(connectRequest));
     }
 }
 
-void RemoteClient::connect(const RequestPtr& request) {
+void RemoteClient::connect(RequestPtr request) {
     Connector connector;
     ClientOptions options;
     {
@@ -249,6 +249,7 @@ void RemoteClient::connect(const RequestPtr& request) {
     state_ = 1;
     callback_.onStateChanged();
     finish(kOk);
+    request.reset();
     if (interval >= 0) conn->link->send(MsgType::ScreenInterval, encodeU32(static_cast<uint32_t>(interval)));
     for (const auto& [type, payload] : early) {
         const FrameView f{type, 0, payload.data(), payload.size()};

@@ -132,7 +132,8 @@ private:
     };
 
     void run();
-    void connect(const RequestPtr& request);
+    // Takes the request, so that it is let go once completed rather than when the link ends.
+    void connect(RequestPtr request);
     void serve(const std::shared_ptr<Connection>& conn);
     bool onFrame(const std::shared_ptr<Connection>& conn, const FrameView& f);
     // Sends what credit allows of the pending send data; sendMutex_ held.
