@@ -20,11 +20,13 @@
 #include "capture/buffer_files.h"
 #include "emulator/analyzer.h"
 #include "emulator/server/adapter_server.h"
+#include "emulator/server/serial_server.h"
 #include "screen_bitmap.h"
 #include "setup/setup_file.h"
 #include "support/temp_dir.h"
 #include "zvdconv_cli.h"
 #include "zvlkrmt/api/library.h"
+#include "zvlkrmt/transport/pseudo_terminal.h"
 
 namespace zv::tools {
 namespace {
@@ -413,6 +415,24 @@ TEST(ZvremoteLan, CtrlCCancelsASlowUpload) {
     EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(4));
     EXPECT_FALSE(fs::exists(dir.file("slow.DT")));
 }
+
+#ifndef _WIN32
+TEST(ZvremoteSerial, AnAnalyzerOnAPseudoTerminalLine) {
+    std::unique_ptr<remote::Transport> line;
+    std::string port;
+    if (failed(remote::openPseudoTerminal(line, port))) GTEST_SKIP() << "no pseudo-terminals here";
+    emu::Analyzer analyzer(fastTraffic(5000));
+    emu::SerialServer server(analyzer, std::move(line), remote::ReliableStreamOptions{});
+    server.start();
+    test::TempDir dir;
+    ToolRun r = zvremote({"--serial", port + ",115200,none", "info"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_TRUE(r.has("AN-2400 + EX-NB3BP (board type 73763)"));
+    r = zvremote({"--serial", port, "setup", "receive", "-o", dir.file("serial.SU")});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(readBytes(dir.file("serial.SU")).size(), kSetupFileSizeDual);
+}
+#endif
 
 // The library's built-in USB analyzers, with more of them from a configuration file. The test
 // keeps the library initialised, so that each run of the tool finds the analyzers as the
