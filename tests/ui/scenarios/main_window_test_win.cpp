@@ -233,3 +233,35 @@ TEST_F(ConnectFolders, MissingBufferFolderIsOfferedAndCancelChangesNothing) {
 
 }  // namespace
 }  // namespace zvui
+
+namespace zvui {
+namespace {
+
+using LaterCommands = MainWindow;
+
+TEST_F(LaterCommands, SayTheyAreNotAvailableYetAndLeaveTheWindowAsItWas) {
+    for (int command : {2012, 2019, 40010, 40020, 1007}) {
+        SCOPED_TRACE(command);
+        postCommand(mainWindow_, command);
+        const MessageBoxInfo box = waitForMessageBox(program_.processId(), 5000);
+        ASSERT_TRUE(box.window);
+        EXPECT_EQ(box.caption, englishString(100));
+        EXPECT_NE(box.text.find("not available yet"), std::string::npos) << box.text;
+        ASSERT_TRUE(answerMessageBox(box, IDOK));
+        ASSERT_TRUE(waitFor([&] { return messageBoxesOf(program_.processId()).empty(); }, 5000));
+    }
+    EXPECT_EQ(toolbarButtonState(control(kToolbarId), 2104), kButtonEnabled);
+    EXPECT_EQ(statusPaneText(control(kStatusBarId), 2), englishString(20051));
+}
+
+TEST_F(LaterCommands, AboutOpensItsDialogAndOkClosesIt) {
+    postCommand(mainWindow_, 40012);
+    const MessageBoxInfo dialog = waitForMessageBox(program_.processId(), 5000);
+    ASSERT_TRUE(dialog.window);
+    ASSERT_TRUE(answerMessageBox(dialog, IDOK));
+    EXPECT_TRUE(waitFor([&] { return messageBoxesOf(program_.processId()).empty(); }, 5000));
+    EXPECT_TRUE(program_.running());
+}
+
+}  // namespace
+}  // namespace zvui
