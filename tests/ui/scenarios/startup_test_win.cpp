@@ -63,15 +63,21 @@ TEST_F(StartUp, EndsWithoutAWindowWhenNoLanguageLibraryLoads) {
 TEST_F(StartUp, TimeFromStartToADrawnWindow) {
     installProgram();
     writeProfile(emulatedUsbProfile());
-    ASSERT_TRUE(program_.start(sandbox_->programFolder() + "\\ZVLK5MQ.exe"));
-    mainWindow_ = program_.waitForMainWindow(15000);
-    ASSERT_TRUE(mainWindow_);
-    const double shown = program_.startedMsAgo();
-    ASSERT_TRUE(program_.waitUntilDrawn(mainWindow_, 10000));
-    const double drawn = program_.startedMsAgo();
-    // A figure for the record, not a limit: the machine's load decides it.
-    std::printf("[ FIGURE   ] start to visible main window: %.0f ms, to drawn: %.0f ms\n", shown, drawn);
-    RecordProperty("start_to_drawn_ms", static_cast<int>(drawn));
+    // The first start writes every missing key of profile.ini; the second finds them.
+    for (const char* which : {"first start", "second start"}) {
+        Program program;
+        ASSERT_TRUE(program.start(sandbox_->programFolder() + "\\ZVLK5MQ.exe"));
+        HWND window = program.waitForMainWindow(15000);
+        ASSERT_TRUE(window);
+        const double shown = program.startedMsAgo();
+        ASSERT_TRUE(program.waitUntilDrawn(window, 10000));
+        const double drawn = program.startedMsAgo();
+        // A figure for the record, not a limit: the machine's load decides it.
+        std::printf("[ FIGURE   ] %s: visible main window after %.0f ms, drawn after %.0f ms\n", which, shown,
+                    drawn);
+        postCommand(window, 2124);
+        ASSERT_TRUE(program.waitForExit(10000));
+    }
 }
 
 }  // namespace
