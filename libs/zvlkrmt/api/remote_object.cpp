@@ -74,17 +74,17 @@ RemoteObject* RemoteObject::create() {
 
 RemoteObject::RemoteObject() : settings_(defaultConnectionSettings()) {
     client_ = new remote::RemoteClient(static_cast<remote::RemoteCallback&>(*this));
-    liveRemotes.fetch_add(1, std::memory_order_relaxed);
+    liveRemotes.fetch_add(1);
 }
 
 RemoteObject::~RemoteObject() {
     // No notification starts from here on; the client ends the link and joins its thread.
     callback_.store(nullptr);
     delete client_;
-    liveRemotes.fetch_sub(1, std::memory_order_relaxed);
+    liveRemotes.fetch_sub(1);
 }
 
-long RemoteObject::liveCount() { return liveRemotes.load(std::memory_order_relaxed); }
+long RemoteObject::liveCount() { return liveRemotes.load(); }
 
 uint32_t ZV_CALL RemoteObject::AddRef() { return refs_.fetch_add(1, std::memory_order_relaxed) + 1; }
 

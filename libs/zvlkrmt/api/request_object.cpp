@@ -9,7 +9,7 @@ std::atomic<long> live{0};
 
 RequestObject* RequestObject::create() {
     auto* r = new (std::nothrow) RequestObject();
-    if (r) live.fetch_add(1, std::memory_order_relaxed);
+    if (r) live.fetch_add(1);
     return r;
 }
 
@@ -21,11 +21,11 @@ uint32_t ZV_CALL RequestObject::Release() {
     const uint32_t left = refs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
     if (left == 0) {
         delete this;
-        live.fetch_sub(1, std::memory_order_relaxed);
+        live.fetch_sub(1);
     }
     return left;
 }
 
-long RequestObject::liveCount() { return live.load(std::memory_order_relaxed); }
+long RequestObject::liveCount() { return live.load(); }
 
 }  // namespace zv::remote_api
