@@ -21,23 +21,6 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/session_messages_win.cpp
     $<TARGET_OBJECTS:zvprogramres>)
   target_include_directories(ZVLK5MQ PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/libs)
-  target_link_libraries(ZVLK5MQ PRIVATE zvshell_win zvsessionwin zvcore zvlkctrl)
-  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    # On 32-bit x86 the library exports plain names for stdcall functions; the program's
-    # references carry the "@N" decoration, so it links an import library that maps one to
-    # the other.
-    find_program(ZV_DLLTOOL NAMES ${ZV_MINGW_TRIPLE}-dlltool dlltool REQUIRED)
-    set(remote_imports ${CMAKE_CURRENT_BINARY_DIR}/libzvlkrmt_imports.a)
-    add_custom_command(OUTPUT ${remote_imports}
-      COMMAND ${ZV_DLLTOOL} -k -d ${CMAKE_CURRENT_LIST_DIR}/zvlkrmt_imports_i686.def -D zvlkrmt.dll -l ${remote_imports}
-      DEPENDS ${CMAKE_CURRENT_LIST_DIR}/zvlkrmt_imports_i686.def
-      VERBATIM)
-    add_custom_target(zvlkrmt_imports DEPENDS ${remote_imports})
-    add_dependencies(ZVLK5MQ zvlkrmt_imports zvlkrmt)
-    target_link_libraries(ZVLK5MQ PRIVATE ${remote_imports})
-  else()
-    target_link_libraries(ZVLK5MQ PRIVATE zvlkrmt)
-  endif()
-  target_link_libraries(ZVLK5MQ PRIVATE comctl32 gdi32 user32)
+  target_link_libraries(ZVLK5MQ PRIVATE zvshell_win zvsessionwin zvcore zvlkctrl zvlkrmt comctl32 gdi32 user32)
   zv_warnings(ZVLK5MQ)
 endif()
