@@ -1,6 +1,6 @@
-// The emulator's text inputs: configuration lines and fault options (zvsim --config,
-// --fault) and candump logs (--replay). Files are not opened here: a "replay" line would name
-// one, so that key is left out.
+// The emulator's text inputs: configuration lines and sections and fault options (zvsim
+// --config, --fault, zvlkrmt.ini) and candump logs (--replay). Files are not opened here: a
+// "replay" line would name one, so that key is left out.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -29,6 +29,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         zv::emu::loadConfigText(config, text, error);
         if (config.traffic.busLoadPercent < 1 || config.traffic.busLoadPercent > 100) std::abort();
         if (config.serial.empty() || config.serial.size() >= 16) std::abort();
+
+        // The same settings in sections, as the remote library's zvlkrmt.ini holds them.
+        std::vector<zv::emu::ConfigSection> sections;
+        if (zv::emu::parseSections(text, sections, error)) {
+            for (const auto& section : sections) {
+                zv::emu::AnalyzerConfig c;
+                if (zv::emu::applySection(c, section, {}, error) && (c.serial.empty() || c.serial.size() >= 16))
+                    std::abort();
+            }
+        }
     }
     zv::emu::FaultConfig faults;
     zv::emu::parseFault(faults, text, error);
