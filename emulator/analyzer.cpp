@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -100,27 +101,81 @@ public:
         for (const auto& w : waits) done(w, kOk, 1, endReason, 0);
     }
 
-    // Streams monitor records (whole records, at most 8192 bytes a block). A block without
-    // credit is left out, exactly as a skipped one: the stream position moves on.
+    // Streams monitor records (whole records, at most 8192 bytes a block). Blocks wait in the
+    // analyzer's monitor FIFO until the PC gives credit; only when the FIFO overflows is the
+    // oldest block left out (as is a skipped one): the stream position moves on either way.
     void streamMonitor(const uint8_t* data, size_t size, uint16_t& position) {
+        std::lock_guard lock(monitorMutex_);
         while (size > 0) {
             const size_t n = std::min(size, remote::kMaxMonitorBlock);
             ++blocks_;
             const FaultConfig f = analyzer_.faults();
             const bool skip = f.skipMonitorEvery && blocks_ % f.skipMonitorEvery == 0;
-            if (ready() && !skip && link_.tryTakeCredit(remote::kMonitorHead + n)) {
-                link_.send(MsgType::MonitorData, remote::encodeMonitor(position, data, n));
-                analyzer_.monitorBlocks_++;
-                monitorBytes_ += n;
-                if (f.drop == FaultConfig::Drop::Monitor && monitorBytes_ >= f.dropAfterBytes) {
-                    analyzer_.log("fault: link dropped during monitoring");
-                    end();
+            if (ready() && !skip) {
+                fifo_.push_back(remote::encodeMonitor(position, data, n));
+                fifoBytes_ += fifo_.back().size();
+                while (fifoBytes_ > kMonitorFifoBytes) {
+                    fifoBytes_ -= fifo_.front().size();
+                    fifo_.pop_front();
                 }
             }
             position = static_cast<uint16_t>(position + n);
             data += n;
             size -= n;
         }
+        flushMonitorLocked();
+    }
+
+    // Sends what credit allows of the monitor FIFO; once it is empty, runs what waited for it.
+    // The engine calls this every tick.
+    void flushMonitor() {
+        std::lock_guard lock(monitorMutex_);
+        flushMonitorLocked();
+        if (!fifo_.empty() && !afterFlush_.empty() && steady_clock::now() > flushDeadline_) {
+            // The PC took nothing for too long: what is left is lost, the end still goes out.
+            fifo_.clear();
+            fifoBytes_ = 0;
+            runAfterFlushLocked();
+        }
+    }
+
+    // Runs then once every monitor block queued so far has left (at once when none waits), so
+    // that the end of a measurement reaches the PC after its last records.
+    void whenMonitorFlushed(std::function<void()> then) {
+        std::lock_guard lock(monitorMutex_);
+        if (fifo_.empty() || !ready()) {
+            then();
+            return;
+        }
+        if (afterFlush_.empty()) flushDeadline_ = steady_clock::now() + kMonitorFlushLimit;
+        afterFlush_.push_back(std::move(then));
+    }
+
+    void flushMonitorLocked() {
+        while (!fifo_.empty() && ready() && link_.tryTakeCredit(fifo_.front().size())) {
+            const size_t n = fifo_.front().size();
+            link_.send(MsgType::MonitorData, fifo_.front());
+            fifo_.pop_front();
+            fifoBytes_ -= n;
+            analyzer_.monitorBlocks_++;
+            monitorBytes_ += n - remote::kMonitorHead;
+            const FaultConfig f = analyzer_.faults();
+            if (f.drop == FaultConfig::Drop::Monitor && monitorBytes_ >= f.dropAfterBytes) {
+                analyzer_.log("fault: link dropped during monitoring");
+                end();
+            }
+        }
+        if (!ready()) {
+            fifo_.clear();
+            fifoBytes_ = 0;
+        }
+        if (fifo_.empty()) runAfterFlushLocked();
+    }
+
+    void runAfterFlushLocked() {
+        std::vector<std::function<void()>> waiting;
+        waiting.swap(afterFlush_);
+        for (auto& then : waiting) then();
     }
 
     // Periodic screen updates: sends the picture when it changed since the last one.
@@ -284,7 +339,9 @@ private:
             case remote::kKindMeasurement: {
                 const Result res = r.param1 ? analyzer_.startMeasurement()
                                             : analyzer_.stopMeasurement(analyzer_.config().stopEndReason);
-                done(r, res, analyzer_.config().monitorReady ? 1 : 0, 0, 0);
+                const uint32_t monitorReady = analyzer_.config().monitorReady ? 1 : 0;
+                // A stop completes after the last monitor records went out.
+                whenMonitorFlushed([this, r, res, monitorReady] { done(r, res, monitorReady, 0, 0); });
                 return;
             }
             case remote::kKindReceive: {
@@ -516,6 +573,14 @@ private:
     // Engine thread only.
     uint64_t blocks_ = 0;
     uint64_t monitorBytes_ = 0;
+    // The monitor FIFO (encoded MonitorData payloads) and what waits for it to drain.
+    static constexpr size_t kMonitorFifoBytes = 8u << 20;
+    static constexpr milliseconds kMonitorFlushLimit{3000};
+    std::mutex monitorMutex_;
+    std::deque<std::vector<uint8_t>> fifo_;
+    size_t fifoBytes_ = 0;
+    std::vector<std::function<void()>> afterFlush_;
+    steady_clock::time_point flushDeadline_;
     steady_clock::time_point lastScreenCheck_{};
 };
 
@@ -664,8 +729,12 @@ Result Analyzer::stopMeasurement(uint32_t endReason) {
         if (s) s->streamMonitor(rest.data(), rest.size(), monitorPosition_);
     }
     if (s) {
-        s->sendStatus(0);
-        s->measurementEnded(endReason);
+        // Runs inside the session's own calls, while it is alive; never kept past its end.
+        Session* session = s.get();
+        session->whenMonitorFlushed([session, endReason] {
+            session->sendStatus(0);
+            session->measurementEnded(endReason);
+        });
     }
     char line[64];
     std::snprintf(line, sizeof line, "measurement ended, reason %u", endReason);
@@ -819,6 +888,7 @@ void Analyzer::engine() {
                 }
             }
             if (session && !fresh.empty()) session->streamMonitor(fresh.data(), fresh.size(), monitorPosition_);
+            if (session) session->flushMonitor();
         }
         if (full) stopMeasurement(kEndReasonMemoryFull);
         if (session) session->screenTick(steady_clock::now());
