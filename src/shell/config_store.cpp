@@ -240,7 +240,7 @@ ModelSettings readModel(const ProfileStore& store) {
     return modelFromNames(readText(store, profile::kRemote, "model"), readText(store, profile::kRemote, "exboard"));
 }
 
-void readBuffer(const ProfileStore& store, const AppFolders& folders, BufferSettings& buffer) {
+void readBuffer(const ProfileStore& store, const AppFolders& folders, BufferConfig& buffer) {
     // Full stop is always on and append always off, whatever the file says; the preferences
     // dialog hides both boxes.
     uint32_t flags = kBufferFullStop;
@@ -301,7 +301,7 @@ bool saveModel(ProfileStore& store, const ModelSettings& model) {
     return ok;
 }
 
-bool saveBuffer(ProfileStore& store, const BufferSettings& buffer) {
+bool saveBuffer(ProfileStore& store, const BufferConfig& buffer) {
     bool ok = store.setString(profile::kBuffer, "path", buffer.folder);
     ok &= store.setString(profile::kBuffer, "block", bufferBlockText(buffer.blockSizeIndex, buffer.blockCount));
     ok &= store.setString(profile::kBuffer, "fullstop", "yes");

@@ -70,12 +70,15 @@ struct ModelSettings {
     bool operator==(const ModelSettings&) const = default;
 };
 
-struct BufferSettings {
+// The [buffer] section as stored; monitoring hands its values to the buffer-file writer's own
+// BufferSettings (capture/buffer_files.h). One name each: two types of one name would break the
+// one-definition rule once both headers meet in a program.
+struct BufferConfig {
     uint32_t flags = kBufferFullStop | kBufferWarning;
     uint32_t blockSizeIndex = 0;  // 0 .. 3: 1, 2, 4, 8 MiB per numbered buffer file
     uint32_t blockCount = kDefaultBlockCount;
     std::string folder;           // at most kMaxPathChars
-    bool operator==(const BufferSettings&) const = default;
+    bool operator==(const BufferConfig&) const = default;
 };
 
 struct SyncSettings {
@@ -91,7 +94,7 @@ ConnectionSettings startupConnectionSettings();
 struct AppSettings {
     ConnectionSettings connection = startupConnectionSettings();
     ModelSettings model;
-    BufferSettings buffer;
+    BufferConfig buffer;
     std::string screenshotFolder;
     SyncSettings sync;
 };
@@ -154,14 +157,14 @@ bool loadConfiguration(ProfileStore& store, const AppFolders& folders, AppSettin
 
 void readConnection(const ProfileStore& store, ConnectionSettings& connection);
 ModelSettings readModel(const ProfileStore& store);
-void readBuffer(const ProfileStore& store, const AppFolders& folders, BufferSettings& buffer);
+void readBuffer(const ProfileStore& store, const AppFolders& folders, BufferConfig& buffer);
 std::string readScreenshotFolder(const ProfileStore& store, const AppFolders& folders);
 SyncSettings readSync(const ProfileStore& store);
 
 // The writers; each returns false when any of its keys could not be written.
 bool saveConnection(ProfileStore& store, const ConnectionSettings& connection);
 bool saveModel(ProfileStore& store, const ModelSettings& model);
-bool saveBuffer(ProfileStore& store, const BufferSettings& buffer);
+bool saveBuffer(ProfileStore& store, const BufferConfig& buffer);
 bool saveScreenshotFolder(ProfileStore& store, std::string_view folder);
 bool saveSync(ProfileStore& store, const SyncSettings& sync);
 // The preferences dialog's OK: connection, model, buffer, screenshot folder, synchronisation.

@@ -74,7 +74,7 @@ TEST(ConfigStore, AFreshInstallationWritesEveryDefaultAndReadsThemBack) {
     EXPECT_EQ(c.baudRate, 115200u);
     EXPECT_EQ(c.parity, 0u);
     EXPECT_EQ(c.xControl, 0u);
-    EXPECT_EQ(settings.buffer, (BufferSettings{kBufferFullStop | kBufferWarning, 0, 10,
+    EXPECT_EQ(settings.buffer, (BufferConfig{kBufferFullStop | kBufferWarning, 0, 10,
                                                "C:\\Users\\ann\\Documents\\ZVLK5MQ\\Remote\\Buffer"}));
     EXPECT_EQ(settings.screenshotFolder, "C:\\Users\\ann\\Documents\\ZVLK5MQ\\Remote\\Screen");
     EXPECT_EQ(settings.sync, (SyncSettings{true, false}));
@@ -206,7 +206,7 @@ TEST(ConfigStore, FullStopAndAppendAreFixedWhateverTheFileSays) {
                                        {"buffer", "append", "yes"},
                                        {"buffer", "warning", "Yes"},
                                        {"buffer", "block", "2M,300"}});
-    BufferSettings buffer;
+    BufferConfig buffer;
     readBuffer(store, folders, buffer);
     EXPECT_EQ(buffer.flags, kBufferFullStop);  // warning "Yes" is not "yes"
     buffer.flags = kBufferAppend | kBufferWarning;  // what no caller should hand in, written right anyway
@@ -305,7 +305,7 @@ TEST(ConfigStore, OverLongFoldersFallBackToTheDefault) {
     const AppFolders folders = windowsFolders();
     const std::string longFolder = "C:\\" + std::string(257, 'x');  // 260 characters
     const std::string fitting = "C:\\" + std::string(256, 'x');     // 259
-    BufferSettings buffer;
+    BufferConfig buffer;
     readBuffer(storeWith({{"buffer", "path", longFolder}}), folders, buffer);
     EXPECT_EQ(buffer.folder, "D:\\work\\ZVLK5MQ\\Remote\\Buffer");
     readBuffer(storeWith({{"buffer", "path", fitting}}), folders, buffer);
@@ -356,7 +356,7 @@ TEST(ConfigStore, ValuesAreReadThroughA1025CharacterBuffer) {
     // The count's last digit is character 1025 and falls off: what is left reads as 0.
     const std::string block = "4M," + std::string(1021, '0') + "5";
     ASSERT_EQ(block.size(), 1025u);
-    BufferSettings buffer;
+    BufferConfig buffer;
     readBuffer(storeWith({{"buffer", "block", block}}), folders, buffer);
     EXPECT_EQ(buffer.blockSizeIndex, 2u);
     EXPECT_EQ(buffer.blockCount, 2u);
