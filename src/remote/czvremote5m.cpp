@@ -67,9 +67,13 @@ std::optional<EndReasonText> endReasonText(uint32_t code) {
 CZVRemote5m::CZVRemote5m(SessionSink& sink, const SessionContext& context) : sink_(sink), context_(context) {}
 
 CZVRemote5m::~CZVRemote5m() {
-    // The remote first: when this is its last reference the library's thread ends with it,
-    // and no callback can arrive while the rest is taken apart.
-    if (IZVRemote* remote = remote_.exchange(nullptr)) remote->Release();
+    // The remote first. A message still on its way may hold a reference of its own and keep
+    // the library's thread running, so the session unadvises itself before it lets go: once
+    // Advise returns, no notification is under way or can start.
+    if (IZVRemote* remote = remote_.exchange(nullptr)) {
+        remote->Advise(nullptr);
+        remote->Release();
+    }
     IZVRemoteRequest* current = nullptr;
     std::map<IZVRemoteRequest*, TransferBuffer> buffers;
     {

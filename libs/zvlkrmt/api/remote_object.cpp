@@ -64,6 +64,30 @@ remote::Connector serialConnector(remote::SerialPortSettings port) {
 
 }  // namespace
 
+// Counts itself under way for the time of the call, so that Advise can wait for it; and marks
+// the thread as inside a notification of this object (see Release).
+class RemoteObject::Notification {
+public:
+    explicit Notification(RemoteObject& remote) : remote_(remote), scope_(&remote) {
+        std::lock_guard lock(remote_.adviseMutex_);
+        callback = remote_.callback_;
+        if (callback) ++remote_.notificationsUnderWay_;
+    }
+    ~Notification() {
+        if (!callback) return;
+        std::lock_guard lock(remote_.adviseMutex_);
+        if (--remote_.notificationsUnderWay_ == 0) remote_.adviseIdle_.notify_all();
+    }
+    Notification(const Notification&) = delete;
+    Notification& operator=(const Notification&) = delete;
+
+    IZVRemoteCallback* callback = nullptr;
+
+private:
+    RemoteObject& remote_;
+    CallbackScope scope_;
+};
+
 RemoteObject* RemoteObject::create() {
     try {
         return new RemoteObject();
@@ -79,7 +103,10 @@ RemoteObject::RemoteObject() : settings_(defaultConnectionSettings()) {
 
 RemoteObject::~RemoteObject() {
     // No notification starts from here on; the client ends the link and joins its thread.
-    callback_.store(nullptr);
+    {
+        std::unique_lock lock(adviseMutex_);
+        adviseLocked(nullptr, lock);
+    }
     delete client_;
     liveRemotes.fetch_sub(1);
 }
@@ -119,8 +146,16 @@ int32_t ZV_CALL RemoteObject::Reserved4() { return kNotImplemented; }
 int32_t ZV_CALL RemoteObject::Reserved11() { return kNotImplemented; }
 
 int32_t ZV_CALL RemoteObject::Advise(IZVRemoteCallback* callback) {
-    callback_.store(callback);
+    std::unique_lock lock(adviseMutex_);
+    adviseLocked(callback, lock);
     return kOk;
+}
+
+void RemoteObject::adviseLocked(IZVRemoteCallback* callback, std::unique_lock<std::mutex>& lock) {
+    callback_ = callback;
+    // From inside a notification the one under way is the caller's own: it cannot be waited for.
+    if (insideCallbackOf == this) return;
+    adviseIdle_.wait(lock, [this] { return notificationsUnderWay_ == 0; });
 }
 
 int32_t ZV_CALL RemoteObject::SetScreenInterval(int32_t milliseconds) {
@@ -235,18 +270,17 @@ int32_t ZV_CALL RemoteObject::ReadScreen(uint8_t* buffer, uint32_t size) {
 }
 
 uint32_t RemoteObject::onDeviceType(uint32_t boardType, uint32_t value) {
-    CallbackScope scope(this);
-    IZVRemoteCallback* cb = callback_.load();
-    return cb ? static_cast<uint32_t>(cb->OnDeviceType(boardType, value) != 0) : 1;
+    Notification n(*this);
+    return n.callback ? static_cast<uint32_t>(n.callback->OnDeviceType(boardType, value) != 0) : 1;
 }
 
 void RemoteObject::onStateChanged() {
-    CallbackScope scope(this);
-    if (IZVRemoteCallback* cb = callback_.load()) cb->OnStateChanged();
+    Notification n(*this);
+    if (n.callback) n.callback->OnStateChanged();
 }
 
 void RemoteObject::onRequestDone(const remote::RequestPtr& r) {
-    CallbackScope scope(this);
+    Notification n(*this);
     IZVRemoteRequest* request = outer(r);
     request->result = r->result;
     switch (r->kind) {
@@ -258,37 +292,37 @@ void RemoteObject::onRequestDone(const remote::RequestPtr& r) {
             break;
         default: break;
     }
-    if (IZVRemoteCallback* cb = callback_.load()) cb->OnRequestDone(request);
+    if (n.callback) n.callback->OnRequestDone(request);
 }
 
 void RemoteObject::onProgress(const remote::RequestPtr& r, uint32_t done, uint32_t total) {
-    CallbackScope scope(this);
-    if (IZVRemoteCallback* cb = callback_.load()) cb->OnProgress(outer(r), done, total);
+    Notification n(*this);
+    if (n.callback) n.callback->OnProgress(outer(r), done, total);
 }
 
 void RemoteObject::onDisconnected() {
-    CallbackScope scope(this);
-    if (IZVRemoteCallback* cb = callback_.load()) cb->OnDisconnected();
+    Notification n(*this);
+    if (n.callback) n.callback->OnDisconnected();
 }
 
 void RemoteObject::onStatusChanged(uint32_t status) {
-    CallbackScope scope(this);
-    if (IZVRemoteCallback* cb = callback_.load()) cb->OnStatusChanged(status);
+    Notification n(*this);
+    if (n.callback) n.callback->OnStatusChanged(status);
 }
 
 void RemoteObject::onScreenChanged() {
-    CallbackScope scope(this);
-    if (IZVRemoteCallback* cb = callback_.load()) cb->OnScreenChanged();
+    Notification n(*this);
+    if (n.callback) n.callback->OnScreenChanged();
 }
 
 void RemoteObject::onMonitorData(uint32_t position, const uint8_t* data, uint32_t bytes) {
-    CallbackScope scope(this);
-    if (IZVRemoteCallback* cb = callback_.load()) cb->OnMonitorData(position, data, bytes);
+    Notification n(*this);
+    if (n.callback) n.callback->OnMonitorData(position, data, bytes);
 }
 
 Result RemoteObject::onReceiveBlock(const remote::RequestPtr& r, const uint8_t* data, uint32_t& bytes) {
-    CallbackScope scope(this);
-    IZVRemoteCallback* cb = callback_.load();
+    Notification n(*this);
+    IZVRemoteCallback* cb = n.callback;
     if (!cb) {
         // Nobody to take the bytes: the transfer ends rather than losing them quietly.
         bytes = 0;

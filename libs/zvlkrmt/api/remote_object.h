@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -62,8 +63,16 @@ private:
     Result submit(IZVRemoteRequest* request);
     Result open();
 
+    // One notification on its way to the advised callback. Advise waits until none is under
+    // way, so that a caller that unadvised may destroy its callback object at once.
+    class Notification;
+    void adviseLocked(IZVRemoteCallback* callback, std::unique_lock<std::mutex>& lock);
+
     std::atomic<uint32_t> refs_{1};
-    std::atomic<IZVRemoteCallback*> callback_{nullptr};
+    std::mutex adviseMutex_;
+    std::condition_variable adviseIdle_;
+    IZVRemoteCallback* callback_ = nullptr;  // adviseMutex_
+    int notificationsUnderWay_ = 0;          // adviseMutex_
     std::mutex mutex_;
     ConnectionSettings settings_;
     // Owned. A plain pointer on purpose: it stays valid while the client is destroyed, when a

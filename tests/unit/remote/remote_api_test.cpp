@@ -702,6 +702,52 @@ TEST(RemoteApiObjects, LastReleaseInsideACallbackDoesNotHang) {
     EXPECT_TRUE(eventually([&] { return RemoteObject::liveCount() == remotesBefore; }));
 }
 
+TEST(RemoteApiObjects, AdviseWaitsForTheNotificationUnderWayAndEndsTheCalls) {
+    // A session that goes away unadvises first; the library may still be referenced by a
+    // message in flight, so nothing may reach the old callback once Advise has returned.
+    Library library;
+    auto s = std::make_unique<Session>(usb());
+    ASSERT_EQ(s->connect(), 0);
+    std::mutex m;
+    std::condition_variable cv;
+    bool inside = false, release = false;
+    s->callback.afterDone = [&](IZVRemoteRequest* r) {
+        if (r->kind != kRequestKey) return;
+        std::unique_lock lock(m);
+        inside = true;
+        cv.notify_all();
+        cv.wait(lock, [&] { return release; });
+    };
+    IZVRemoteRequest* key = s->make(kRequestKey, 0x8001);
+    ASSERT_EQ(s->remote->Submit(key), 0);
+    key->Release();
+    {
+        std::unique_lock lock(m);
+        ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(5), [&] { return inside; }));
+    }
+    std::atomic<bool> unadvised{false};
+    std::thread unadvise([&] {
+        s->remote->Advise(nullptr);
+        unadvised = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_FALSE(unadvised.load());
+    {
+        std::lock_guard lock(m);
+        release = true;
+    }
+    cv.notify_all();
+    unadvise.join();
+    EXPECT_TRUE(unadvised.load());
+
+    const size_t before = s->callback.mark();
+    IZVRemoteRequest* again = s->make(kRequestKey, 0x8001);
+    ASSERT_EQ(s->remote->Submit(again), 0);
+    again->Release();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(s->callback.mark(), before);
+}
+
 // --- the device list --------------------------------------------------------------------------
 
 struct Listed {
