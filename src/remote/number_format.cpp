@@ -5,13 +5,13 @@
 namespace zv {
 namespace {
 
-// One integer conversion: spec holds the flags, width, precision and modifier between the
+// One integer conversion: directive holds the flags, width, precision and modifier between the
 // percent sign and the conversion letter.
-std::string formatInteger(std::string_view spec, char conversion, uint32_t number) {
+std::string formatInteger(std::string_view directive, char conversion, uint32_t number) {
     bool left = false, zero = false, plus = false, space = false, alternate = false;
     size_t k = 0;
-    for (; k < spec.size() && std::string_view("-+ 0#").find(spec[k]) != std::string_view::npos; ++k) {
-        switch (spec[k]) {
+    for (; k < directive.size() && std::string_view("-+ 0#").find(directive[k]) != std::string_view::npos; ++k) {
+        switch (directive[k]) {
             case '-': left = true; break;
             case '+': plus = true; break;
             case ' ': space = true; break;
@@ -20,13 +20,13 @@ std::string formatInteger(std::string_view spec, char conversion, uint32_t numbe
         }
     }
     size_t width = 0;
-    for (; k < spec.size() && spec[k] >= '0' && spec[k] <= '9'; ++k) width = width * 10 + static_cast<size_t>(spec[k] - '0');
+    for (; k < directive.size() && directive[k] >= '0' && directive[k] <= '9'; ++k) width = width * 10 + static_cast<size_t>(directive[k] - '0');
     bool hasPrecision = false;
     size_t precision = 0;
-    if (k < spec.size() && spec[k] == '.') {
+    if (k < directive.size() && directive[k] == '.') {
         hasPrecision = true;
-        for (++k; k < spec.size() && spec[k] >= '0' && spec[k] <= '9'; ++k)
-            precision = precision * 10 + static_cast<size_t>(spec[k] - '0');
+        for (++k; k < directive.size() && directive[k] >= '0' && directive[k] <= '9'; ++k)
+            precision = precision * 10 + static_cast<size_t>(directive[k] - '0');
     }
 
     const bool isSigned = conversion == 'd' || conversion == 'i';
