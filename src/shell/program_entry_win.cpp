@@ -39,15 +39,15 @@ HINSTANCE loadLanguageLibrary(uint32_t userLocale) {
 HFONT createUiFont(HINSTANCE language) {
     char text[256] = "";
     LoadStringA(language, IDS_UI_FONT, text, sizeof text);
-    const std::optional<UiFontSpec> spec = parseUiFont(text);
-    if (!spec) return nullptr;
+    const std::optional<UiFontSpec> parsed = parseUiFont(text);
+    if (!parsed) return nullptr;
     HDC screen = GetDC(nullptr);
     const int dotsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     LOGFONTA font{};
-    font.lfHeight = fontHeightForPoints(spec->points, dotsPerInch);
+    font.lfHeight = fontHeightForPoints(parsed->points, dotsPerInch);
     font.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(font.lfFaceName, spec->face.c_str(), LF_FACESIZE);
+    lstrcpynA(font.lfFaceName, parsed->face.c_str(), LF_FACESIZE);
     return CreateFontIndirectA(&font);
 }
 

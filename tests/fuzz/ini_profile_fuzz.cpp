@@ -75,15 +75,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The entry to write: "[section=key=value" on the last line.
     const size_t lastLine = input.rfind('\n');
-    std::string_view spec = input.substr(lastLine == input.npos ? 0 : lastLine + 1);
-    if (!spec.empty() && spec.front() == '[') {
-        spec.remove_prefix(1);
-        const size_t eq1 = spec.find('=');
-        const size_t eq2 = eq1 == spec.npos ? spec.npos : spec.find('=', eq1 + 1);
-        if (eq2 != spec.npos) {
-            const std::string section(spec.substr(0, eq1));
-            const std::string key(spec.substr(eq1 + 1, eq2 - eq1 - 1));
-            const std::string value(spec.substr(eq2 + 1));
+    std::string_view lastLineText = input.substr(lastLine == input.npos ? 0 : lastLine + 1);
+    if (!lastLineText.empty() && lastLineText.front() == '[') {
+        lastLineText.remove_prefix(1);
+        const size_t eq1 = lastLineText.find('=');
+        const size_t eq2 = eq1 == lastLineText.npos ? lastLineText.npos : lastLineText.find('=', eq1 + 1);
+        if (eq2 != lastLineText.npos) {
+            const std::string section(lastLineText.substr(0, eq1));
+            const std::string key(lastLineText.substr(eq1 + 1, eq2 - eq1 - 1));
+            const std::string value(lastLineText.substr(eq2 + 1));
             zv::IniText changed = ini;
             const bool storable = zv::isStorableProfileEntry(section, key, value);
             if (changed.set(section, key, value) != storable) std::abort();

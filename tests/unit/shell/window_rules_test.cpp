@@ -24,10 +24,10 @@ TEST(UiFont, ReadsPointSizeAndFaceWithOrWithoutCommaAndBlanks) {
         {"9,,Odd", 9, ",Odd"},  // one comma only: the second belongs to the name
     };
     for (const Case& c : cases) {
-        const std::optional<UiFontSpec> spec = parseUiFont(c.text);
-        ASSERT_TRUE(spec) << c.text;
-        EXPECT_EQ(spec->points, c.points) << c.text;
-        EXPECT_EQ(spec->face, c.face) << c.text;
+        const std::optional<UiFontSpec> parsed = parseUiFont(c.text);
+        ASSERT_TRUE(parsed) << c.text;
+        EXPECT_EQ(parsed->points, c.points) << c.text;
+        EXPECT_EQ(parsed->face, c.face) << c.text;
     }
 }
 
