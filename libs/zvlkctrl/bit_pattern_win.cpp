@@ -3,6 +3,7 @@
 #include <new>
 
 #include "zvlkctrl/control_paint_win.h"
+#include "zvlkctrl/control_window_win.h"
 #include "zvlkctrl/controls_win.h"
 #include "zvlkctrl/core/bit_pattern_model.h"
 #include "zvlkctrl/core/control_messages.h"
@@ -122,6 +123,7 @@ LRESULT CALLBACK bitPatternProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         readStyle(hwnd, *w);
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
+    if (LRESULT result; handleCommonMessage(hwnd, *w, msg, wParam, lParam, result, paint, paintTo, apply)) return result;
     switch (msg) {
     case WM_NCDESTROY:
         SetWindowLongPtrA(hwnd, 0, 0);
@@ -132,46 +134,6 @@ LRESULT CALLBACK bitPatternProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         readStyle(hwnd, *w);
         InvalidateRect(hwnd, nullptr, FALSE);
         return msg == WM_CREATE ? 0 : DefWindowProcA(hwnd, msg, wParam, lParam);
-    case WM_PAINT: paint(hwnd, *w); return 0;
-    case WM_PRINTCLIENT: paintTo(hwnd, *w, reinterpret_cast<HDC>(wParam)); return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_SETFONT:
-        w->font = reinterpret_cast<HFONT>(wParam);
-        if (LOWORD(lParam) != 0) InvalidateRect(hwnd, nullptr, FALSE);
-        return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(w->font);
-    case WM_ENABLE:
-    case WM_SIZE:
-    case WM_THEMECHANGED:
-    case WM_SYSCOLORCHANGE:
-        InvalidateRect(hwnd, nullptr, FALSE);
-        return 0;
-    case WM_SETFOCUS:
-        w->focused = true;
-        InvalidateRect(hwnd, nullptr, FALSE);
-        notifyParent(hwnd, kNotifyGotFocus);
-        return 0;
-    case WM_KILLFOCUS:
-        w->focused = false;
-        InvalidateRect(hwnd, nullptr, FALSE);
-        notifyParent(hwnd, kNotifyLostFocus);
-        return 0;
-    case WM_GETDLGCODE: return dialogCode(lParam, w->chainId != 0);
-    case WM_KEYDOWN: {
-        EditKey key;
-        if (!editKeyOf(wParam, key) || (key == EditKey::Enter && w->chainId == 0)) break;
-        return apply(hwnd, *w, w->model.key(key));
-    }
-    case WM_COPY: copyToClipboard(hwnd, w->model.text()); return 0;
-    case WM_PASTE:
-        w->model.paste(clipboardText(hwnd));
-        InvalidateRect(hwnd, nullptr, FALSE);  // the caret moved in any case
-        return 0;
-    case WM_CHAR:
-        if (wParam == kCtrlC) return SendMessageA(hwnd, WM_COPY, 0, 0);
-        if (wParam == kCtrlV) return SendMessageA(hwnd, WM_PASTE, 0, 0);
-        if (wParam < 0x20 || wParam >= 0x7F) return 0;
-        return apply(hwnd, *w, w->model.character(static_cast<char>(wParam)));
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         onMouse(hwnd, *w, lParam);
