@@ -23,6 +23,14 @@ void connect(MainWindow& main) {
 void disconnect(MainWindow& main) { disconnectCommand(main); }
 void stop(MainWindow& main) { stopCommand(main); }
 void cancelTransfer(MainWindow& main) { cancelTransferCommand(main); }
+void upload(MainWindow& main) { uploadCommand(main); }
+void startMonitor(MainWindow& main) { startMonitorCommand(main); }
+void openDataFile(MainWindow& main) { openDataFileCommand(main); }
+void saveDataFileAs(MainWindow& main) { saveDataFileAsCommand(main); }
+void previousBufferFile(MainWindow& main) { stepBufferFileCommand(main, -1); }
+void nextBufferFile(MainWindow& main) { stepBufferFileCommand(main, +1); }
+void preferences(MainWindow& main) { preferencesCommand(main); }
+void watchSettings(MainWindow& main) { watchSettingsCommand(main); }
 
 void exitProgram(MainWindow& main) {
     // No question and no disconnect: the window goes as it is.
@@ -57,28 +65,28 @@ struct CommandEntry {
 };
 
 constexpr CommandEntry kCommands[] = {
-    {IDM_UPLOAD_BUFFER, notAvailableYet},
+    {IDM_UPLOAD_BUFFER, upload},
     {IDM_CANCEL_TRANSFER, cancelTransfer},
-    {IDM_OPEN_DATA_FILE, notAvailableYet},
+    {IDM_OPEN_DATA_FILE, openDataFile},
     {IDM_FIND, notAvailableYet},
     {IDM_FIND_PREVIOUS, notAvailableYet},
     {IDM_FIND_NEXT, notAvailableYet},
     {IDM_KEY_EMULATION, notAvailableYet},
     {IDM_SETUP_EDITOR, notAvailableYet},
-    {IDM_PREFERENCES, notAvailableYet},
+    {IDM_PREFERENCES, preferences},
     {IDM_STOP_MEASUREMENT, stop},
     {IDM_CONNECT, connect},
     {IDM_DISCONNECT, disconnect},
-    {IDM_START_MONITOR, notAvailableYet},
+    {IDM_START_MONITOR, startMonitor},
     {IDM_EXIT, exitProgram},
     {IDM_HELP, help},
-    {IDM_PREVIOUS_BUFFER_FILE, notAvailableYet},
-    {IDM_NEXT_BUFFER_FILE, notAvailableYet},
+    {IDM_PREVIOUS_BUFFER_FILE, previousBufferFile},
+    {IDM_NEXT_BUFFER_FILE, nextBufferFile},
     {IDM_BATCH_CONVERSION, notAvailableYet},
     {IDM_ABOUT, about},
-    {IDM_SAVE_DATA_FILE_AS, notAvailableYet},
+    {IDM_SAVE_DATA_FILE_AS, saveDataFileAs},
     {IDM_DELTA_TIME, toggleDeltaTime},
-    {IDM_WATCH_SETTINGS, notAvailableYet},
+    {IDM_WATCH_SETTINGS, watchSettings},
 };
 
 }  // namespace

@@ -46,8 +46,9 @@ LRESULT onSetFocus(MainWindow& main, WPARAM, LPARAM) {
 LRESULT onNotify(MainWindow& main, WPARAM wParam, LPARAM lParam) {
     const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
     if (header.idFrom == kCaptureListId && header.hwndFrom == main.captureList) {
-        // The capture list is virtual; it shows nothing until a data file is loaded.
-        return 0;
+        LRESULT result = 0;
+        captureListNotify(main, header, lParam, result);
+        return result;
     }
     if (tooltipRequest(main, header, lParam)) return 0;
     if (header.idFrom == kTabControlId && header.code == TCN_SELCHANGE) {

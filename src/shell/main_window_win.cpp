@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "capture/buffer_files.h"
+#include "capture/capture.h"
 #include "remote/session_messages.h"
 #include "resources/ids/string_ids.h"
 
@@ -25,6 +26,7 @@ constexpr MessageEntry kMessages[] = {
     {WM_SETFOCUS, onSetFocus},
     {WM_NOTIFY, onNotify},
     {WM_COMMAND, onCommand},
+    {WM_TIMER, onTimer},
     {WM_CLOSE, onClose},
     {WM_DESTROY, onDestroy},
     {UM_REQUEST_DONE, onRequestDone},

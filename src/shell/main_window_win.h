@@ -19,6 +19,7 @@
 
 namespace zv {
 class BufferFiles;
+class CCapture;
 }
 
 namespace zv::shell {
@@ -83,6 +84,17 @@ struct MainWindow {
     bool captureHasData = false;
     intptr_t uploadDialogResult = 0;
     bool remoteUninitialised = false;
+
+    // The data file shown in the capture list (data_file_commands_win.cpp): its loaded image,
+    // its path (empty for the uploaded working file) and its number when the name is a
+    // numbered buffer file name, else -1.
+    std::unique_ptr<CCapture> display;
+    std::string shownPath;
+    int32_t shownNumber = -1;
+    int selectedRow = -1;
+
+    // The transfer dialog of an upload while it is open (upload_commands_win.cpp).
+    HWND progressDialog = nullptr;
 };
 
 // Registers the window class; false on failure.
@@ -142,5 +154,37 @@ int32_t stopCommand(MainWindow& main);
 void disconnectNow(MainWindow& main);
 void cancelTransferCommand(MainWindow& main);
 bool analyzerMeasuring(const MainWindow& main);
+
+// Monitor measurement (monitor_commands_win.cpp): command 2114 and timer 1.
+constexpr UINT_PTR kMonitorTimer = 1;
+void startMonitorCommand(MainWindow& main);
+LRESULT onTimer(MainWindow& main, WPARAM wParam, LPARAM lParam);
+
+// Upload of the capture buffer with its transfer dialog (upload_commands_win.cpp).
+void uploadCommand(MainWindow& main);
+
+// Data files in the capture list (data_file_commands_win.cpp): commands 1007, 40014,
+// 2401/2402, and the display after an upload or a monitor measurement.
+void openDataFileCommand(MainWindow& main);
+void saveDataFileAsCommand(MainWindow& main);
+void stepBufferFileCommand(MainWindow& main, int delta);
+void showUploadedFile(MainWindow& main);
+// Shows a numbered buffer file as stepping does (after monitoring); false when it cannot.
+bool showBufferFile(MainWindow& main, const std::string& path, int32_t number);
+// Empties the capture list, forgets the shown file, clears panes 1 and 0.
+void clearCaptureDisplay(MainWindow& main);
+
+// The capture list's notifications (capture_view_win.cpp): cell texts, selection. True when
+// the notification was handled; result is the answer then.
+bool captureListNotify(MainWindow& main, const NMHDR& header, LPARAM lParam, LRESULT& result);
+
+// The monitor list (monitor_view_win.cpp): 16 numbered rows with empty cells, and the
+// refresh from the watch slots and the monitoring counters.
+void resetMonitorList(MainWindow& main);
+void refreshMonitorList(MainWindow& main);
+
+// Dialogs (preferences_dialog_win.cpp, watch_dialog_win.cpp): commands 2019 and 40020.
+void preferencesCommand(MainWindow& main);
+void watchSettingsCommand(MainWindow& main);
 
 }  // namespace zv::shell

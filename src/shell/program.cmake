@@ -8,6 +8,8 @@ target_sources(zvcore PRIVATE
 
 if(WIN32)
   add_executable(ZVLK5MQ WIN32
+    ${CMAKE_CURRENT_LIST_DIR}/capture_view_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/data_file_commands_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/html_help_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_children_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_close_win.cpp
@@ -16,9 +18,14 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/main_window_create_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_events_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/monitor_commands_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/monitor_view_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/preferences_dialog_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/program_entry_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/session_commands_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/session_messages_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/upload_commands_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/watch_dialog_win.cpp
     $<TARGET_OBJECTS:zvprogramres>)
   target_include_directories(ZVLK5MQ PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/libs)
   target_link_libraries(ZVLK5MQ PRIVATE zvshell_win zvsessionwin zvcore zvlkctrl zvlkrmt comctl32 gdi32 user32)

@@ -108,6 +108,18 @@
 #define IDS_BUFFER_FILES_EXIST            9023
 #define IDS_BUFFER_FILES_FULL             9049
 #define IDS_BUFFER_NUMBERS_USED_UP        9050
+#define IDS_OPEN_DATA_FILE_TITLE          20044
+#define IDS_SAVE_DATA_FILE_TITLE          20045
+
+// Status bar while monitoring: "%u [ %s ] [ %s ]" takes these two, each with its number
+#define IDS_MONITOR_LOST_DATA_FMT         617
+#define IDS_MONITOR_FILE_COUNT_FMT        621
+
+// Watch data dialog: channel and frame-type entries of its combo boxes
+#define IDS_WATCH_CHANNEL_1               10115
+#define IDS_WATCH_CHANNEL_2               10116
+#define IDS_WATCH_STANDARD                10058
+#define IDS_WATCH_EXTENDED                10059
 
 // Questions when closing or disconnecting while connected (caption IDS_APP_TITLE)
 #define IDS_CLOSE_WHILE_CONNECTED         9038

@@ -1,0 +1,2 @@
+// UI scenarios: data file.
+#include "program_fixture_win.h"

@@ -1,0 +1,2 @@
+// UI scenarios: measurement.
+#include "program_fixture_win.h"

@@ -1,0 +1,2 @@
+// UI scenarios: preferences.
+#include "program_fixture_win.h"

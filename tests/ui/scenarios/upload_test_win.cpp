@@ -1,0 +1,2 @@
+// UI scenarios: upload.
+#include "program_fixture_win.h"

@@ -1,0 +1,2 @@
+// UI scenarios: watch dialog.
+#include "program_fixture_win.h"
