@@ -17,6 +17,8 @@ void loadStartupConfiguration(MainWindow& main) {
     main.connection = settings.connection;
     main.bufferFolder = settings.buffer.folder;
     main.screenshotFolder = settings.screenshotFolder;
+    main.buffer = settings.buffer;
+    main.sync = settings.sync;
     if (main.sink) {
         main.sink->setDataFolder(main.folders.data);
         main.sink->setProfilePath(main.folders.profile);

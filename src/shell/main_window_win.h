@@ -16,6 +16,7 @@
 #include "setup/setup_areas.h"
 #include "shell/command_state.h"
 #include "shell/app_folders.h"
+#include "shell/config_store.h"
 
 namespace zv {
 class BufferFiles;
@@ -71,6 +72,8 @@ struct MainWindow {
     AppFolders folders;
     std::string bufferFolder;      // where monitoring writes its numbered files
     std::string screenshotFolder;  // where key emulation saves pictures
+    BufferConfig buffer;           // the [buffer] record (its folder is bufferFolder)
+    SyncSettings sync;             // the [miscellaneous] synchronisation flags
     ConnectionSettings connection = remote_api::defaultConnectionSettings();
     std::unique_ptr<Win32SessionSink> sink;
     std::unique_ptr<CZVRemote5m> session;
