@@ -103,10 +103,12 @@ bool commandEnabled(int command, const CommandState& state) {
             return state.dataShown && !busy;
         case IDM_FIND_PREVIOUS:
         case IDM_FIND_NEXT:
-            return state.dataShown && state.searchDefined && !busy;
+            // Connecting greys these two; find, save-as and the neighbouring files stay.
+            return state.dataShown && state.searchDefined && !busy && state.connection != ConnectionPhase::Connecting;
         case IDM_PREVIOUS_BUFFER_FILE:
         case IDM_NEXT_BUFFER_FILE:
-            return state.numberedFileShown && !busy && state.connection != ConnectionPhase::Connecting;
+            // Only a numbered file has neighbours: the uploaded working file has no number.
+            return state.numberedFileShown && !busy;
         case IDM_KEY_EMULATION:
             return !state.uploading;
         case IDM_CANCEL_TRANSFER:

@@ -133,6 +133,150 @@ TEST(CommandState, SearchNeedsDataAndNextAndPreviousADefinedSearch) {
     EXPECT_EQ(enabledOf(state, {1008, 1009, 1010}), (std::set<int>{1008, 1009, 1010}));
 }
 
+// Every state of a session, reached through its events, with every command whose menu item
+// and toolbar button follow the state. Shown data is a numbered buffer file with a defined
+// search, so that each data-dependent command shows whether the state lets it through.
+struct StateRow {
+    const char* name;
+    void (*reach)(CommandState&);
+    std::set<int> usable;
+};
+
+std::set<int> enabledStateDriven(const CommandState& state) {
+    std::set<int> enabled;
+    for (int command : stateDrivenCommands()) {
+        if (commandEnabled(command, state)) enabled.insert(command);
+    }
+    return enabled;
+}
+
+void showNumberedFile(CommandState& state) {
+    state.dataShown = true;
+    state.numberedFileShown = true;
+    state.searchDefined = true;
+}
+
+const StateRow kStateTable[] = {
+    {"disconnected", [](CommandState& s) { showNumberedFile(s); },
+     {2104, 2019, 1007, 40014, 1008, 1009, 1010, 2401, 2402, 2000}},
+    {"connecting",
+     [](CommandState& s) {
+         showNumberedFile(s);
+         s.connectStarted();
+     },
+     {40014, 1008, 2401, 2402, 2000}},
+    {"connect failed",
+     [](CommandState& s) {
+         showNumberedFile(s);
+         s.connectStarted();
+         s.connectFailed();
+     },
+     {2104, 2019, 1007, 40014, 1008, 1009, 1010, 2401, 2402, 2000}},
+    {"connected, stop after connect pending",
+     [](CommandState& s) {
+         s.connectStarted();
+         s.connected();
+     },
+     {2105, 1003, 1007, 2000}},
+    {"connected, idle",
+     [](CommandState& s) {
+         s.connected();
+         s.stopAccepted();
+         s.measurementEnded();
+         showNumberedFile(s);
+     },
+     {2105, 1003, 1007, 2114, 40014, 1008, 1009, 1010, 2401, 2402, 2000}},
+    {"measuring",
+     [](CommandState& s) {
+         s.connected();
+         s.measurementEnded();
+         s.monitorStarted();
+     },
+     {2102, 2105, 2000}},
+    {"stopping",
+     [](CommandState& s) {
+         s.connected();
+         s.measurementEnded();
+         s.monitorStarted();
+         s.stopAccepted();
+     },
+     {2105, 1007, 1003, 2000}},
+    {"measurement ended, last file shown",
+     [](CommandState& s) {
+         s.connected();
+         s.measurementEnded();
+         s.monitorStarted();
+         s.stopAccepted();
+         s.measurementEnded();
+         showNumberedFile(s);
+     },
+     {2105, 1003, 1007, 2114, 40014, 1008, 1009, 1010, 2401, 2402, 2000}},
+    {"disconnecting",
+     [](CommandState& s) {
+         s.connected();
+         s.measurementEnded();
+         showNumberedFile(s);
+         s.disconnectStarted();
+     },
+     {1007, 40014, 1008, 1009, 1010, 2401, 2402, 2000}},
+    {"disconnected again",
+     [](CommandState& s) {
+         s.connected();
+         s.measurementEnded();
+         s.disconnectStarted();
+         s.disconnected();
+     },
+     {2104, 2019, 1007, 2000}},
+    {"uploading", [](CommandState& s) {
+         s.connected();
+         s.measurementEnded();
+         s.uploadStarted();
+     },
+     {1006}},
+    {"upload done",
+     [](CommandState& s) {
+         s.connected();
+         s.measurementEnded();
+         s.uploadStarted();
+         s.uploadFinished();
+     },
+     {2105, 1003, 1007, 2114, 2000}},
+    {"link lost while monitoring",
+     [](CommandState& s) {
+         s.connected();
+         s.measurementEnded();
+         s.monitorStarted();
+         s.connectionLost();
+     },
+     {2104, 2019, 1007, 2000}},
+    // The session reports the lost link first and the broken upload after it: the upload's
+    // end must not bring back the commands of a connection.
+    {"link lost during an upload, then its end",
+     [](CommandState& s) {
+         s.connected();
+         s.measurementEnded();
+         s.uploadStarted();
+         s.connectionLost();
+         s.uploadFinished();
+     },
+     {2104, 2019, 1007, 2000}},
+};
+
+TEST(CommandStateTable, EachStateOffersExactlyItsCommands) {
+    for (const StateRow& row : kStateTable) {
+        SCOPED_TRACE(row.name);
+        CommandState state;
+        row.reach(state);
+        EXPECT_EQ(enabledStateDriven(state), row.usable);
+    }
+}
+
+TEST(CommandStateTable, TheUploadedFileHasNoNeighbours) {
+    CommandState state;
+    state.dataShown = true;
+    EXPECT_EQ(enabledOf(state, {40014, 1008, 2401, 2402}), (std::set<int>{40014, 1008}));
+}
+
 TEST(ToolbarTable, HasTheTwentyOneEntriesInOrderWithTheirImagesAndTooltips) {
     struct Expected {
         int command, image;
