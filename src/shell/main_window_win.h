@@ -162,6 +162,9 @@ bool analyzerMeasuring(const MainWindow& main);
 constexpr UINT_PTR kMonitorTimer = 1;
 void startMonitorCommand(MainWindow& main);
 LRESULT onTimer(MainWindow& main, WPARAM wParam, LPARAM lParam);
+// Ends monitoring on the window's side when the measurement is over (or the link is gone):
+// timer 1, the last file finished and shown, a last refresh of the monitor list.
+void endMonitor(MainWindow& main);
 
 // Upload of the capture buffer with its transfer dialog (upload_commands_win.cpp).
 void uploadCommand(MainWindow& main);

@@ -1,10 +1,116 @@
-// Command 2114 and timer 1: the monitor measurement.
+// Command 2114 and timer 1: the monitor measurement into the numbered buffer files, and what
+// the window does when it ends.
+#include "capture/buffer_files.h"
 #include "main_window_win.h"
+#include "resources/ids/command_ids.h"
+#include "resources/ids/string_ids.h"
 
 namespace zv::shell {
+namespace {
 
-void startMonitorCommand(MainWindow&) {}
+constexpr UINT kMonitorRefreshMs = 1000;
 
-LRESULT onTimer(MainWindow&, WPARAM, LPARAM) { return 0; }
+// The buffer-file writer always stops at the file limit and never appends: a measurement
+// starts with an empty folder.
+BufferSettings bufferSettingsOf(const MainWindow& main) {
+    BufferSettings settings;
+    settings.flags = (main.buffer.flags | kBufferFlagFullStop) & ~kBufferFlagAppend;
+    settings.blockSizeIndex = static_cast<int>(main.buffer.blockSizeIndex);
+    settings.blockCount = static_cast<int>(main.buffer.blockCount);
+    settings.folder = main.bufferFolder;
+    return settings;
+}
+
+// False when the user declined or the folder does not allow a measurement.
+bool bufferFolderAllowsStart(MainWindow& main, const BufferSettings& settings) {
+    const MonitorPrecheckResult check = checkBufferFolderBeforeMonitor(realFileSystem(), settings);
+    switch (check.decision) {
+        case MonitorPrecheck::Start: return true;
+        case MonitorPrecheck::AskDeleteExisting:
+            return showMessage(main, loadText(main, IDS_BUFFER_FILES_CAPTION), loadText(main, IDS_BUFFER_FILES_EXIST),
+                               MB_YESNO | MB_ICONQUESTION) == IDYES;
+        case MonitorPrecheck::NumberRangeExhausted:
+            showMessage(main, loadText(main, IDS_MEASUREMENT_CAPTION), loadText(main, IDS_BUFFER_NUMBERS_USED_UP),
+                        MB_OK | MB_ICONWARNING);
+            return false;
+        case MonitorPrecheck::FileLimitReached:
+            showMessage(main, loadText(main, IDS_MEASUREMENT_CAPTION), loadText(main, IDS_BUFFER_FILES_FULL),
+                        MB_OK | MB_ICONWARNING);
+            return false;
+    }
+    return false;
+}
+
+void setMonitoring(MainWindow& main, bool on) {
+    main.monitoring = on;
+    if (main.sink) main.sink->setMonitoring(on);
+}
+
+}  // namespace
+
+void startMonitorCommand(MainWindow& main) {
+    // Also posted by the key-emulation panel: only from the state whose button offers it.
+    if (!main.session || !commandEnabled(IDM_START_MONITOR, main.commands)) return;
+    const BufferSettings settings = bufferSettingsOf(main);
+    if (!bufferFolderAllowsStart(main, settings)) return;
+
+    showTab(main, 1);
+    clearCaptureDisplay(main);
+
+    // The writer calls this on the library's thread when the folder is full: post only.
+    const HWND window = main.window;
+    main.bufferFiles->setLimitHandler([window] { PostMessageA(window, WM_COMMAND, IDM_STOP_MEASUREMENT, 0); });
+    if (main.bufferFiles->startBufferFiles(settings, main.model.boardType.load()) < 0) {
+        // Nothing could be written: a measurement now would only lose its data.
+        main.bufferFiles->endMonitoring();
+        return;
+    }
+    setMonitoring(main, true);
+    main.watchList.clearHasData();
+
+    SetTimer(main.window, kMonitorTimer, kMonitorRefreshMs, nullptr);
+    resetMonitorList(main);
+    setPaneText(main, kPaneTransfer, "");
+    setPaneText(main, 0, "");
+
+    if (main.session->startMeasurement() < 0) {
+        // A start the session refused leaves no measurement behind: no timer, no open file.
+        KillTimer(main.window, kMonitorTimer);
+        setMonitoring(main, false);
+        main.bufferFiles->endMonitoring();
+        return;
+    }
+    main.commands.monitorStarted();
+    applyCommandState(main);
+}
+
+LRESULT onTimer(MainWindow& main, WPARAM wParam, LPARAM) {
+    if (wParam == kMonitorTimer && main.monitoring) refreshMonitorList(main);
+    return 0;
+}
+
+void endMonitor(MainWindow& main) {
+    if (!main.monitoring) return;
+    KillTimer(main.window, kMonitorTimer);
+    // Later blocks are dropped from here on; the open file gets its header.
+    if (main.sink) main.sink->setMonitoring(false);
+    main.bufferFiles->endMonitoring();
+    refreshMonitorList(main);
+    const LastWrittenFile last = main.bufferFiles->lastWrittenFile();
+    if (last.number >= 0 && !last.path.empty()) showBufferFile(main, last.path, last.number);
+    main.monitoring = false;
+}
+
+LRESULT onMeasurementEnded(MainWindow& main, WPARAM, LPARAM) {
+    endMonitor(main);
+    // Without a link the analyzer's end changes no command.
+    main.commands.measurementEnded();
+    applyCommandState(main);
+    if (main.disconnectAfterStop) {
+        main.disconnectAfterStop = false;
+        disconnectNow(main);
+    }
+    return 0;
+}
 
 }  // namespace zv::shell

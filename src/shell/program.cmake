@@ -23,6 +23,7 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/monitor_view_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/preferences_dialog_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/program_entry_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/progress_dialog_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/session_commands_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/session_messages_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/upload_commands_win.cpp

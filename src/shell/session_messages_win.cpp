@@ -40,6 +40,8 @@ void connectDone(MainWindow& main, int32_t result) {
 }
 
 void disconnectDone(MainWindow& main) {
+    // A measurement the analyzer never reported as ended is over with the link.
+    endMonitor(main);
     main.commands.disconnected();
     applyCommandState(main);
     setPaneText(main, kPaneConnection, loadText(main, IDS_STATE_NOT_CONNECTED));
@@ -48,9 +50,10 @@ void disconnectDone(MainWindow& main) {
 // An analyzer that was not measuring has nothing to report after the stop that follows a
 // connect, so it never says that its measurement ended; without this the monitor command
 // would stay grey for the whole connection. A completed stop with the analyzer idle counts
-// as the end.
+// as the end then. Not while monitoring: the records still on their way would be cut off,
+// and the analyzer reports that end itself once it has sent them.
 void stopDone(MainWindow& main, const IZVRemoteRequest& request) {
-    if (request.param1 != 0 || request.result < 0) return;
+    if (request.param1 != 0 || request.result < 0 || main.monitoring) return;
     if (main.commands.connection != ConnectionPhase::Connected || analyzerMeasuring(main)) return;
     onMeasurementEnded(main, 0, 0);
 }
@@ -68,8 +71,8 @@ LRESULT onRequestDone(MainWindow& main, WPARAM, LPARAM lParam) {
     return 1;
 }
 
-LRESULT onConnectionState(MainWindow&, WPARAM, LPARAM) {
-    // The transfer dialog closes itself on a lost link once uploads exist.
+LRESULT onConnectionState(MainWindow& main, WPARAM, LPARAM lParam) {
+    if ((lParam & 3) != 0 && main.progressDialog) PostMessageA(main.progressDialog, WM_CLOSE, 0, 0);
     return 0;
 }
 
@@ -82,34 +85,18 @@ LRESULT onRemoteClose(MainWindow& main, WPARAM, LPARAM lParam) {
     return 0;
 }
 
-LRESULT onUploadDone(MainWindow& main, WPARAM, LPARAM) {
-    main.commands.uploadFinished();
-    applyCommandState(main);
-    return 0;
-}
-
-LRESULT onUploadStep(MainWindow&, WPARAM, LPARAM) { return 0; }
-
-LRESULT onTransferProgress(MainWindow&, WPARAM, LPARAM) { return 0; }
-
 LRESULT onConnectionLost(MainWindow& main, WPARAM, LPARAM) {
-    showMessage(main, loadText(main, IDS_WARNING_CAPTION), loadText(main, IDS_CONNECTION_LOST),
-                MB_OK | MB_ICONWARNING);
+    // The window is disconnected from here on, also for what arrives while the box is open.
     main.commands.connectionLost();
     applyCommandState(main);
     setPaneText(main, kPaneConnection, loadText(main, IDS_STATE_NOT_CONNECTED));
-    return 0;
-}
-
-LRESULT onMeasurementEnded(MainWindow& main, WPARAM, LPARAM) {
-    main.commands.measurementEnded();
-    applyCommandState(main);
-    main.monitoring = false;
-    if (main.sink) main.sink->setMonitoring(false);
-    if (main.disconnectAfterStop) {
-        main.disconnectAfterStop = false;
-        disconnectNow(main);
-    }
+    // No end of the measurement will be reported over a broken link: keep what was received,
+    // with its header, and show it.
+    endMonitor(main);
+    main.disconnectAfterStop = false;
+    if (main.sink) main.sink->postSetup(UM_SETUP_CONNECTION_LOST, 0, 0);
+    showMessage(main, loadText(main, IDS_WARNING_CAPTION), loadText(main, IDS_CONNECTION_LOST),
+                MB_OK | MB_ICONWARNING);
     return 0;
 }
 
