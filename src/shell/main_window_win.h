@@ -21,6 +21,7 @@
 namespace zv {
 class BufferFiles;
 class CCapture;
+class LoadedDataFile;
 }
 
 namespace zv::shell {
@@ -91,10 +92,13 @@ struct MainWindow {
     // The data file shown in the capture list (data_file_commands_win.cpp): its loaded image,
     // its path (empty for the uploaded working file) and its number when the name is a
     // numbered buffer file name, else -1.
-    std::unique_ptr<CCapture> display;
+    std::unique_ptr<LoadedDataFile> display;
     std::string shownPath;
     int32_t shownNumber = -1;
     int selectedRow = -1;
+    // DATAFILE.TMP holds the shown bytes (its copy at opening succeeded); save-as copies it
+    // then, and the shown file itself otherwise.
+    bool workingFileIsShown = false;
 
     // The transfer dialog of an upload while it is open (upload_commands_win.cpp).
     HWND progressDialog = nullptr;

@@ -1,2 +1,344 @@
-// UI scenarios: data file.
+// Data files in the capture list: opening one through the open-file dialog, its cells and
+// status bar, the deltaT column, a file that is no data file, save-as, stepping through the
+// numbered buffer files and the selected row.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "base/board_type.h"
+#include "base/bytes.h"
+#include "base/file_io.h"
+#include "capture/capture.h"
+#include "capture/capture_record.h"
+#include "capture/cell_text.h"
+#include "capture/data_file_writer.h"
+#include "file_dialog_win.h"
 #include "program_fixture_win.h"
+#include "setup/data_info.h"
+
+namespace zvui {
+namespace {
+
+constexpr zv::BoardType kBoard = 73763;  // EX-NB3BP: "MDCL" records with analog inputs
+
+constexpr int kOpenCommand = 1007;
+constexpr int kSaveAsCommand = 40014;
+constexpr int kPreviousCommand = 2401;
+constexpr int kNextCommand = 2402;
+constexpr int kDeltaTimeCommand = 40018;
+
+uint32_t stamp(int minutes, int seconds, int hundredths, int fraction) {
+    return static_cast<uint32_t>(minutes << 24 | seconds << 16 | hundredths << 8 | fraction);
+}
+
+zv::CaptureRecordBytes canRecord(uint8_t channel, uint32_t time, uint32_t identifier, bool extended, uint8_t dlc) {
+    zv::CaptureRecordBytes r{};
+    r[0] = channel;
+    zv::putU32(r.data(), 4, time);
+    r[10] = dlc;
+    r[11] = static_cast<uint8_t>((extended ? 0x80 : 0) | dlc);
+    zv::putU32(r.data(), 12, extended ? identifier : identifier << 18);
+    for (uint8_t i = 0; i < dlc; ++i) r[16 + i] = static_cast<uint8_t>(0x11 * (i + 1));
+    return r;
+}
+
+zv::CaptureRecordBytes linRecord(uint32_t time, uint8_t pid, uint16_t status) {
+    zv::CaptureRecordBytes r{};
+    r[0] = 3;
+    r[1] = 0x90;  // trigger mark and EXT
+    zv::putU16(r.data(), 2, status);
+    zv::putU32(r.data(), 4, time);
+    zv::putU16(r.data(), 8, 155);  // AI1 +1.6 V
+    r[10] = 3;                     // two data bytes and the checksum
+    r[11] = 0;
+    zv::putU32(r.data(), 12, 0x55u << 24 | 0x55u << 16 | static_cast<uint32_t>(pid) << 8);
+    r[16] = 0xA1;
+    r[17] = 0xB2;
+    r[18] = 0xC3;
+    return r;
+}
+
+zv::CaptureRecordBytes lostDataMarker(uint32_t time) {
+    zv::CaptureRecordBytes r{};
+    r[0] = 0x41;
+    zv::putU32(r.data(), 4, time);
+    return r;
+}
+
+// A data file as monitoring writes it: header for the board, then the records.
+std::vector<uint8_t> dataFileBytes(const std::vector<zv::CaptureRecordBytes>& records) {
+    const size_t header = zv::dataFileHeaderSize(kBoard);
+    std::vector<uint8_t> bytes(header + records.size() * zv::kCaptureRecordSize);
+    zv::DataInfoBlock info = zv::composeDataInfoBlock(kBoard);
+    // As the analyzer fills it in: operation mode 0, channel layout 9, analog inputs measured.
+    info.bytes[16] = 0;
+    info.bytes[17] = 9;
+    info.bytes[26] = 1;
+    zv::composeDataFileHeader(bytes.data(), kBoard, info, static_cast<uint32_t>(records.size() * zv::kCaptureRecordSize));
+    for (size_t i = 0; i < records.size(); ++i) {
+        std::copy(records[i].begin(), records[i].end(), bytes.begin() + static_cast<ptrdiff_t>(header + i * 32));
+    }
+    return bytes;
+}
+
+// Records of every kind, with time stamps that make the differences borrow.
+std::vector<zv::CaptureRecordBytes> mixedRecords(size_t count) {
+    std::vector<zv::CaptureRecordBytes> records;
+    for (size_t i = 0; i < count; ++i) {
+        const int n = static_cast<int>(i);
+        const uint32_t time = stamp(1 + n / 60, n % 60, (n * 37) % 100, (n * 13) % 50);
+        switch (i % 5) {
+            case 0:
+                records.push_back(canRecord(1, time, 0x7FF, false, 8));
+                break;
+            case 1:
+                records.push_back(canRecord(2, time, 0x12345678, true, static_cast<uint8_t>(n % 9)));
+                break;
+            case 2:
+                records.push_back(linRecord(time, 0x3C, static_cast<uint16_t>(n % 2 ? 0x0006 : 0)));
+                break;
+            case 3:
+                records.push_back(lostDataMarker(time));
+                break;
+            default:
+                records.push_back(canRecord(1, time, 0x123, false, 2));
+                break;
+        }
+    }
+    return records;
+}
+
+std::vector<uint8_t> fileBytes(const std::string& path) {
+    zv::FileImage image;
+    if (!zv::readWholeFile(path, image)) return {};
+    return std::vector<uint8_t>(image.bytes.get(), image.bytes.get() + image.size);
+}
+
+bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    return zv::writeWholeFile(path, bytes.data(), bytes.size()) >= 0;
+}
+
+class DataFile : public ProgramFixture {
+protected:
+    void SetUp() override {
+        ProgramFixture::SetUp();
+        installProgram();
+        writeProfile(emulatedUsbProfile());
+        ASSERT_TRUE(startMain());
+        list_ = control(kCaptureListId);
+        status_ = control(kStatusBarId);
+        toolbar_ = control(kToolbarId);
+    }
+
+    std::string workingFile() const { return sandbox_->dataFolder() + "\\DATAFILE.TMP"; }
+    std::string sandboxFile(const std::string& name) const { return sandbox_->root() + "\\" + name; }
+
+    // Command 1007, the path typed into the open-file dialog, OK.
+    void openThroughDialog(const std::string& path) {
+        postCommand(mainWindow_, kOpenCommand);
+        HWND dialog = waitForDialogTitled(program_.processId(), englishString(20044), 10000);
+        ASSERT_TRUE(dialog) << "no open-file dialog";
+        ASSERT_TRUE(chooseFileInDialog(dialog, path));
+        ASSERT_TRUE(waitForDialogGone(program_.processId(), englishString(20044), 10000));
+    }
+
+    void openAndWaitForRows(const std::string& path, int rows) {
+        openThroughDialog(path);
+        ASSERT_TRUE(waitFor([&] { return listViewItemCount(list_) == rows; }, 10000))
+            << "rows: " << listViewItemCount(list_);
+    }
+
+    // The error box of a file command: its caption and text, answered with OK.
+    std::pair<std::string, std::string> answerErrorBox() {
+        MessageBoxInfo box;
+        waitFor(
+            [&] {
+                for (const MessageBoxInfo& b : messageBoxesOf(program_.processId())) {
+                    if (b.caption == englishString(9034)) {
+                        box = b;
+                        return true;
+                    }
+                }
+                return false;
+            },
+            10000);
+        if (!box.window) return {};
+        answerMessageBox(box, IDOK);
+        waitFor([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); }, 5000);
+        return {box.caption, box.text};
+    }
+
+    bool paneShows(int pane, const std::string& text) {
+        return waitFor([&] { return statusPaneText(status_, pane) == text; }, 5000);
+    }
+
+    bool buttonEnabled(int command) { return toolbarButtonState(toolbar_, command) == kButtonEnabled; }
+
+    HWND list_ = nullptr;
+    HWND status_ = nullptr;
+    HWND toolbar_ = nullptr;
+};
+
+TEST_F(DataFile, OpenShowsEveryRecordWithTheCellsOfTheCoreAndTheStatusBar) {
+    const std::vector<uint8_t> bytes = dataFileBytes(mixedRecords(120));
+    const std::string path = sandboxFile("trace.DT");
+    ASSERT_TRUE(writeBytes(path, bytes));
+    ASSERT_NO_FATAL_FAILURE(openAndWaitForRows(path, 120));
+
+    zv::CCapture expected;
+    ASSERT_TRUE(expected.load(bytes.data(), bytes.size()));
+    // Literal cells first, so that a fault shared with the core's formatter still shows.
+    EXPECT_EQ(listViewCellText(list_, 0, 0), "01:00:000");
+    EXPECT_EQ(listViewCellText(list_, 0, 4), "7FF");
+    EXPECT_EQ(listViewCellText(list_, 1, 4), "12345678");
+    EXPECT_EQ(listViewCellText(list_, 3, 1), "LOSTDATA");
+    EXPECT_EQ(listViewCellText(list_, 3, 4), "");
+    EXPECT_EQ(listViewCellText(list_, 7, 4), "(3C) [ 3C ]");
+    EXPECT_EQ(listViewCellText(list_, 7, 18), "T");
+    EXPECT_EQ(listViewCellText(list_, 2, 19), "  +1.6");
+    EXPECT_EQ(listViewCellText(list_, 2, 23), "1000");
+    for (int row : {0, 1, 2, 3, 4, 57, 58, 119}) {
+        for (int column = 0; column < zv::kCaptureListColumns; ++column) {
+            EXPECT_EQ(listViewCellText(list_, row, column),
+                      zv::captureCellText(expected, static_cast<uint32_t>(row), column, zv::TimeColumnMode::Absolute))
+                << "row " << row << " column " << column;
+        }
+    }
+
+    EXPECT_TRUE(paneShows(0, "EX-NB3BP"));
+    EXPECT_TRUE(paneShows(1, "119 / 119 [trace.DT]"));
+    // What is shown is what save-as will save.
+    EXPECT_EQ(fileBytes(workingFile()), bytes);
+    EXPECT_TRUE(buttonEnabled(kSaveAsCommand));
+    EXPECT_TRUE(menuItemEnabled(mainWindow_, kSaveAsCommand));
+    // Not a numbered name: no stepping.
+    EXPECT_FALSE(buttonEnabled(kPreviousCommand));
+    EXPECT_FALSE(buttonEnabled(kNextCommand));
+}
+
+TEST_F(DataFile, DeltaTimeRetitlesTheFirstColumnAndShowsDifferences) {
+    const std::vector<uint8_t> bytes = dataFileBytes(mixedRecords(10));
+    const std::string path = sandboxFile("delta.DT");
+    ASSERT_TRUE(writeBytes(path, bytes));
+    ASSERT_NO_FATAL_FAILURE(openAndWaitForRows(path, 10));
+    zv::CCapture expected;
+    ASSERT_TRUE(expected.load(bytes.data(), bytes.size()));
+
+    postCommand(mainWindow_, kDeltaTimeCommand);
+    ASSERT_TRUE(waitFor([&] { return listViewHeaders(list_).front() == "deltaT"; }, 5000));
+    EXPECT_TRUE(menuItemChecked(mainWindow_, kDeltaTimeCommand));
+    EXPECT_EQ(listViewCellText(list_, 0, 0), " --:--:---");
+    // Row 4 follows the lost-data marker of row 3: the marker is its predecessor.
+    for (int row = 1; row < 10; ++row) {
+        EXPECT_EQ(listViewCellText(list_, row, 0),
+                  zv::captureCellText(expected, static_cast<uint32_t>(row), 0, zv::TimeColumnMode::Difference))
+            << row;
+    }
+    // The other columns keep their texts.
+    EXPECT_EQ(listViewCellText(list_, 0, 4), "7FF");
+
+    postCommand(mainWindow_, kDeltaTimeCommand);
+    ASSERT_TRUE(waitFor([&] { return listViewHeaders(list_).front() == "Time"; }, 5000));
+    EXPECT_EQ(listViewCellText(list_, 0, 0), "01:00:000");
+}
+
+TEST_F(DataFile, AFileThatIsNoDataFileChangesNothing) {
+    const std::vector<uint8_t> bytes = dataFileBytes(mixedRecords(7));
+    const std::string good = sandboxFile("good.DT");
+    ASSERT_TRUE(writeBytes(good, bytes));
+    ASSERT_NO_FATAL_FAILURE(openAndWaitForRows(good, 7));
+    ASSERT_TRUE(paneShows(1, "6 / 6 [good.DT]"));
+
+    // The right signature, but the record chunk runs one byte past the end.
+    std::vector<uint8_t> damaged = dataFileBytes(mixedRecords(3));
+    damaged.pop_back();
+    const std::string bad = sandboxFile("damaged.DT");
+    ASSERT_TRUE(writeBytes(bad, damaged));
+    const std::string text = sandboxFile("notes.DT");
+    ASSERT_TRUE(writeTextFile(text, "just some text, no data file\r\n"));
+
+    for (const std::string& path : {bad, text}) {
+        ASSERT_NO_FATAL_FAILURE(openThroughDialog(path));
+        const auto [caption, message] = answerErrorBox();
+        EXPECT_EQ(caption, englishString(9034)) << path;
+        EXPECT_EQ(message, englishString(9036)) << path;
+        EXPECT_EQ(listViewItemCount(list_), 7) << path;
+        EXPECT_EQ(listViewCellText(list_, 0, 4), "7FF") << path;
+        EXPECT_EQ(statusPaneText(status_, 1), "6 / 6 [good.DT]") << path;
+        EXPECT_EQ(statusPaneText(status_, 0), "EX-NB3BP") << path;
+        EXPECT_EQ(fileBytes(workingFile()), bytes) << path;
+        EXPECT_TRUE(buttonEnabled(kSaveAsCommand)) << path;
+    }
+}
+
+TEST_F(DataFile, SaveAsWritesTheShownBytes) {
+    const std::vector<uint8_t> bytes = dataFileBytes(mixedRecords(25));
+    const std::string path = sandboxFile("source.DT");
+    ASSERT_TRUE(writeBytes(path, bytes));
+    ASSERT_NO_FATAL_FAILURE(openAndWaitForRows(path, 25));
+
+    const std::string saved = sandboxFile("copy.DT");
+    postCommand(mainWindow_, kSaveAsCommand);
+    HWND dialog = waitForDialogTitled(program_.processId(), englishString(20045), 10000);
+    ASSERT_TRUE(dialog) << "no save-file dialog";
+    ASSERT_TRUE(chooseFileInDialog(dialog, saved));
+    ASSERT_TRUE(waitForDialogGone(program_.processId(), englishString(20045), 10000));
+    ASSERT_TRUE(waitFor([&] { return fileBytes(saved) == bytes; }, 5000));
+    EXPECT_TRUE(messageBoxesOf(program_.processId()).empty());
+}
+
+TEST_F(DataFile, StepsThroughTheNumberedBufferFiles) {
+    // 00000000.DT holds 3 records, 00000001.DT 4, 00000002.DT 5.
+    std::vector<std::vector<uint8_t>> files;
+    for (int number = 0; number < 3; ++number) {
+        files.push_back(dataFileBytes(mixedRecords(static_cast<size_t>(3 + number))));
+        char name[16];
+        std::snprintf(name, sizeof name, "\\%08d.DT", number);
+        ASSERT_TRUE(writeBytes(bufferFolder() + name, files.back()));
+    }
+    ASSERT_NO_FATAL_FAILURE(openAndWaitForRows(bufferFolder() + "\\00000001.DT", 4));
+    EXPECT_TRUE(paneShows(1, "3 / 3 [00000001.DT]"));
+    EXPECT_TRUE(buttonEnabled(kPreviousCommand));
+    EXPECT_TRUE(buttonEnabled(kNextCommand));
+
+    postCommand(mainWindow_, kPreviousCommand);
+    EXPECT_TRUE(paneShows(1, "2 / 2 [00000000.DT]"));
+    EXPECT_EQ(listViewItemCount(list_), 3);
+    EXPECT_EQ(fileBytes(workingFile()), files[0]);
+
+    // Nothing below 00000000.DT.
+    postCommand(mainWindow_, kPreviousCommand);
+    EXPECT_EQ(answerErrorBox().second, englishString(9035));
+    EXPECT_EQ(statusPaneText(status_, 1), "2 / 2 [00000000.DT]");
+
+    postCommand(mainWindow_, kNextCommand);
+    EXPECT_TRUE(paneShows(1, "3 / 3 [00000001.DT]"));
+    postCommand(mainWindow_, kNextCommand);
+    EXPECT_TRUE(paneShows(1, "4 / 4 [00000002.DT]"));
+    EXPECT_EQ(listViewItemCount(list_), 5);
+
+    // Past the newest file: the error box, and the shown file stays.
+    postCommand(mainWindow_, kNextCommand);
+    const auto [caption, message] = answerErrorBox();
+    EXPECT_EQ(caption, englishString(9034));
+    EXPECT_EQ(message, englishString(9035));
+    EXPECT_EQ(statusPaneText(status_, 1), "4 / 4 [00000002.DT]");
+    EXPECT_EQ(listViewItemCount(list_), 5);
+    EXPECT_EQ(fileBytes(workingFile()), files[2]);
+}
+
+TEST_F(DataFile, SelectingARowShowsItInTheStatusBar) {
+    const std::string path = sandboxFile("select.DT");
+    ASSERT_TRUE(writeBytes(path, dataFileBytes(mixedRecords(30))));
+    ASSERT_NO_FATAL_FAILURE(openAndWaitForRows(path, 30));
+
+    ASSERT_TRUE(selectListViewRow(list_, 2));
+    EXPECT_TRUE(paneShows(1, "2 / 29 [select.DT]"));
+    ASSERT_TRUE(selectListViewRow(list_, 17));
+    EXPECT_TRUE(paneShows(1, "17 / 29 [select.DT]"));
+}
+
+}  // namespace
+}  // namespace zvui
