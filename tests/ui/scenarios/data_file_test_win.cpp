@@ -151,12 +151,14 @@ protected:
     }
 
     // The error box of a file command: its caption and text, answered with OK.
-    std::pair<std::string, std::string> answerErrorBox() {
+    std::pair<std::string, std::string> answerErrorBox() { return answerBox(englishString(9034)); }
+
+    std::pair<std::string, std::string> answerBox(const std::string& caption) {
         MessageBoxInfo box;
         waitFor(
             [&] {
                 for (const MessageBoxInfo& b : messageBoxesOf(program_.processId())) {
-                    if (b.caption == englishString(9034)) {
+                    if (b.caption == caption) {
                         box = b;
                         return true;
                     }
@@ -286,6 +288,41 @@ TEST_F(DataFile, SaveAsWritesTheShownBytes) {
     ASSERT_TRUE(chooseFileInDialog(dialog, saved));
     ASSERT_TRUE(waitForDialogGone(program_.processId(), englishString(20045), 10000));
     ASSERT_TRUE(waitFor([&] { return fileBytes(saved) == bytes; }, 5000));
+    EXPECT_TRUE(messageBoxesOf(program_.processId()).empty());
+}
+
+TEST_F(DataFile, AWorkingFileThatCannotBeWrittenIsReportedAndSaveAsStillSavesTheShownFile) {
+    // A folder in the place of DATAFILE.TMP: no copy can go there.
+    ASSERT_TRUE(makeFolders(workingFile()));
+    const std::vector<uint8_t> bytes = dataFileBytes(mixedRecords(12));
+    const std::string path = sandboxFile("kept.DT");
+    ASSERT_TRUE(writeBytes(path, bytes));
+    ASSERT_NO_FATAL_FAILURE(openThroughDialog(path));
+    const auto [caption, message] = answerBox(englishString(20057));
+    EXPECT_EQ(caption, englishString(20057));
+    EXPECT_EQ(message, "SaveError");
+    // The file is shown all the same.
+    ASSERT_TRUE(waitFor([&] { return listViewItemCount(list_) == 12; }, 5000));
+    EXPECT_TRUE(paneShows(1, "11 / 11 [kept.DT]"));
+
+    const std::string saved = sandboxFile("saved.DT");
+    postCommand(mainWindow_, kSaveAsCommand);
+    HWND dialog = waitForDialogTitled(program_.processId(), englishString(20045), 10000);
+    ASSERT_TRUE(dialog) << "no save-file dialog";
+    ASSERT_TRUE(chooseFileInDialog(dialog, saved));
+    ASSERT_TRUE(waitForDialogGone(program_.processId(), englishString(20045), 10000));
+    EXPECT_TRUE(waitFor([&] { return fileBytes(saved) == bytes; }, 5000));
+}
+
+TEST_F(DataFile, AFileWithoutRecordsShowsNoRowsAndCannotBeSaved) {
+    const std::string path = sandboxFile("empty.DT");
+    ASSERT_TRUE(writeBytes(path, dataFileBytes({})));
+    ASSERT_NO_FATAL_FAILURE(openThroughDialog(path));
+    EXPECT_TRUE(paneShows(1, "0 / 0 [empty.DT]"));
+    EXPECT_TRUE(paneShows(0, "EX-NB3BP"));
+    EXPECT_EQ(listViewItemCount(list_), 0);
+    EXPECT_FALSE(buttonEnabled(kSaveAsCommand));
+    EXPECT_FALSE(menuItemEnabled(mainWindow_, kSaveAsCommand));
     EXPECT_TRUE(messageBoxesOf(program_.processId()).empty());
 }
 
