@@ -18,6 +18,7 @@
 #include "preferences_dialog_res.h"
 #include "program_res.h"
 #include "string_ids.h"
+#include "watch_dialog_res.h"
 
 namespace zv::wintest {
 namespace {
@@ -447,6 +448,56 @@ TEST_F(LanguageLibrary, PreferencePagesFitTheTabArea) {
         EXPECT_LE(r.right - r.left, area.right - area.left);
         EXPECT_LE(r.bottom - r.top, area.bottom - area.top);
         DestroyWindow(page);
+    }
+    DestroyWindow(dialog);
+}
+
+// The watch data dialog: Tab walks each entry's channel, frame type and identifier, entry by
+// entry, then OK and Cancel; entry n sits below entry n - 1.
+TEST_F(LanguageLibrary, WatchDialogEntriesTabInRowOrder) {
+    HWND dialog = CreateDialogParamA(library_, MAKEINTRESOURCEA(IDD_WATCH_DATA), owner_, quietDialogProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    const int channels[16] = {IDC_WATCH_CHANNEL_0,  IDC_WATCH_CHANNEL_1,  IDC_WATCH_CHANNEL_2,  IDC_WATCH_CHANNEL_3,
+                              IDC_WATCH_CHANNEL_4,  IDC_WATCH_CHANNEL_5,  IDC_WATCH_CHANNEL_6,  IDC_WATCH_CHANNEL_7,
+                              IDC_WATCH_CHANNEL_8,  IDC_WATCH_CHANNEL_9,  IDC_WATCH_CHANNEL_10, IDC_WATCH_CHANNEL_11,
+                              IDC_WATCH_CHANNEL_12, IDC_WATCH_CHANNEL_13, IDC_WATCH_CHANNEL_14, IDC_WATCH_CHANNEL_15};
+    const int types[16] = {IDC_WATCH_FRAME_TYPE_0,  IDC_WATCH_FRAME_TYPE_1,  IDC_WATCH_FRAME_TYPE_2,
+                           IDC_WATCH_FRAME_TYPE_3,  IDC_WATCH_FRAME_TYPE_4,  IDC_WATCH_FRAME_TYPE_5,
+                           IDC_WATCH_FRAME_TYPE_6,  IDC_WATCH_FRAME_TYPE_7,  IDC_WATCH_FRAME_TYPE_8,
+                           IDC_WATCH_FRAME_TYPE_9,  IDC_WATCH_FRAME_TYPE_10, IDC_WATCH_FRAME_TYPE_11,
+                           IDC_WATCH_FRAME_TYPE_12, IDC_WATCH_FRAME_TYPE_13, IDC_WATCH_FRAME_TYPE_14,
+                           IDC_WATCH_FRAME_TYPE_15};
+    const int identifiers[16] = {IDC_WATCH_IDENTIFIER_0,  IDC_WATCH_IDENTIFIER_1,  IDC_WATCH_IDENTIFIER_2,
+                                 IDC_WATCH_IDENTIFIER_3,  IDC_WATCH_IDENTIFIER_4,  IDC_WATCH_IDENTIFIER_5,
+                                 IDC_WATCH_IDENTIFIER_6,  IDC_WATCH_IDENTIFIER_7,  IDC_WATCH_IDENTIFIER_8,
+                                 IDC_WATCH_IDENTIFIER_9,  IDC_WATCH_IDENTIFIER_10, IDC_WATCH_IDENTIFIER_11,
+                                 IDC_WATCH_IDENTIFIER_12, IDC_WATCH_IDENTIFIER_13, IDC_WATCH_IDENTIFIER_14,
+                                 IDC_WATCH_IDENTIFIER_15};
+    std::vector<int> expected;
+    for (int n = 0; n < 16; ++n) {
+        expected.insert(expected.end(), {channels[n], types[n], identifiers[n]});
+    }
+    expected.insert(expected.end(), {IDOK, IDCANCEL});
+    std::vector<int> walked;
+    HWND control = GetDlgItem(dialog, IDC_WATCH_CHANNEL_0);
+    for (size_t i = 0; i < expected.size() && control != nullptr; ++i) {
+        walked.push_back(GetDlgCtrlID(control));
+        control = GetNextDlgTabItem(dialog, control, FALSE);
+    }
+    EXPECT_EQ(walked, expected);
+
+    LONG previousTop = -1;
+    for (int n = 0; n < 16; ++n) {
+        RECT channel{}, box{};
+        GetWindowRect(GetDlgItem(dialog, channels[n]), &channel);
+        GetWindowRect(GetDlgItem(dialog, identifiers[n]), &box);
+        EXPECT_EQ(channel.top, box.top) << n;
+        EXPECT_GT(channel.top, previousTop) << n;
+        previousTop = channel.top;
+        char cls[32] = {};
+        GetClassNameA(GetDlgItem(dialog, types[n]), cls, sizeof cls);
+        EXPECT_STREQ(cls, "ComboBox");
+        EXPECT_EQ(GetWindowLongA(GetDlgItem(dialog, types[n]), GWL_STYLE) & 3, CBS_DROPDOWNLIST) << n;
     }
     DestroyWindow(dialog);
 }
