@@ -46,10 +46,10 @@ bool runRemoteThread(HANDLE process, const void* start, void* parameter) {
 }
 
 // The probe function's address in the program, loading the probe there on first use.
-void* remoteProbe(HANDLE process, DWORD processId, HWND window) {
+void* remoteProbe(HANDLE process, DWORD processId, HWND window, const char* function = kMenuProbeFunction) {
     static HMODULE local = LoadLibraryA(probePath().c_str());
     if (!local) return nullptr;
-    const auto* localFunction = reinterpret_cast<const BYTE*>(GetProcAddress(local, kMenuProbeFunction));
+    const auto* localFunction = reinterpret_cast<const BYTE*>(GetProcAddress(local, function));
     if (!localFunction) return nullptr;
     BYTE* base = remoteModule(processId, kMenuProbeLibrary);
     if (!base) {
@@ -96,5 +96,18 @@ std::vector<int> menuItemStates(HWND window, const std::vector<int>& commands) {
 }
 
 int menuItemState(HWND window, int command) { return menuItemStates(window, {command}).front(); }
+
+bool runProbeFunction(HWND window, const char* function, void* request, std::size_t size) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId);
+    if (!process) return false;
+    RemoteBuffer buffer(window, size);
+    void* probe = remoteProbe(process, processId, window, function);
+    const bool ran = probe && buffer.write(0, request, size) && runRemoteThread(process, probe, buffer.address()) &&
+                     buffer.read(0, request, size);
+    CloseHandle(process);
+    return ran;
+}
 
 }  // namespace zvui

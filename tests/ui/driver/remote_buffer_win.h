@@ -32,4 +32,8 @@ private:
 // SendMessageTimeout that gives up on a hung target instead of hanging the test.
 LRESULT sendTo(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Runs FUNCTION of the probe library (zvuiprobe.dll) inside WINDOW's process on a copy of
+// REQUEST (SIZE bytes), and copies the answer back; false when it could not run.
+bool runProbeFunction(HWND window, const char* function, void* request, std::size_t size);
+
 }  // namespace zvui

@@ -1,2 +1,267 @@
-// UI scenarios: measurement.
-#include "program_fixture_win.h"
+// Monitor measurements against the built-in analyzer: the command states of connect,
+// monitor, stop, disconnect and a lost link, the numbered buffer files up to the file limit,
+// the watch list and the lost-data count while monitoring, and the questions of disconnect
+// and close while a measurement runs.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "capture/capture.h"
+#include "measurement_fixture_win.h"
+
+namespace zvui {
+namespace {
+
+constexpr uint32_t kMiB = 1u << 20;
+constexpr size_t kDualHeaderSize = 844;  // the header of a CAN/LIN board's data file
+constexpr size_t kRecordBytesOffset = 840;
+
+uint32_t littleEndian32(const std::string& bytes, size_t offset) {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(bytes[offset + static_cast<size_t>(i)]);
+    return value;
+}
+
+std::string readBinaryFile(const std::string& path) {
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    LARGE_INTEGER size{};
+    GetFileSizeEx(file, &size);
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes.empty() && !ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) read = 0;
+    bytes.resize(read);
+    CloseHandle(file);
+    return bytes;
+}
+
+// Runs a console program and returns its exit code (-1 when it did not run or end).
+int runProgram(const std::string& commandLine, const std::string& folder) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, folder.c_str(),
+                        &startup, &process)) {
+        return -1;
+    }
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+using Measurement = MeasurementFixture;
+
+TEST_F(Measurement, ConnectMonitorStopAndDisconnectSwitchToolbarAndMenuTogether) {
+    configureAnalyzer("fixed-rate = 2000\r\n");
+    writeProfileWith("");
+    ASSERT_TRUE(startMain());
+    EXPECT_EQ(usableSessionCommands(), (std::set<int>{2104, 2019, 1007}));
+
+    connectAndWaitForIdle();
+    EXPECT_EQ(statusPaneText(control(kStatusBarId), 2), englishString(287));
+
+    startMonitoring();
+    ASSERT_FALSE(HasFatalFailure());
+    postCommand(mainWindow_, 2102);
+    // Stopping frees open and upload at once; monitoring waits for the analyzer's end.
+    ASSERT_TRUE(waitFor([&] { return toolbarButtonState(control(kToolbarId), 2102) != kButtonEnabled; }, 5000));
+    ASSERT_TRUE(waitForMeasurementEnd());
+    EXPECT_EQ(usableSessionCommands(), (std::set<int>{2105, 1003, 1007, 2114}));
+
+    postCommand(mainWindow_, 2105);
+    ASSERT_TRUE(waitForPane(2, englishString(20051)));
+    EXPECT_TRUE(waitForUsable({2104, 2019, 1007}));
+}
+
+TEST_F(Measurement, ARefusedConnectNamesTheAnalyzerBusyWithAnotherPc) {
+    configureAnalyzer("fault = refuse=0xA0000004\r\n");
+    writeProfileWith("");
+    ASSERT_TRUE(startMain());
+    postCommand(mainWindow_, 2104);
+    const std::vector<MessageBoxInfo> boxes = collectMessageBoxes(1, 10000);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "ZV-LK5MQ");
+    EXPECT_EQ(boxes[0].text, englishString(9064));
+    EXPECT_TRUE(waitForPane(2, englishString(20051)));
+    EXPECT_TRUE(waitForUsable({2104, 2019, 1007}));
+}
+
+TEST_F(Measurement, StopsByItselfAtTheFileLimitLeavingTwoFullFilesThatConvert) {
+    // 40,000 records a second: the 2 MiB of two files arrive in under two seconds.
+    configureAnalyzer("fixed-rate = 40000\r\n");
+    writeProfileWith("[buffer]\r\nblock=1M,2\r\nwarning=no\r\n");
+    ASSERT_TRUE(startMain());
+    connectAndWaitForIdle();
+    startMonitoring();
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(waitForMeasurementEnd(30000)) << "the measurement did not stop at the file limit";
+
+    ASSERT_EQ(bufferFileNames(), (std::vector<std::string>{"00000000.DT", "00000001.DT"}));
+    for (const std::string& name : bufferFileNames()) {
+        SCOPED_TRACE(name);
+        const std::string path = bufferFolder() + "\\" + name;
+        const std::string bytes = readBinaryFile(path);
+        ASSERT_EQ(bytes.size(), kDualHeaderSize + kMiB);
+        EXPECT_EQ(bytes.substr(0, 16), std::string("ZEVRONA DATA   \0", 16));
+        EXPECT_EQ(littleEndian32(bytes, kRecordBytesOffset), kMiB);
+        zv::LoadedDataFile file;
+        ASSERT_TRUE(file.loadFile(path));
+        EXPECT_EQ(file.capture().count(), kMiB / 32);
+    }
+    // The converter takes both.
+    const std::string converter = builtFile("zvdconv");
+    ASSERT_FALSE(converter.empty());
+    EXPECT_EQ(runProgram("\"" + converter + "\" 00000000.DT 00000001.DT", bufferFolder()), 0);
+    for (const char* text : {"00000000.txt", "00000001.txt"}) {
+        EXPECT_GT(readTextFile(bufferFolder() + "\\" + text).size(), 32768u * 40) << text;
+    }
+
+    // The file written last is shown in the capture list.
+    EXPECT_TRUE(waitFor([&] { return listViewItemCount(control(kCaptureListId)) == static_cast<int>(kMiB / 32); },
+                        10000));
+}
+
+TEST_F(Measurement, ALostLinkWarnsSwitchesToDisconnectedAndKeepsTheReceivedFile) {
+    configureAnalyzer("fixed-rate = 20000\r\nfault = drop=monitor:300000\r\n");
+    writeProfileWith("[buffer]\r\nblock=1M,10\r\nwarning=no\r\n");
+    ASSERT_TRUE(startMain());
+    connectAndWaitForIdle();
+    startMonitoring();
+    ASSERT_FALSE(HasFatalFailure());
+
+    const MessageBoxInfo box = waitForMessageBox(program_.processId(), 15000);
+    ASSERT_TRUE(box.window);
+    EXPECT_EQ(box.caption, englishString(20057));
+    EXPECT_EQ(box.text, englishString(9013));
+    // The window is disconnected while the warning is still up.
+    EXPECT_EQ(usableSessionCommands(), (std::set<int>{2104, 2019, 1007}));
+    EXPECT_EQ(statusPaneText(control(kStatusBarId), 2), englishString(20051));
+    ASSERT_TRUE(answerMessageBox(box, IDOK));
+
+    // What arrived before the break is a complete data file, not one without its header.
+    ASSERT_EQ(bufferFileNames(), (std::vector<std::string>{"00000000.DT"}));
+    zv::LoadedDataFile file;
+    ASSERT_TRUE(file.loadFile(bufferFolder() + "\\00000000.DT"));
+    EXPECT_GT(file.capture().count(), 0u);
+    // The drop comes after the block that crossed the limit.
+    EXPECT_LE(file.capture().count() * 32u, 300000u + 8192u);
+}
+
+TEST_F(Measurement, TheWatchListShowsTheWatchedIdentifiersWhileItRuns) {
+    ASSERT_TRUE(writeTextFile(sandbox_->programFolder() + "\\watched.log",
+                              "(0.000000) can0 123#1122334455667788\n"
+                              "(0.002000) can0 01ABCDE0#A1A2\n"
+                              "(0.004000) can0 456#99\n"));
+    configureAnalyzer("replay = watched.log\r\n");
+    writeProfileWith("[buffer]\r\nwarning=no\r\n"
+                     "[WatchDataFactor]\r\n"
+                     "No0ch=Ch-1\r\nNo0frametype=Standard\r\nNo0id=123\r\n"
+                     "No1ch=Ch-1\r\nNo1frametype=Extended\r\nNo1id=1ABCDE0\r\n"
+                     "No2ch=Ch-1\r\nNo2frametype=Standard\r\nNo2id=7FF\r\n");
+    ASSERT_TRUE(startMain());
+    connectAndWaitForIdle();
+    startMonitoring();
+    ASSERT_FALSE(HasFatalFailure());
+
+    HWND list = control(kMonitorListId);
+    EXPECT_EQ(listViewItemCount(list), 16);
+    ASSERT_TRUE(waitFor([&] { return listViewCellText(list, 1, 3) == "01ABCDE0"; }, 5000))
+        << "row 1 shows '" << listViewCellText(list, 1, 3) << "'";
+    EXPECT_EQ(listViewCellText(list, 0, 3), "123");
+    EXPECT_EQ(listViewCellText(list, 0, 4), "DATA");
+    EXPECT_EQ(listViewCellText(list, 0, 6), "11");
+    EXPECT_EQ(listViewCellText(list, 0, 13), "88");
+    EXPECT_EQ(listViewCellText(list, 1, 7), "A2");
+    // 7FF never comes, 456 is not watched.
+    EXPECT_EQ(listViewCellText(list, 2, 3), "");
+    for (int row = 0; row < 16; ++row) EXPECT_NE(listViewCellText(list, row, 3), "456") << row;
+
+    const std::string path = screenshotPath("monitoring");
+    ASSERT_TRUE(saveScreenshot(mainWindow_, path));
+    std::printf("[ SCREEN   ] %s\n", path.c_str());
+
+    postCommand(mainWindow_, 2102);
+    EXPECT_TRUE(waitForMeasurementEnd());
+}
+
+TEST_F(Measurement, SkippedMonitorBlocksShowAsLostDataInPaneOne) {
+    configureAnalyzer("fixed-rate = 5000\r\nfault = skip-monitor=4\r\n");
+    writeProfileWith("[buffer]\r\nwarning=no\r\n");
+    ASSERT_TRUE(startMain());
+    connectAndWaitForIdle();
+    startMonitoring();
+    ASSERT_FALSE(HasFatalFailure());
+
+    // "<records> [ lost data: n ] [ files: m ]", refreshed every second.
+    const std::string lostPrefix = englishFormatted(617, 0).substr(0, englishFormatted(617, 0).size() - 1);
+    unsigned long lost = 0;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            const std::string pane = statusPaneText(control(kStatusBarId), 1);
+            const size_t at = pane.find(lostPrefix);
+            if (at == std::string::npos) return false;
+            lost = std::strtoul(pane.c_str() + at + lostPrefix.size(), nullptr, 10);
+            return lost >= 2;
+        },
+        8000))
+        << statusPaneText(control(kStatusBarId), 1);
+    postCommand(mainWindow_, 2102);
+    ASSERT_TRUE(waitForMeasurementEnd());
+
+    // Every lost stretch left its marker record in the files.
+    uint32_t markers = 0;
+    for (const std::string& name : bufferFileNames()) {
+        zv::LoadedDataFile file;
+        ASSERT_TRUE(file.loadFile(bufferFolder() + "\\" + name)) << name;
+        for (uint32_t i = 0; i < file.capture().count(); ++i) {
+            if (file.capture().recordBytes(i)[0] == 0x41) ++markers;
+        }
+    }
+    EXPECT_GE(markers, lost);
+}
+
+TEST_F(Measurement, DisconnectWhileMeasuringAsksAndWaitsForTheEnd) {
+    configureAnalyzer("fixed-rate = 2000\r\n");
+    writeProfileWith("[buffer]\r\nwarning=no\r\n");
+    ASSERT_TRUE(startMain());
+    connectAndWaitForIdle();
+    startMonitoring();
+    ASSERT_FALSE(HasFatalFailure());
+
+    postCommand(mainWindow_, 2105);
+    MessageBoxInfo box = waitForMessageBox(program_.processId(), 5000);
+    ASSERT_TRUE(box.window);
+    EXPECT_EQ(box.caption, englishString(100));
+    EXPECT_EQ(box.text, englishString(9040));
+    ASSERT_TRUE(answerMessageBox(box, IDNO));
+    ASSERT_TRUE(waitFor([&] { return messageBoxesOf(program_.processId()).empty(); }, 5000));
+    EXPECT_EQ(usableSessionCommands(), (std::set<int>{2105, 2102}));
+
+    // Closing asks its own question while measuring; No keeps everything running.
+    postClose(mainWindow_);
+    box = waitForMessageBox(program_.processId(), 5000);
+    ASSERT_TRUE(box.window);
+    EXPECT_EQ(box.caption, englishString(100));
+    EXPECT_EQ(box.text, englishString(9039));
+    ASSERT_TRUE(answerMessageBox(box, IDNO));
+    ASSERT_TRUE(waitFor([&] { return messageBoxesOf(program_.processId()).empty(); }, 5000));
+    EXPECT_EQ(usableSessionCommands(), (std::set<int>{2105, 2102}));
+
+    postCommand(mainWindow_, 2105);
+    box = waitForMessageBox(program_.processId(), 5000);
+    ASSERT_TRUE(answerMessageBox(box, IDYES));
+    ASSERT_TRUE(waitForPane(2, englishString(20051), 15000));
+    EXPECT_TRUE(waitForUsable({2104, 2019, 1007}));
+    // The measurement ended before the link went: its file is complete and shown.
+    zv::LoadedDataFile file;
+    EXPECT_TRUE(file.loadFile(bufferFolder() + "\\00000000.DT"));
+    EXPECT_TRUE(waitFor([&] { return listViewItemCount(control(kCaptureListId)) > 0; }, 5000));
+}
+
+}  // namespace
+}  // namespace zvui
