@@ -4,6 +4,7 @@ target_sources(zvcore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/command_state.cpp
   ${CMAKE_CURRENT_LIST_DIR}/language_library.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_layout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/preferences_model.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ui_font.cpp)
 
 if(WIN32)
@@ -22,6 +23,7 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/monitor_commands_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/monitor_view_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/preferences_dialog_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/preferences_pages_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/program_entry_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/progress_dialog_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/session_commands_win.cpp
@@ -30,6 +32,6 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/watch_dialog_win.cpp
     $<TARGET_OBJECTS:zvprogramres>)
   target_include_directories(ZVLK5MQ PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/libs)
-  target_link_libraries(ZVLK5MQ PRIVATE zvshell_win zvsessionwin zvcore zvlkctrl zvlkrmt comctl32 comdlg32 gdi32 user32)
+  target_link_libraries(ZVLK5MQ PRIVATE zvshell_win zvsessionwin zvcore zvlkctrl zvlkrmt comctl32 comdlg32 gdi32 ole32 shell32 user32)
   zv_warnings(ZVLK5MQ)
 endif()
