@@ -1,5 +1,4 @@
 // The main window's children: toolbar, status bar, tab control and the two lists.
-#include <cstdio>
 #include <vector>
 
 #include <windows.h>
@@ -130,16 +129,8 @@ bool createMonitorList(MainWindow& main) {
     for (const Column& column : kMonitorColumns) {
         if (!insertColumn(main.monitorList, index++, column.header, column.width)) return false;
     }
-    for (int row = 0; row < kMonitorRows; ++row) {
-        char number[4];
-        std::snprintf(number, sizeof number, "%X", row);
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = row;
-        item.pszText = number;
-        if (SendMessageA(main.monitorList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0) return false;
-    }
-    return true;
+    resetMonitorList(main);
+    return SendMessageA(main.monitorList, LVM_GETITEMCOUNT, 0, 0) == kMonitorRows;
 }
 
 void showTab(MainWindow& main, int tab) {
