@@ -60,9 +60,13 @@ void startMonitorCommand(MainWindow& main) {
     // The writer calls this on the library's thread when the folder is full: post only.
     const HWND window = main.window;
     main.bufferFiles->setLimitHandler([window] { PostMessageA(window, WM_COMMAND, IDM_STOP_MEASUREMENT, 0); });
-    if (main.bufferFiles->startBufferFiles(settings, main.model.boardType.load()) < 0) {
+    const Result prepared = main.bufferFiles->startBufferFiles(settings, main.model.boardType.load());
+    if (prepared < 0) {
         // Nothing could be written: a measurement now would only lose its data.
         main.bufferFiles->endMonitoring();
+        showMessage(main, loadText(main, IDS_BUFFER_FILES_CAPTION),
+                    formatText(main, IDS_BUFFER_START_FAILED_FMT, static_cast<uint32_t>(prepared)),
+                    MB_OK | MB_ICONWARNING);
         return;
     }
     setMonitoring(main, true);

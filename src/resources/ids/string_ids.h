@@ -108,6 +108,7 @@
 #define IDS_BUFFER_FILES_EXIST            9023
 #define IDS_BUFFER_FILES_FULL             9049
 #define IDS_BUFFER_NUMBERS_USED_UP        9050
+#define IDS_BUFFER_START_FAILED_FMT       9051   // %08X: the result of creating the first file
 #define IDS_OPEN_DATA_FILE_TITLE          20044
 #define IDS_SAVE_DATA_FILE_TITLE          20045
 

@@ -263,5 +263,60 @@ TEST_F(Measurement, DisconnectWhileMeasuringAsksAndWaitsForTheEnd) {
     EXPECT_TRUE(waitFor([&] { return listViewItemCount(control(kCaptureListId)) > 0; }, 5000));
 }
 
+TEST_F(Measurement, ExistingBufferFilesAreAskedAboutBeforeTheyAreReplaced) {
+    configureAnalyzer("fixed-rate = 2000\r\n");
+    writeProfileWith("");
+    for (const char* name : {"00000000.DT", "00000005.DT", "1234567.DT"}) {
+        ASSERT_TRUE(writeTextFile(bufferFolder() + "\\" + name, "old"));
+    }
+    ASSERT_TRUE(startMain());
+    connectAndWaitForIdle();
+
+    postCommand(mainWindow_, 2114);
+    MessageBoxInfo box = waitForMessageBox(program_.processId(), 5000);
+    ASSERT_TRUE(box.window);
+    EXPECT_EQ(box.caption, englishString(9022));
+    EXPECT_EQ(box.text, englishString(9023));
+    ASSERT_TRUE(answerMessageBox(box, IDNO));
+    ASSERT_TRUE(waitFor([&] { return messageBoxesOf(program_.processId()).empty(); }, 5000));
+    EXPECT_EQ(usableSessionCommands(), (std::set<int>{2105, 1003, 1007, 2114}));
+    EXPECT_EQ(readTextFile(bufferFolder() + "\\00000005.DT"), "old");
+
+    postCommand(mainWindow_, 2114);
+    box = waitForMessageBox(program_.processId(), 5000);
+    ASSERT_TRUE(answerMessageBox(box, IDYES));
+    ASSERT_TRUE(waitForUsable({2105, 2102}));
+    postCommand(mainWindow_, 2102);
+    ASSERT_TRUE(waitForMeasurementEnd());
+    // The numbered files made way for the new measurement; other names stay.
+    EXPECT_EQ(bufferFileNames(), (std::vector<std::string>{"00000000.DT", "1234567.DT"}));
+    zv::LoadedDataFile file;
+    EXPECT_TRUE(file.loadFile(bufferFolder() + "\\00000000.DT"));
+}
+
+TEST_F(Measurement, ABufferFolderThatTakesNoFileDoesNotStartAMeasurement) {
+    configureAnalyzer("fixed-rate = 2000\r\n");
+    writeProfileWith("[buffer]\r\nwarning=no\r\n");
+    ASSERT_TRUE(startMain());
+    connectAndWaitForIdle();
+    // A file where the folder should be.
+    ASSERT_TRUE(removeTree(bufferFolder()));
+    ASSERT_TRUE(writeTextFile(bufferFolder(), "not a folder"));
+
+    postCommand(mainWindow_, 2114);
+    const MessageBoxInfo box = waitForMessageBox(program_.processId(), 5000);
+    ASSERT_TRUE(box.window);
+    EXPECT_EQ(box.caption, englishString(9022));
+    const std::string prefix = englishString(9051).substr(0, englishString(9051).find('%'));
+    ASSERT_EQ(box.text.rfind(prefix, 0), 0u) << box.text;
+    const unsigned long code = std::strtoul(box.text.c_str() + prefix.size(), nullptr, 16);
+    EXPECT_EQ(box.text, englishFormatted(9051, code));
+    EXPECT_NE(code & 0x80000000ul, 0u) << box.text;
+    ASSERT_TRUE(answerMessageBox(box, IDOK));
+    ASSERT_TRUE(waitFor([&] { return messageBoxesOf(program_.processId()).empty(); }, 5000));
+    Sleep(500);
+    EXPECT_EQ(usableSessionCommands(), (std::set<int>{2105, 1003, 1007, 2114}));
+}
+
 }  // namespace
 }  // namespace zvui
