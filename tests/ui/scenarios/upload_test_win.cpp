@@ -2,6 +2,8 @@
 // capture list with every uploaded record, Cancel, and a link that breaks during the upload.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -92,12 +94,27 @@ TEST_F(Upload, CancelClosesTheDialogWithoutABoxAndLeavesTheListEmpty) {
     HWND dialog = nullptr;
     ASSERT_TRUE(waitFor([&] { return (dialog = transferDialog()) != nullptr; }, 5000));
     EXPECT_TRUE(waitForUsable({}));
-    // Cancel appears with the long step, and not before.
+    // Cancel appears with the long step, and not before: whenever it is seen, that step or
+    // the last one (which comes after it) is shown.
     HWND cancel = GetDlgItem(dialog, 2);
     ASSERT_TRUE(cancel);
-    ASSERT_TRUE(waitFor([&] { return IsWindowVisible(cancel) != FALSE; }, 10000));
+    bool cancelSeen = false;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            cancelSeen = IsWindowVisible(cancel) != FALSE;
+            const std::string step = windowText(GetDlgItem(dialog, 1094));
+            if (cancelSeen) {
+                EXPECT_TRUE(step == englishString(2004) || step == englishString(2008)) << step;
+            }
+            return cancelSeen;
+        },
+        10000));
     EXPECT_EQ(windowText(GetDlgItem(dialog, 1094)), englishString(2004));
     EXPECT_EQ(statusPaneText(control(kStatusBarId), 1), englishString(2004));
+    // The bar follows the transfer: range 0..total, position done.
+    HWND bar = GetDlgItem(dialog, 2273);
+    EXPECT_TRUE(waitFor([&] { return sendTo(bar, PBM_GETPOS, 0, 0) > 0; }, 5000));
+    EXPECT_GE(sendTo(bar, PBM_GETRANGE, FALSE, 0), sendTo(bar, PBM_GETPOS, 0, 0));
 
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(2, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
     ASSERT_TRUE(waitFor([&] { return !IsWindow(dialog); }, 5000));
