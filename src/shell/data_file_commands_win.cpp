@@ -117,6 +117,7 @@ void openDataFileCommand(MainWindow& main) {
 }
 
 void saveDataFileAsCommand(MainWindow& main) {
+    if (!main.display) return;  // nothing shown, nothing to save
     char path[MAX_PATH] = "";
     const std::string title = loadText(main, IDS_SAVE_DATA_FILE_TITLE);
     OPENFILENAMEA dialog = fileDialogFor(main, path, sizeof path, title);
