@@ -6,12 +6,7 @@
 
 namespace zv::shell {
 
-void loadStartupConfiguration(MainWindow& main) {
-    main.folders = resolveAppFolders();
-    PrivateProfileStore store(main.folders.profile);
-    AppSettings settings;
-    loadConfiguration(store, main.folders, settings, &main.watchList);
-
+void takeSettings(MainWindow& main, const AppSettings& settings) {
     main.model.boardType.store(settings.model.boardType);
     main.model.exBoardCode.store(settings.model.exBoardCode);
     main.connection = settings.connection;
@@ -19,6 +14,15 @@ void loadStartupConfiguration(MainWindow& main) {
     main.screenshotFolder = settings.screenshotFolder;
     main.buffer = settings.buffer;
     main.sync = settings.sync;
+}
+
+void loadStartupConfiguration(MainWindow& main) {
+    main.folders = resolveAppFolders();
+    PrivateProfileStore store(main.folders.profile);
+    AppSettings settings;
+    loadConfiguration(store, main.folders, settings, &main.watchList);
+
+    takeSettings(main, settings);
     if (main.sink) {
         main.sink->setDataFolder(main.folders.data);
         main.sink->setProfilePath(main.folders.profile);

@@ -142,6 +142,9 @@ LRESULT onMonitorFileClosed(MainWindow& main, WPARAM wParam, LPARAM lParam);
 // Resolves the folders, reads profile.ini (creating missing keys) and the watch list, and
 // hands the connection settings to the session (main_window_config_win.cpp).
 void loadStartupConfiguration(MainWindow& main);
+// Makes SETTINGS the window's active records (model, connection, buffer, folders, flags);
+// the session takes the connection with its applySettings.
+void takeSettings(MainWindow& main, const AppSettings& settings);
 
 // Children (main_window_children_win.cpp).
 bool createToolbar(MainWindow& main);

@@ -128,13 +128,7 @@ void PreferencesDialog::accept() {
     PrivateProfileStore store(main_.folders.profile);
     saveConfiguration(store, edit_);
 
-    main_.connection = edit_.connection;
-    main_.model.boardType.store(edit_.model.boardType);
-    main_.model.exBoardCode.store(edit_.model.exBoardCode);
-    main_.buffer = edit_.buffer;
-    main_.bufferFolder = edit_.buffer.folder;
-    main_.screenshotFolder = edit_.screenshotFolder;
-    main_.sync = edit_.sync;
+    takeSettings(main_, edit_);
     if (main_.session) main_.session->applySettings();
     // The status bar names the analyzer the program now assumes.
     const BoardInfo* board = findBoard(edit_.model.boardType);
