@@ -20,6 +20,8 @@ bool ProgressDialog::onInit() {
 
 bool ProgressDialog::onCommand(int id, int, HWND) {
     if (id != IDC_PROGRESS_CANCEL) return false;
+    // Escape arrives as Cancel too; before the long transfer there is nothing to cancel.
+    if (!IsWindowVisible(item(IDC_PROGRESS_CANCEL))) return true;
     // The session also presses Cancel when the link breaks while the dialog is open.
     cancelTransferCommand(main_);
     forget();
