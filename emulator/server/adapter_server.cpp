@@ -1,5 +1,7 @@
 #include "emulator/server/adapter_server.h"
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "zvlkrmt/protocol/messages.h"
@@ -47,6 +49,11 @@ void AdapterServer::handshake(net::Socket control) {
         analyzer_.log("adapter: control connection without a valid open");
         net::closeSocket(control);
         return;
+    }
+    // A PC that has just disconnected may still be leaving (its connections closing): a
+    // reconnect right after must not be taken for a second PC.
+    for (int waited = 0; analyzer_.attached() && waited < 1000 && !stop_; waited += 20) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     if (analyzer_.attached()) {
         analyzer_.log("adapter: refused a second PC (busy)");

@@ -134,11 +134,17 @@ void WatchList::matchWatch(const uint8_t* records, size_t bytes) {
 
 namespace {
 
+// New entries over the live ones. An entry that still watches the same frames keeps what it
+// has shown; one that was changed or emptied would otherwise go on showing the record of the
+// frame it no longer watches.
 void applyConfig(std::array<WatchEntry, kWatchEntryCount>& live, const std::array<WatchEntry, kWatchEntryCount>& from) {
     for (size_t i = 0; i < live.size(); ++i) {
-        const bool hasData = live[i].hasData;
-        live[i] = from[i];
-        live[i].hasData = hasData;
+        WatchEntry next = from[i];
+        next.hasData = false;
+        WatchEntry before = live[i];
+        before.hasData = false;
+        next.hasData = live[i].hasData && next == before;
+        live[i] = next;
     }
 }
 

@@ -60,6 +60,7 @@ void CommandState::disconnectRefused(bool stillConnected) {
 void CommandState::disconnected() {
     connection = ConnectionPhase::Disconnected;
     measuring = false;
+    monitorRunning = false;
     analyzerIdle = false;
 }
 
@@ -70,10 +71,12 @@ void CommandState::connectionLost() {
 
 void CommandState::monitorStarted() {
     measuring = true;
+    monitorRunning = true;
     analyzerIdle = false;
 }
 
 void CommandState::measurementEnded() {
+    monitorRunning = false;
     if (connection == ConnectionPhase::Connected) {
         measuring = false;
         analyzerIdle = true;
@@ -91,7 +94,9 @@ bool commandEnabled(int command, const CommandState& state) {
         case IDM_DISCONNECT:
             return connected && !state.uploading;
         case IDM_UPLOAD_BUFFER:
-            return connected && !busy;
+            // Not while a stopped monitor measurement is still ending: its end shows the last
+            // buffer file through DATAFILE.TMP, which the upload is writing.
+            return connected && !busy && !state.monitorRunning;
         case IDM_START_MONITOR:
             return connected && state.analyzerIdle && !busy;
         case IDM_STOP_MEASUREMENT:

@@ -14,6 +14,7 @@ enum class ConnectionPhase { Disconnected, Connecting, Connected, Disconnecting 
 struct CommandState {
     ConnectionPhase connection = ConnectionPhase::Disconnected;
     bool measuring = false;      // a measurement this program started runs; stop is usable
+    bool monitorRunning = false; // a monitor measurement has not reported its end yet
     bool analyzerIdle = false;   // since connecting, the analyzer reported no running measurement
     bool uploading = false;      // a capture-buffer upload runs
     bool dataShown = false;      // the capture list shows a loaded data file
@@ -30,7 +31,7 @@ struct CommandState {
     void disconnected();
     void connectionLost();
     void monitorStarted();
-    void stopAccepted() { measuring = false; }
+    void stopAccepted() { measuring = false; }  // a monitor measurement still ends on its report
     void measurementEnded();
     void uploadStarted() { uploading = true; }
     void uploadFinished() { uploading = false; }

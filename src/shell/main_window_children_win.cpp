@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include "capture/cell_text.h"
 #include "main_window_win.h"
 #include "resources/ids/string_ids.h"
 
@@ -13,24 +14,6 @@ namespace {
 
 constexpr int kToolbarBitmap = 103;
 constexpr int kToolbarImages = 20;
-constexpr int kMonitorRows = 16;
-
-struct Column {
-    const char* header;
-    int width;
-};
-
-constexpr Column kCaptureColumns[] = {
-    {"Time", 60}, {"CH", 50}, {"SB", 30}, {"SF", 30}, {"ID", 60},     {"TYPE", 60}, {"DL", 30}, {"D0", 30},
-    {"D1", 30},   {"D2", 30}, {"D3", 30}, {"D4", 30}, {"D5", 30},     {"D6", 30},   {"D7", 30}, {"C", 30},
-    {"ST", 30},   {"EXT IN", 50},         {"TRG", 50}, {"AI1", 40},   {"AI2", 40},  {"AI3", 40}, {"AI4", 40},
-    {"DI", 40},
-};
-
-constexpr Column kMonitorColumns[] = {
-    {"No", 30}, {"Time", 60}, {"CH", 50}, {"ID", 60}, {"TYPE", 60}, {"DL", 30}, {"D0", 30}, {"D1", 30},
-    {"D2", 30}, {"D3", 30},   {"D4", 30}, {"D5", 30}, {"D6", 30},   {"D7", 30}, {"C", 30},
-};
 
 bool insertColumn(HWND list, int index, const char* header, int width) {
     LVCOLUMNA column{};
@@ -115,9 +98,11 @@ bool createTabControl(MainWindow& main) {
 bool createCaptureList(MainWindow& main) {
     main.captureList = createList(main, kCaptureListId, LVS_OWNERDATA);
     if (!main.captureList) return false;
-    int index = 0;
-    for (const Column& column : kCaptureColumns) {
-        if (!insertColumn(main.captureList, index++, column.header, column.width)) return false;
+    for (int column = 0; column < kCaptureListColumns; ++column) {
+        if (!insertColumn(main.captureList, column, captureColumnTitle(column, TimeColumnMode::Absolute),
+                          captureColumnWidth(column))) {
+            return false;
+        }
     }
     return true;
 }
@@ -125,12 +110,11 @@ bool createCaptureList(MainWindow& main) {
 bool createMonitorList(MainWindow& main) {
     main.monitorList = createList(main, kMonitorListId, 0);
     if (!main.monitorList) return false;
-    int index = 0;
-    for (const Column& column : kMonitorColumns) {
-        if (!insertColumn(main.monitorList, index++, column.header, column.width)) return false;
+    for (int column = 0; column < kMonitorListColumns; ++column) {
+        if (!insertColumn(main.monitorList, column, monitorColumnTitle(column), monitorColumnWidth(column))) return false;
     }
     resetMonitorList(main);
-    return SendMessageA(main.monitorList, LVM_GETITEMCOUNT, 0, 0) == kMonitorRows;
+    return SendMessageA(main.monitorList, LVM_GETITEMCOUNT, 0, 0) == kMonitorListRows;
 }
 
 void showTab(MainWindow& main, int tab) {
@@ -141,7 +125,8 @@ void showTab(MainWindow& main, int tab) {
 
 void setTimeColumn(MainWindow& main, bool delta) {
     SendMessageA(main.captureList, LVM_DELETECOLUMN, 0, 0);
-    insertColumn(main.captureList, 0, delta ? "deltaT" : "Time", 60);
+    const TimeColumnMode mode = delta ? TimeColumnMode::Difference : TimeColumnMode::Absolute;
+    insertColumn(main.captureList, 0, captureColumnTitle(0, mode), captureColumnWidth(0));
     InvalidateRect(main.captureList, nullptr, TRUE);
 }
 

@@ -25,6 +25,11 @@ void createSession(MainWindow& main) {
 
 }  // namespace
 
+void showModelText(const MainWindow& main) {
+    const BoardInfo* board = findBoard(main.model.boardType.load());
+    setPaneText(main, kPaneModel, board ? std::string(board->text) : std::string());
+}
+
 LRESULT onCreate(MainWindow& main, WPARAM, LPARAM) {
     if (HMENU menu = LoadMenuA(main.modules.language, MAKEINTRESOURCEA(IDR_MAIN_MENU))) {
         SetMenu(main.window, menu);
@@ -54,8 +59,7 @@ LRESULT onCreate(MainWindow& main, WPARAM, LPARAM) {
     main.closePending = false;
     main.keyEmulationActive = false;
 
-    const BoardInfo* board = findBoard(main.model.boardType.load());
-    setPaneText(main, kPaneModel, board ? std::string(board->text) : std::string());
+    showModelText(main);
     // The lists draw over the tab control's page area.
     SetWindowPos(main.tabs, main.captureList, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(main.tabs, main.monitorList, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -117,6 +117,8 @@ std::string formatText(const MainWindow& main, UINT id, unsigned long number);
 std::string formatTextWith(const MainWindow& main, UINT id, const std::string& argument);
 int showMessage(const MainWindow& main, const std::string& caption, const std::string& text, UINT flags);
 void setPaneText(const MainWindow& main, int pane, const std::string& text);
+// Pane 3: the model and option board of the active model settings.
+void showModelText(const MainWindow& main);
 
 // Sets every state-driven menu item and toolbar button from main.commands.
 void applyCommandState(MainWindow& main);

@@ -130,9 +130,6 @@ void PreferencesDialog::accept() {
 
     takeSettings(main_, edit_);
     if (main_.session) main_.session->applySettings();
-    // The status bar names the analyzer the program now assumes.
-    const BoardInfo* board = findBoard(edit_.model.boardType);
-    setPaneText(main_, kPaneModel, board ? std::string(board->text) : std::string());
 }
 
 }  // namespace
@@ -153,6 +150,9 @@ void preferencesCommand(MainWindow& main) {
     }
     PreferencesDialog dialog(main, edit);
     dialog.runModal(main.modules.language, IDD_PREFERENCES, main.window);
+    // The status bar names the analyzer the program now assumes.
+    InvalidateRect(main.window, nullptr, TRUE);
+    showModelText(main);
 }
 
 }  // namespace zv::shell

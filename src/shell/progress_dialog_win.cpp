@@ -18,12 +18,14 @@ bool ProgressDialog::onInit() {
     return true;
 }
 
-bool ProgressDialog::onCommand(int id, int, HWND) {
+bool ProgressDialog::onCommand(int id, int, HWND control) {
     if (id != IDC_PROGRESS_CANCEL) return false;
-    // Escape arrives as Cancel too; before the long transfer there is nothing to cancel.
-    if (!IsWindowVisible(item(IDC_PROGRESS_CANCEL))) return true;
-    // The session also presses Cancel when the link breaks while the dialog is open.
-    cancelTransferCommand(main_);
+    // Escape arrives as the hidden button's Cancel; before the long transfer the user has
+    // nothing to cancel. The session's own Cancel (a lost link) comes without a control.
+    if (control && !IsWindowVisible(item(IDC_PROGRESS_CANCEL))) return true;
+    // After a failed upload the button only closes the dialog: by now another request may be
+    // the session's current one.
+    if (main_.commands.uploading) cancelTransferCommand(main_);
     forget();
     end(kProgressCancelled);
     return true;

@@ -2,6 +2,7 @@
 // released here whatever else happens, so that no request or remote object outlives its
 // message.
 #include "main_window_win.h"
+#include "shell/progress_dialog_win.h"
 #include "remote/session_messages.h"
 #include "resources/ids/command_ids.h"
 #include "resources/ids/string_ids.h"
@@ -94,6 +95,9 @@ LRESULT onConnectionLost(MainWindow& main, WPARAM, LPARAM) {
     // with its header, and show it.
     endMonitor(main);
     main.disconnectAfterStop = false;
+    // The session cancels an open transfer dialog when the link breaks; a link that broke
+    // before the dialog had opened leaves that to this message.
+    ProgressDialog::finish(main.progressDialog);
     if (main.sink) main.sink->postSetup(UM_SETUP_CONNECTION_LOST, 0, 0);
     showMessage(main, loadText(main, IDS_WARNING_CAPTION), loadText(main, IDS_CONNECTION_LOST),
                 MB_OK | MB_ICONWARNING);

@@ -158,5 +158,22 @@ TEST_F(Upload, ALinkLostDuringTheUploadReportsTheFailureWithItsCode) {
     EXPECT_EQ(listViewItemCount(control(kCaptureListId)), 0);
 }
 
+TEST_F(Upload, ALinkLostBeforeTheLongStepClosesTheDialogWithoutTheUser) {
+    // The link ends inside the first, short step, while the dialog offers no Cancel yet: the
+    // session's own Cancel must still close it.
+    configureAnalyzer("fixed-rate = 5000\r\nfault = drop=upload:100\r\n");
+    writeProfileWith("[buffer]\r\nwarning=no\r\n");
+    captureForAWhile(500);
+    ASSERT_FALSE(HasFatalFailure());
+
+    postCommand(mainWindow_, 1003);
+    const std::vector<MessageBoxInfo> boxes = collectMessageBoxes(2, 15000);
+    bool lost = false;
+    for (const MessageBoxInfo& box : boxes) lost = lost || box.text == englishString(9013);
+    EXPECT_TRUE(lost) << boxes.size() << " boxes";
+    EXPECT_TRUE(waitFor([&] { return transferDialog() == nullptr; }, 5000));
+    EXPECT_TRUE(waitForUsable({2104, 2019, 1007}));
+}
+
 }  // namespace
 }  // namespace zvui

@@ -118,6 +118,25 @@ TEST(MatchWatch, EveryMatchingEntryTakesTheLatestRecordButOnlyEnabledOnesShowIt)
     EXPECT_EQ(t.slots[0], last);
 }
 
+TEST(WatchList, NewEntriesKeepShowingOnlyWhatTheyStillWatch) {
+    std::array<WatchEntry, kWatchEntryCount> entries = onlyEntry(entry(1, 0, 0x123));
+    entries[1] = entry(1, 0, 0x123);
+    entries[2] = entry(1, 0, 0x123);
+    WatchList list;
+    list.setEntries(entries);
+    const Record r = canRecord(1, 0x123, false, 1);
+    list.matchWatch(r.data(), r.size());
+
+    entries[1] = entry(1, 0, 0x124);              // now watches another frame
+    entries[2] = entry(1, 0, 0x123, false);       // its identifier was cleared
+    list.setEntries(entries);
+    const WatchTable t = list.snapshot();
+    EXPECT_TRUE(t.entries[0].hasData);            // unchanged: goes on showing its record
+    EXPECT_FALSE(t.entries[1].hasData);
+    EXPECT_FALSE(t.entries[2].hasData);
+    EXPECT_EQ(t.slots[1], r);                     // slots themselves are never cleared
+}
+
 TEST(WatchProfile, KeysMapToEntries) {
     MapProfileStore store;
     store.setString("WatchDataFactor", "No0ch", "Ch-2");

@@ -66,11 +66,13 @@ TEST(CommandState, AMonitorMeasurementCanOnlyBeStoppedOrDisconnected) {
     EXPECT_EQ(enabledSessionCommands(state), (std::set<int>{2105, 2102}));
     EXPECT_EQ(enabledOf(state, {1008, 2401, 2402}), std::set<int>{});
 
-    // Stopping frees open and upload at once; monitoring again needs the reported end.
+    // Stopping frees open at once; upload and monitoring wait for the reported end, which
+    // shows the last buffer file through the working file an upload would be writing.
     state.stopAccepted();
-    EXPECT_EQ(enabledSessionCommands(state), (std::set<int>{2105, 1003, 1007, 40014}));
+    EXPECT_EQ(enabledSessionCommands(state), (std::set<int>{2105, 1007, 40014}));
     state.measurementEnded();
     EXPECT_TRUE(commandEnabled(2114, state));
+    EXPECT_TRUE(commandEnabled(1003, state));
 }
 
 TEST(CommandState, DisconnectingKeepsOpenUsableAndEndsInTheStartState) {
@@ -200,7 +202,7 @@ const StateRow kStateTable[] = {
          s.monitorStarted();
          s.stopAccepted();
      },
-     {2105, 1007, 1003, 2000}},
+     {2105, 1007, 2000}},
     {"measurement ended, last file shown",
      [](CommandState& s) {
          s.connected();
