@@ -114,6 +114,10 @@ bool PreferencesDialog::onCommand(int id, int, HWND) {
         // The adapter cannot be reached without a host; the user fixes it and tries again.
         MessageBoxA(window(), loadText(main_, IDS_HOST_MISSING).c_str(), loadText(main_, IDS_PREF_ERROR_CAPTION).c_str(),
                     MB_OK | MB_ICONERROR);
+        // Straight to the empty field.
+        SendDlgItemMessageA(window(), IDC_PREF_TABS, TCM_SETCURSEL, 0, 0);
+        showPage(0);
+        SetFocus(connection_.item(IDC_CONN_HOST));
         return true;
     }
     accept();

@@ -199,6 +199,7 @@ TEST_F(Preferences, OkWithXb40AndNoHostShowsTheErrorAndKeepsTheEdits) {
     ASSERT_TRUE(chooseComboEntry(at(kMethod), 1));
     ASSERT_TRUE(setControlText(at(kDataService), "4001"));
     ASSERT_TRUE(setControlText(at(kHost), ""));
+    ASSERT_TRUE(chooseTab(at(kTabs), 2));  // OK pressed while another page shows
     ASSERT_TRUE(pressDialogButton(dialog_, IDOK));
 
     MessageBoxInfo error;
@@ -214,6 +215,9 @@ TEST_F(Preferences, OkWithXb40AndNoHostShowsTheErrorAndKeepsTheEdits) {
     ASSERT_TRUE(waitFor([&] { return !IsWindow(error.window) || !IsWindowVisible(error.window); }, 5000));
 
     EXPECT_TRUE(dialogOpen(program_.processId(), kPreferencesCaption));
+    // Back on the connection page, in the empty field.
+    EXPECT_EQ(selectedTab(at(kTabs)), 0);
+    EXPECT_TRUE(waitFor([&] { return focusedWindowOf(at(kHost)) == at(kHost); }, 3000));
     EXPECT_EQ(comboSelection(at(kMethod)), 1);
     EXPECT_EQ(windowText(at(kDataService)), "4001");
     EXPECT_EQ(readTextFile(profilePath()), before);
