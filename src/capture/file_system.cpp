@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,6 +10,8 @@
 #else
 #include <unistd.h>
 #endif
+
+#include "capture/file_system_folders.h"
 
 namespace zv {
 
@@ -125,31 +126,10 @@ public:
     }
 
     Result listFolder(const std::string& folder, const std::function<void(std::string_view)>& visit) override {
-        namespace fs = std::filesystem;
-        std::error_code ec;
-        fs::directory_iterator it(fs::path(folder), ec);
-        if (ec) {
-            if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
-                return resultFromSystemError(kErrorPathNotFound);
-            return resultFromErrorCode(ec);
-        }
-        for (const fs::directory_iterator end; it != end; it.increment(ec)) {
-            std::error_code typeError;
-            if (it->is_directory(typeError)) continue;
-            // UTF-8 always converts; the names that matter here are plain ASCII anyway.
-            const std::u8string name = it->path().filename().u8string();
-            visit(std::string_view(reinterpret_cast<const char*>(name.data()), name.size()));
-        }
-        if (ec) return resultFromErrorCode(ec);
-        return kOk;
+        return detail::listRealFolder(folder, visit);
     }
 
-    Result createFolders(const std::string& path) override {
-        std::error_code ec;
-        std::filesystem::create_directories(std::filesystem::path(path), ec);
-        if (ec) return resultFromErrorCode(ec);
-        return kOk;
-    }
+    Result createFolders(const std::string& path) override { return detail::createRealFolders(path); }
 };
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }

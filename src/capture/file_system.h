@@ -1,6 +1,6 @@
-// The few file operations the capture writers need, behind an interface: the portable build
-// uses the C library and std::filesystem, tests put a fault-injecting layer in between, and
-// the Win32 side may bring its own. Every failure is a result code in the 0x8007xxxx form
+// The few file operations the capture writers need, behind an interface: the real one uses
+// the C library for files and the platform's own calls for folders, tests put a
+// fault-injecting layer in between. Every failure is a result code in the 0x8007xxxx form
 // carrying a Windows error number, on every platform.
 #pragma once
 
@@ -65,7 +65,8 @@ public:
     virtual Result createFolders(const std::string& path) = 0;
 };
 
-// The C library and std::filesystem. Paths are byte strings in the system code page.
+// The C library for files; for folders the ANSI functions on Windows, std::filesystem
+// elsewhere. Paths are byte strings in the system code page, read the same way by every call.
 FileSystem& realFileSystem();
 
 // folder + separator + name; no separator is doubled and an empty folder gives the name.
