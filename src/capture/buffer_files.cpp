@@ -219,6 +219,7 @@ Result BufferFiles::appendMonitorBlock(uint32_t position, const uint8_t* bytes, 
 }
 
 Result BufferFiles::writeLocked(const uint8_t* bytes, size_t n) {
+    Result result = kOk;
     while (n > 0) {
         if (!writer_.isOpen()) {
             const Result r = openNextFileLocked();
@@ -239,9 +240,14 @@ Result BufferFiles::writeLocked(const uint8_t* bytes, size_t n) {
             forgetLostFileLocked(number);
             return r;
         }
-        if (writer_.recordBytes() >= blockSize_) finishLocked();
+        if (writer_.recordBytes() >= blockSize_) {
+            // A full file that cannot be finished is deleted with its records: the rest of
+            // the block still goes into the next file, but the loss is reported.
+            const Result f = finishLocked();
+            if (failed(f)) result = f;
+        }
     }
-    return kOk;
+    return result;
 }
 
 void BufferFiles::forgetLostFileLocked(int32_t number) {
@@ -308,9 +314,13 @@ Result BufferFiles::finishLocked() {
     if (fill_ > 0) r = writer_.append(buffer_.data(), fill_);
     fill_ = 0;
     if (succeeded(r)) r = writer_.finish(dataInfo_);
-    if (failed(r)) forgetLostFileLocked(number);
     openNumber_ = -1;
-    last_ = {path, number};
+    // A file that could not be finished is gone: the one finished before it stays the file
+    // to show when monitoring ends.
+    if (failed(r))
+        forgetLostFileLocked(number);
+    else
+        last_ = {path, number};
     return r;
 }
 

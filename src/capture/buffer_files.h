@@ -120,7 +120,8 @@ public:
     // Blocks that arrive while not monitoring are ignored (kFalse).
     Result appendMonitorBlock(uint32_t position, const uint8_t* bytes, size_t count);
 
-    // Flushes, writes the final header, closes; the file becomes the last written file.
+    // Flushes, writes the final header, closes; the file becomes the last written file. On
+    // failure the file is deleted and the last written file stays the one before it.
     Result finishBufferFile();
     // The measurement has ended: later blocks are ignored and the open file is finished.
     Result endMonitoring();

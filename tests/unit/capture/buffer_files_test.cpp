@@ -278,17 +278,60 @@ TEST_F(BufferFilesTest, FullDiskDropsDataUntilThereIsRoomAgain) {
     EXPECT_EQ(slice(readFileBytes(at("00000001.DT")), 844, 16 * kBlock), slice(data, 18 * kBlock, 16 * kBlock));
 }
 
-TEST_F(BufferFilesTest, FailedHeaderDeletesTheFileButItStaysTheLastOne) {
+// The file shown when monitoring ends must exist: a file whose header could not be written is
+// deleted, and the last one finished before it stays the last written file.
+TEST_F(BufferFilesTest, FailedHeaderDeletesTheFileAndTheOneBeforeStaysTheLast) {
     test::FaultFileSystem fs;
     BufferFiles files(fs);
     ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
-    const std::vector<uint8_t> data = patternRecords(4);
-    files.appendMonitorBlock(0, data.data(), data.size());
+    feed(files, patternRecords(4));
     fs.seekError = resultFromSystemError(kErrorWriteFault);
     EXPECT_EQ(files.endMonitoring(), static_cast<Result>(0x8007001Du));
     EXPECT_FALSE(fileExists(at("00000000.DT")));
-    EXPECT_EQ(files.lastWrittenFile().number, 0);
+    EXPECT_EQ(files.lastWrittenFile().number, -1);  // nothing to show
+    EXPECT_TRUE(files.lastWrittenFile().path.empty());
     EXPECT_EQ(files.counters().bufferFiles, 0u);
+
+    fs.seekError = kOk;
+    ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
+    position = 0;
+    const std::vector<uint8_t> data = patternRecords((kMiB + kBlock) / 32);
+    feed(files, data);  // 00000000.DT full and finished, 00000001.DT open
+    fs.seekError = resultFromSystemError(kErrorWriteFault);
+    EXPECT_EQ(files.endMonitoring(), static_cast<Result>(0x8007001Du));
+    EXPECT_FALSE(fileExists(at("00000001.DT")));
+    const LastWrittenFile last = files.lastWrittenFile();
+    EXPECT_EQ(last.number, 0);
+    EXPECT_EQ(last.path, at("00000000.DT"));
+    EXPECT_EQ(readFileBytes(last.path).size(), 844 + kMiB);
+    EXPECT_EQ(files.counters().bufferFiles, 1u);
+}
+
+// A full file whose header fails goes, and the block that filled it says so; what the block
+// held beyond the full file starts the next one.
+TEST_F(BufferFilesTest, FullFileThatCannotBeFinishedIsReportedAndCaptureGoesOn) {
+    test::FaultFileSystem fs;
+    BufferFiles files(fs);
+    ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
+    const size_t half = kBlock / 2;
+    const std::vector<uint8_t> data = patternRecords((2 * kMiB + half) / 32);
+    for (Result r : feed(files, data, 0, kMiB + half)) EXPECT_EQ(r, kOk);  // 00000000.DT done
+
+    fs.seekError = resultFromSystemError(kErrorWriteFault);
+    const std::vector<Result> results = feed(files, data, kMiB + half);  // the last block crosses
+    fs.seekError = kOk;
+    ASSERT_EQ(results.size(), 128u);
+    for (size_t i = 0; i + 1 < results.size(); ++i) EXPECT_EQ(results[i], kOk) << "block " << i;
+    EXPECT_EQ(results.back(), static_cast<Result>(0x8007001Du));
+    EXPECT_FALSE(fileExists(at("00000001.DT")));
+    EXPECT_EQ(files.lastWrittenFile().number, 0);
+
+    ASSERT_EQ(files.endMonitoring(), kOk);
+    EXPECT_EQ(folderNames(), (std::vector<std::string>{"00000000.DT", "00000002.DT"}));
+    const std::vector<uint8_t> next = readFileBytes(at("00000002.DT"));
+    ASSERT_EQ(next.size(), 844 + half);
+    EXPECT_EQ(slice(next, 844, half), slice(data, 2 * kMiB, half));
+    EXPECT_EQ(files.lastWrittenFile().number, 2);
 }
 
 TEST_F(BufferFilesTest, ForeignFileWithTheNextNameIsSteppedOver) {
