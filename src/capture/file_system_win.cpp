@@ -5,6 +5,8 @@
 // opened again.
 #include <windows.h>
 
+#include <cstring>
+
 #include "capture/file_system.h"
 #include "capture/file_system_folders.h"
 
@@ -87,7 +89,15 @@ Result listRealFolder(const std::string& folder, const std::function<void(std::s
         return resultFromSystemError(error ? error : kErrorGenFailure);
     }
     for (;;) {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) visit(found.cFileName);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            // A name the code page cannot hold comes with '?' for the missing characters ('?'
+            // is never part of a real name, nor of a double-byte character): only its short
+            // form, when there is one, opens that file again.
+            if (std::strchr(found.cFileName, '?') == nullptr)
+                visit(found.cFileName);
+            else if (found.cAlternateFileName[0] != '\0')
+                visit(found.cAlternateFileName);
+        }
         if (!FindNextFileA(find.get(), &found)) {
             const DWORD error = GetLastError();
             if (error == ERROR_NO_MORE_FILES) return kOk;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -123,6 +124,32 @@ TEST(AnsiFolderNames, ListedNamesOpenAndDeleteAsTheyCame) {
     EXPECT_EQ(names, created);
     for (const std::string& name : names) EXPECT_EQ(fs.remove(joinPath(folder, name)), kOk) << name;
     EXPECT_TRUE(listed(folder).empty());
+}
+
+// A name outside the code page cannot be listed as it is: it must neither come back as a name
+// that cannot be opened again nor stop a measurement from starting in that folder.
+TEST(AnsiFolderNames, NameOutsideTheCodePageDoesNotBlockTheFolder) {
+    const std::wstring foreign = L"00000001.\u03A9\u4E2D.DT";
+    if (narrowed(foreign)) GTEST_SKIP() << "the code page holds every character";
+    test::TempDir dir;
+    FileSystem& fs = realFileSystem();
+    test::writeFileBytes(dir.file("00000003.DT"), {1});
+    { std::ofstream(dir.path() / foreign) << "x"; }
+    ASSERT_TRUE(std::filesystem::exists(dir.path() / foreign));
+
+    const std::string folder = dir.path().string();
+    for (const std::string& name : listed(folder)) {
+        EXPECT_EQ(name.find('?'), std::string::npos) << name;
+        std::ifstream in(joinPath(folder, name), std::ios::binary);
+        EXPECT_TRUE(in.good()) << name;
+    }
+    BufferSettings settings;
+    settings.folder = folder;
+    BufferFiles files(fs);
+    ASSERT_EQ(files.startBufferFiles(settings, kDualBoard), kOk);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "00000003.DT"));
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "00000000.DT"));
+    EXPECT_EQ(files.endMonitoring(), kOk);
 }
 
 }  // namespace
