@@ -16,12 +16,7 @@ using test::linRecord;
 using test::Record;
 
 WatchEntry entry(uint8_t channel, uint8_t frameType, uint32_t identifier, bool enabled = true) {
-    WatchEntry e;
-    e.channel = channel;
-    e.frameType = frameType;
-    e.identifier = identifier;
-    e.enabled = enabled;
-    return e;
+    return test::watchEntry(channel, frameType, identifier, enabled);
 }
 
 // Entry 0 as given, the others disabled and pointing nowhere a test record goes.

@@ -17,6 +17,7 @@
 
 #include "base/bytes.h"
 #include "capture/file_system.h"
+#include "capture/watch_list.h"
 
 namespace zv::test {
 
@@ -137,6 +138,16 @@ inline Record linRecord(uint8_t source, uint8_t pid, int8_t byteCount, uint8_t f
 }
 
 // n records of a counting pattern: every record differs, so misplaced bytes show.
+// A watch entry as the dialog leaves it.
+inline WatchEntry watchEntry(uint8_t channel, uint8_t frameType, uint32_t identifier, bool enabled = true) {
+    WatchEntry e;
+    e.channel = channel;
+    e.frameType = frameType;
+    e.identifier = identifier;
+    e.enabled = enabled;
+    return e;
+}
+
 inline std::vector<uint8_t> patternRecords(size_t n, uint32_t first = 0) {
     std::vector<uint8_t> out(n * 32);
     for (size_t i = 0; i < n; ++i) {
