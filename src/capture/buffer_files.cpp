@@ -150,7 +150,11 @@ Result BufferFiles::startBufferFiles(const BufferSettings& settings, BoardType b
         settings_ = settings;
         settings_.blockCount = std::clamp(settings.blockCount, 2, 2000);
         boardType_ = boardType;
-        dataInfo_ = composeDataInfoBlock(boardType);
+        {
+            std::lock_guard infoLock(infoMutex_);
+            dataInfo_ = composeDataInfoBlock(boardType);
+            infoBoardType_ = boardType;
+        }
         monitoring_ = true;
         stopped_ = false;
         limitPending_ = false;
@@ -313,7 +317,7 @@ Result BufferFiles::finishLocked() {
     Result r = kOk;
     if (fill_ > 0) r = writer_.append(buffer_.data(), fill_);
     fill_ = 0;
-    if (succeeded(r)) r = writer_.finish(dataInfo_);
+    if (succeeded(r)) r = writer_.finish(dataInfo());
     openNumber_ = -1;
     // A file that could not be finished is gone: the one finished before it stays the file
     // to show when monitoring ends.
@@ -337,14 +341,14 @@ Result BufferFiles::endMonitoring() {
 
 void BufferFiles::setDataInfo(const uint8_t* block, size_t n) {
     if (!block) return;
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(infoMutex_);
     DataInfoBlock copy = dataInfo_;
-    parseDataInfoBlock(copy, block, n, boardType_);
+    parseDataInfoBlock(copy, block, n, infoBoardType_);
     dataInfo_ = copy;
 }
 
 DataInfoBlock BufferFiles::dataInfo() const {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(infoMutex_);
     return dataInfo_;
 }
 

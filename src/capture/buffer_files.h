@@ -165,8 +165,13 @@ private:
     uint32_t fileCount_ = 0;
     bool listUpToDate_ = false;
     uint16_t expectedPosition_ = 0;
-    DataInfoBlock dataInfo_{};
     LastWrittenFile last_;
+
+    // The data-information block has a lock of its own, taken after mutex_ when both are
+    // needed: the monitor list reads it every second and must not wait for a file write.
+    mutable std::mutex infoMutex_;
+    DataInfoBlock dataInfo_{};
+    BoardType infoBoardType_ = kDefaultBoardType;
 
     std::atomic<uint64_t> bytesReceived_{0};
     std::atomic<uint32_t> lostDataMarkers_{0};
