@@ -96,7 +96,7 @@ bool showDataFile(MainWindow& main, const std::string& path, int32_t number) {
 }
 
 std::string bufferFilePath(const MainWindow& main, int32_t number) {
-    return appendPath(main.bufferFolder, bufferFileName(number), '\\');
+    return appendPath(main.buffer.folder, bufferFileName(number), '\\');
 }
 
 bool fileExists(const std::string& path) {

@@ -10,7 +10,6 @@ void takeSettings(MainWindow& main, const AppSettings& settings) {
     main.model.boardType.store(settings.model.boardType);
     main.model.exBoardCode.store(settings.model.exBoardCode);
     main.connection = settings.connection;
-    main.bufferFolder = settings.buffer.folder;
     main.screenshotFolder = settings.screenshotFolder;
     main.buffer = settings.buffer;
     main.sync = settings.sync;

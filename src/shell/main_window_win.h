@@ -71,9 +71,8 @@ struct MainWindow {
     // The settings of profile.ini; the session's active connection settings are a copy
     // taken at creation and after the preferences dialog.
     AppFolders folders;
-    std::string bufferFolder;      // where monitoring writes its numbered files
     std::string screenshotFolder;  // where key emulation saves pictures
-    BufferConfig buffer;           // the [buffer] record (its folder is bufferFolder)
+    BufferConfig buffer;           // the [buffer] record; monitoring writes into its folder
     SyncSettings sync;             // the [miscellaneous] synchronisation flags
     ConnectionSettings connection = remote_api::defaultConnectionSettings();
     std::unique_ptr<Win32SessionSink> sink;

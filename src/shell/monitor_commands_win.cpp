@@ -17,7 +17,7 @@ BufferSettings bufferSettingsOf(const MainWindow& main) {
     settings.flags = (main.buffer.flags | kBufferFlagFullStop) & ~kBufferFlagAppend;
     settings.blockSizeIndex = static_cast<int>(main.buffer.blockSizeIndex);
     settings.blockCount = static_cast<int>(main.buffer.blockCount);
-    settings.folder = main.bufferFolder;
+    settings.folder = main.buffer.folder;
     return settings;
 }
 

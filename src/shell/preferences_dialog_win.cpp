@@ -145,7 +145,6 @@ void preferencesCommand(MainWindow& main) {
     edit.connection = main.connection;
     edit.model = {main.model.boardType.load(), main.model.exBoardCode.load()};
     edit.buffer = main.buffer;
-    edit.buffer.folder = main.bufferFolder;
     edit.screenshotFolder = main.screenshotFolder;
     edit.sync = main.sync;
     {

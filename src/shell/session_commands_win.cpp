@@ -34,7 +34,7 @@ bool analyzerMeasuring(const MainWindow& main) {
 
 void connectCommand(MainWindow& main) {
     if (!main.session || main.session->connectionState() != 0) return;
-    if (!folderReady(main, main.bufferFolder, IDS_PREF_TAB_BUFFER, IDS_BUFFER_FOLDER_MISSING_TEXT_FMT) ||
+    if (!folderReady(main, main.buffer.folder, IDS_PREF_TAB_BUFFER, IDS_BUFFER_FOLDER_MISSING_TEXT_FMT) ||
         !folderReady(main, main.screenshotFolder, IDS_PREF_TAB_SCREENSHOT,
                      IDS_SCREEN_FOLDER_MISSING_TEXT_FMT)) {
         return;
