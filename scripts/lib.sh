@@ -6,6 +6,27 @@ ZV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ZV_BUILD="$ZV_ROOT/build"
 ZV_JOBS=$(nproc)
 
+# Wine turns the Windows side's file names into Unix ones through the character set of the
+# Unix locale. Without a locale (LANG and LC_ALL unset, as in a bare container or chroot) that
+# is ASCII, and no name with an umlaut can be made or opened. The locale also decides the
+# user locale the Windows programs see (LC_ALL=de_DE.UTF-8 gives 1031).
+
+# Exports LC_ALL=C.UTF-8 (which every Debian has) unless the caller's locale already has a
+# UTF-8 character set; keeps the caller's language where it can.
+zv_utf8_locale() {
+  local charmap
+  charmap=$(locale charmap 2>/dev/null || true)
+  [[ $charmap == UTF-8 ]] && return 0
+  export LC_ALL=C.UTF-8
+}
+
+# True when the locale NAME (e.g. de_DE.UTF-8) is installed.
+zv_locale_installed() {
+  local wanted
+  wanted=$(tr '[:upper:]' '[:lower:]' <<<"${1/UTF-8/utf8}")
+  locale -a 2>/dev/null | tr '[:upper:]' '[:lower:]' | grep -qxF "$wanted"
+}
+
 # Sets FLAVOUR_ENV (compiler variables for the first configure) and FLAVOUR_ARGS (CMake
 # options) for one build flavour; its folder is build/<flavour>.
 zv_flavour() {

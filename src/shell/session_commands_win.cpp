@@ -18,7 +18,11 @@ bool folderReady(MainWindow& main, const std::string& folder, UINT tabLabel, UIN
     if (showMessage(main, caption, formatTextWith(main, missingText, folder), MB_OKCANCEL | MB_ICONWARNING) != IDOK) {
         return false;
     }
-    return createFolderChain(folder);
+    if (createFolderChain(folder)) return true;
+    // The user asked for the folder: a name the file system refuses (under Wine without a
+    // UTF-8 locale, any name outside ASCII) must not end the connect without a word.
+    showMessage(main, caption, formatTextWith(main, IDS_FOLDER_NOT_CREATED_TEXT_FMT, folder), MB_OK | MB_ICONWARNING);
+    return false;
 }
 
 }  // namespace

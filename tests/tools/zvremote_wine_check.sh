@@ -5,7 +5,8 @@
 #
 # usage: zvremote_wine_check.sh NATIVE_ZVREMOTE WINDOWS_ZVREMOTE_EXE ZVLKRMT_DLL
 # Wine is taken from $WINE (default wine64, else wine); WINEPREFIX, WINEDEBUG and
-# WINEDLLOVERRIDES are passed on as set. Exit 0 when every check passes, 1 otherwise.
+# WINEDLLOVERRIDES are passed on as set, and so is a UTF-8 locale (else C.UTF-8). Exit
+# 0 when every check passes, 1 otherwise.
 set -euo pipefail
 
 if [[ $# -ne 3 ]]; then
@@ -20,6 +21,9 @@ if [[ -z "$wine" ]]; then
 fi
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# Wine maps file names through the character set of the Unix locale: UTF-8, or C.UTF-8 when
+# the caller has no UTF-8 locale (in a bare container none is set).
+[[ $(locale charmap 2>/dev/null) == UTF-8 ]] || export LC_ALL=C.UTF-8
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -59,6 +59,8 @@
 #define IDS_FOLDER_MISSING_CAPTION_TEXT_FMT   297
 #define IDS_BUFFER_FOLDER_MISSING_TEXT_FMT    272
 #define IDS_SCREEN_FOLDER_MISSING_TEXT_FMT    274
+// ... and the one that could not be created when asked for (same caption)
+#define IDS_FOLDER_NOT_CREATED_TEXT_FMT       20048
 
 // Status bar pane 2: connection state
 #define IDS_STATE_CONNECTED               287

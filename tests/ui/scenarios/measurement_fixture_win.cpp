@@ -18,6 +18,19 @@ std::string englishFormatted(unsigned id, unsigned long number) {
     return text;
 }
 
+std::string englishFormattedText(unsigned id, const std::string& argument) {
+    char text[2048];
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+#endif
+    std::snprintf(text, sizeof text, englishString(id).c_str(), argument.c_str());
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+    return text;
+}
+
 void MeasurementFixture::SetUp() {
     ProgramFixture::SetUp();
     installProgram();

@@ -49,5 +49,7 @@ protected:
 
 // A string of the language library with a number formatted into it.
 std::string englishFormatted(unsigned id, unsigned long number);
+// ... with a text formatted into it.
+std::string englishFormattedText(unsigned id, const std::string& text);
 
 }  // namespace zvui

@@ -1,5 +1,6 @@
 // Start-up: one instance, the language library by locale, the time to a drawn window.
 #include <cstdio>
+#include <cstdlib>
 
 #include "program_fixture_win.h"
 
@@ -9,6 +10,14 @@ namespace {
 // The program runs with the user's locale of this test process (under Wine it follows the
 // Unix locale, e.g. LC_ALL=de_DE.UTF-8 for 1031; ./test runs these cases once more so).
 uint32_t userLocale() { return GetUserDefaultLCID(); }
+
+// The user locale the run was started for (ZV_UI_EXPECT_LOCALE), 0 when it names none: a run
+// meant for another locale must not pass as a 1033 run with the case skipped.
+uint32_t expectedLocale() {
+    char text[16] = "";
+    const DWORD n = GetEnvironmentVariableA("ZV_UI_EXPECT_LOCALE", text, sizeof text);
+    return n > 0 && n < sizeof text ? static_cast<uint32_t>(std::strtoul(text, nullptr, 10)) : 0;
+}
 
 std::string libraryNameFor(uint32_t locale) {
     char name[32];
@@ -39,12 +48,18 @@ TEST_F(StartUp, LoadsTheLanguageLibraryOfTheUsersLocale) {
     // Only the locale's name is there (a copy of the English library): a window proves the
     // program asked for that name.
     std::printf("[ LOCALE   ] %u\n", static_cast<unsigned>(userLocale()));
+    if (expectedLocale() != 0) {
+        ASSERT_EQ(userLocale(), expectedLocale());
+    }
     installProgram({libraryNameFor(userLocale())});
     ASSERT_TRUE(startMain());
     EXPECT_EQ(windowText(mainWindow_), englishString(100));
 }
 
 TEST_F(StartUp, FallsBackToEnglishWhenTheLocaleHasNoLibrary) {
+    if (expectedLocale() != 0) {
+        ASSERT_EQ(userLocale(), expectedLocale());
+    }
     if (userLocale() == 1033) GTEST_SKIP() << "needs a user locale other than 1033, e.g. LC_ALL=de_DE.UTF-8";
     installProgram({"zvlk5m1033.dll"});
     ASSERT_TRUE(startMain());
