@@ -83,7 +83,15 @@ public:
         if (worker_.joinable()) worker_.join();
     }
 
-    bool ended() const { return ended_; }
+    // Also true from the moment a disconnect is granted: the PC may connect again as soon as
+    // it has the answer, before this link has finished closing.
+    bool ended() const { return ended_ || leaving_; }
+
+    // The faults changed: a worker held back from the queued receives looks again.
+    void faultsChanged() {
+        std::lock_guard lock(mutex_);
+        cond_.notify_all();
+    }
     bool ready() const { return ready_ && !ended_ && !stalled(); }
 
     void sendStatus(uint32_t status) {
@@ -328,6 +336,7 @@ private:
         analyzer_.log(line);
         switch (r.kind) {
             case remote::kKindDisconnect:
+                leaving_ = true;
                 done(r, kOk, 0, 0, 0);
                 end();
                 return;
@@ -481,7 +490,9 @@ private:
             remote::RequestMsg r;
             {
                 std::unique_lock lock(mutex_);
-                cond_.wait(lock, [&] { return ended_ || !receives_.empty(); });
+                cond_.wait(lock, [&] {
+                    return ended_ || (!receives_.empty() && !analyzer_.faults().holdReceives);
+                });
                 if (ended_) return;
                 r = receives_.front();
                 receives_.pop_front();
@@ -553,6 +564,7 @@ private:
     std::thread worker_;
     bool refuseBusy_ = false;
     std::atomic<bool> ended_{false};
+    std::atomic<bool> leaving_{false};
     std::atomic<bool> ready_{false};
     bool helloDone_ = false;  // reader thread only
 
@@ -653,8 +665,11 @@ void Analyzer::log(const std::string& line) const {
 }
 
 void Analyzer::setFaults(const FaultConfig& faults) {
-    std::lock_guard lock(mutex_);
-    config_.faults = faults;
+    {
+        std::lock_guard lock(mutex_);
+        config_.faults = faults;
+    }
+    if (auto s = activeSession()) s->faultsChanged();
 }
 
 FaultConfig Analyzer::faults() const {

@@ -34,6 +34,7 @@ struct FaultConfig {
     uint64_t dropAfterBytes = 0;            // ... once this many bytes of it were sent
     uint32_t skipMonitorEvery = 0;          // leave out every n-th monitor block (0 = none)
     std::optional<uint32_t> reportType;     // device type reported instead of the board's
+    bool holdReceives = false;              // queue receives but start none until lifted
 };
 
 struct AnalyzerConfig {

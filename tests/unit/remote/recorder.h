@@ -1,5 +1,6 @@
-// A callback for the remote client's tests: records every notification under a lock and lets
-// the test wait for a condition with a deadline (never longer than a few seconds).
+// A callback for the remote client's tests: records every notification under a lock, lets the
+// test wait for a condition with a deadline, and can hold the client's I/O thread inside a
+// progress report while the test acts on the transfer.
 #pragma once
 
 #include <chrono>
@@ -40,9 +41,11 @@ public:
         if (then) then(r);
     }
     void onProgress(const RequestPtr&, uint32_t d, uint32_t total) override {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         progress.emplace_back(d, total);
         cond_.notify_all();
+        // The deadline only frees a test that failed before it let go.
+        cond_.wait_for(lock, std::chrono::seconds(60), [&] { return !holdProgress_; });
     }
     void onDisconnected() override { bump(disconnects); }
     void onStatusChanged(uint32_t s) override {
@@ -72,17 +75,28 @@ public:
         return kOk;
     }
 
-    // Waits until pred() (evaluated under the lock) holds; false after the deadline.
-    bool waitFor(const std::function<bool()>& pred, int ms = 5000) {
+    // Waits until pred() (evaluated under the lock) holds; false after the deadline. The
+    // deadline only ends a test that would otherwise hang: a loaded machine running the test
+    // under Wine or a sanitizer takes seconds for what takes milliseconds here.
+    bool waitFor(const std::function<bool()>& pred, int ms = kDeadlineMs) {
         std::unique_lock lock(mutex_);
         return cond_.wait_for(lock, std::chrono::milliseconds(ms), pred);
     }
     // Waits for the n-th completion (1-based) and returns a copy of it.
-    Done waitDone(size_t n, int ms = 5000) {
+    Done waitDone(size_t n, int ms = kDeadlineMs) {
         std::unique_lock lock(mutex_);
         if (!cond_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return done.size() >= n; }))
             return Done{0, static_cast<Result>(0xDEADBEEFu), 0, 0, 0, 0, nullptr};
         return done[n - 1];
+    }
+    // While on, the client's I/O thread stays inside every progress report until the hold is
+    // lifted: the transfer reported cannot end meanwhile, however slow the machine, and once
+    // the link's window is used up the analyzer waits for credit. Lift it before the client
+    // goes away.
+    void holdProgress(bool on) {
+        std::lock_guard lock(mutex_);
+        holdProgress_ = on;
+        cond_.notify_all();
     }
     template <typename F>
     auto locked(F&& f) {
@@ -114,8 +128,10 @@ private:
         ++counter;
         cond_.notify_all();
     }
+    static constexpr int kDeadlineMs = 20000;
     std::mutex mutex_;
     std::condition_variable cond_;
+    bool holdProgress_ = false;
 };
 
 inline RequestPtr request(uint32_t kind, uint32_t p1 = 0, uint32_t p2 = 0, uint32_t p3 = 0, uint32_t p4 = 0) {
