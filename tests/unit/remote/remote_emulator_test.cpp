@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 #include <thread>
-#include <utility>
 
 #include "base/bytes.h"
 #include "emulator/analyzer.h"
@@ -29,6 +28,10 @@ using Bytes = std::vector<uint8_t>;
 
 enum class Link { InProcess, Tcp };
 
+// Time limits of the link: generous, since sanitizer builds and Wine on a busy machine are
+// slow; the time-out tests set their own.
+constexpr int kLinkTimeoutMs = 10000;
+
 class RemoteEmulator : public ::testing::TestWithParam<Link> {
 protected:
     void start(AnalyzerConfig config = {}) {
@@ -41,7 +44,7 @@ protected:
             const TcpEndpoint endpoint{"127.0.0.1", std::to_string(server->dataPort()),
                                        std::to_string(server->controlPort())};
             client->setConnector([endpoint](std::unique_ptr<Transport>& out) {
-                return openTcpTransport(endpoint, 2000, out);
+                return openTcpTransport(endpoint, kLinkTimeoutMs, out);
             });
         } else {
             client->setConnector(emu::inProcessConnector(*analyzer));
@@ -50,7 +53,7 @@ protected:
 
     ClientOptions options() {
         ClientOptions o;
-        o.answerTimeoutMs = 10000;  // generous: sanitizer builds and Wine on a busy machine are slow
+        o.answerTimeoutMs = kLinkTimeoutMs;
         o.keepAliveMs = 200;
         return o;
     }
@@ -305,8 +308,9 @@ TEST_P(RemoteEmulator, DisconnectEndsTheLinkWithoutALossAndReconnects) {
     EXPECT_TRUE(recorder.waitFor([&] { return recorder.stateChanges == 2; }));
     EXPECT_EQ(client->state(), 0);
     EXPECT_EQ(run(request(kKindKey, 0x8014)).result, kNotConnected);
-    // The analyzer notices the end of the session, then takes the next PC.
-    ASSERT_TRUE(detached());
+    // The analyzer is free for the next PC as soon as it has answered, before its side of
+    // the link has closed: a PC connecting again at once is not refused as busy.
+    EXPECT_FALSE(analyzer->attached());
     connect();
     EXPECT_EQ(recorder.locked([&] { return recorder.disconnects; }), 0);
 }
@@ -325,8 +329,8 @@ TEST_P(RemoteEmulator, CancelEndsATransferInProgress) {
     ASSERT_EQ(client->submit(request(kKindReceive, 0x8101, 0, 0xC00000)), kOk);
     ASSERT_TRUE(recorder.waitFor([&] { return !recorder.progress.empty(); }));
     EXPECT_EQ(client->cancel(), kOk);
-    const auto [delivered, total] =
-        recorder.locked([&] { return std::pair(recorder.file.size(), recorder.progress.front().second); });
+    const size_t delivered = recorder.locked([&] { return recorder.file.size(); });
+    const uint32_t total = recorder.locked([&] { return recorder.progress.front().second; });
     EXPECT_LT(delivered, total);
     recorder.holdProgress(false);
     const auto d = recorder.waitDone(n);
@@ -474,7 +478,9 @@ TEST_P(RemoteEmulator, SecondPcIsRefusedAsBusy) {
     RemoteClient second(other, options());
     if (GetParam() == Link::Tcp) {
         const TcpEndpoint endpoint{"127.0.0.1", std::to_string(server->dataPort()), std::to_string(server->controlPort())};
-        second.setConnector([endpoint](std::unique_ptr<Transport>& out) { return openTcpTransport(endpoint, 2000, out); });
+        second.setConnector([endpoint](std::unique_ptr<Transport>& out) {
+            return openTcpTransport(endpoint, kLinkTimeoutMs, out);
+        });
     } else {
         second.setConnector(emu::inProcessConnector(*analyzer));
     }
