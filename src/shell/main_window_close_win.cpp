@@ -5,12 +5,25 @@
 namespace zv::shell {
 
 LRESULT onClose(MainWindow& main, WPARAM, LPARAM) {
+    // A dialog or box still open has code waiting on this window's stack: the window closes
+    // when the last of them has ended.
+    if (main.modalDepth > 0) {
+        main.closeDeferred = true;
+        return 0;
+    }
+    // The close asked for already waits for its disconnect.
+    if (main.closePending) return 0;
     if (main.session && main.session->connectionState() == 1) {
         const UINT question = analyzerMeasuring(main) ? IDS_CLOSE_WHILE_MEASURING : IDS_CLOSE_WHILE_CONNECTED;
         if (showMessage(main, loadText(main, IDS_APP_TITLE), loadText(main, question), MB_YESNO | MB_ICONQUESTION) !=
             IDYES) {
             return 0;
         }
+        // While the question was open the program may have exited; the link may have gone,
+        // and then there is nothing left to disconnect.
+        if (main.exiting) return 0;
+    }
+    if (main.session && main.session->connectionState() == 1) {
         // The window closes when the link is closed (UM_REMOTE_CLOSE); a disconnect that
         // cannot even start closes it now.
         main.closePending = true;

@@ -25,8 +25,12 @@ std::string emulatedUsbProfile() {
 
 void ProgramFixture::SetUp() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    sandbox_ = std::make_unique<Sandbox>(toWindowsPath(std::string(kRunsFolder)) + "\\" +
-                                         info->test_suite_name() + "." + info->name());
+    // Parameterised tests have slashes in their names.
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    for (char& c : name) {
+        if (c == '/') c = '-';
+    }
+    sandbox_ = std::make_unique<Sandbox>(toWindowsPath(std::string(kRunsFolder)) + "\\" + name);
     ASSERT_TRUE(sandbox_->redirectUserFolders());
     Sandbox::drawWindowFramesUnderWine();
     // The folders a connect checks first; the scenarios about them remove them again.
