@@ -119,6 +119,27 @@ protected:
     // failure names the step.
     bool playAll(const std::vector<Step>& steps, const std::string& label, int checkEvery = 10) {
         StepPlayer player(mainWindow_, program_.processId());
+        enum class Ended { No, Closed, Failed };
+        // A program that has ended (or is ending: its window is gone and the process follows
+        // within moments) must have ended with exit code 0, closed by a step; it is started
+        // again for the steps still to come.
+        auto ended = [&](std::size_t i, DWORD waitMs) {
+            if (program_.running() && !program_.waitForExit(waitMs)) return Ended::No;
+            DWORD code = 0;
+            program_.waitForExit(0, &code);
+            if (code != 0) {
+                keepSteps(steps, label);
+                ADD_FAILURE() << label << ": the program ended with exit code 0x" << std::hex << code << std::dec
+                              << " at step " << i + 1 << " (" << describeStep(steps[i]) << ")";
+                return Ended::Failed;
+            }
+            if (!startMain()) {
+                ADD_FAILURE() << label << ": the program did not start again after step " << i + 1;
+                return Ended::Failed;
+            }
+            player = StepPlayer(mainWindow_, program_.processId());
+            return Ended::Closed;
+        };
         for (std::size_t i = 0; i < steps.size(); ++i) {
             const ULONGLONG stepStart = GetTickCount64();
             player.play(steps[i]);
@@ -128,25 +149,15 @@ protected:
                            (steps[i].kind == StepKind::Wait ? static_cast<ULONGLONG>(steps[i].value) : 0)) {
                 std::printf("[ SLOW     ] %s: step %zu (%s) took %llu ms\n", label.c_str(), i + 1,
                             describeStep(steps[i]).c_str(), took);
+                std::fflush(stdout);
             }
-            if (!program_.running()) {
-                DWORD code = 0;
-                program_.waitForExit(0, &code);
-                if (code != 0) {
-                    keepSteps(steps, label);
-                    ADD_FAILURE() << label << ": the program ended with exit code 0x" << std::hex << code << std::dec
-                                  << " at step " << i + 1 << " (" << describeStep(steps[i]) << ")";
-                    return false;
-                }
-                // Closed by the user: the next steps go to a fresh program.
-                if (!startMain()) {
-                    ADD_FAILURE() << label << ": the program did not start again after step " << i + 1;
-                    return false;
-                }
-                player = StepPlayer(mainWindow_, program_.processId());
-                continue;
-            }
+            const Ended now = ended(i, 0);
+            if (now == Ended::Failed) return false;
+            if (now == Ended::Closed) continue;
             if ((i + 1) % static_cast<std::size_t>(checkEvery) == 0 && !player.answers()) {
+                const Ended later = ended(i, 5000);
+                if (later == Ended::Failed) return false;
+                if (later == Ended::Closed) continue;
                 keepSteps(steps, label);
                 saveScreenshot(mainWindow_, screenshotPath("monkey-hang"));
                 ADD_FAILURE() << label << ": the window stopped answering by step " << i + 1 << " ("
@@ -155,7 +166,7 @@ protected:
                 return false;
             }
         }
-        if (!player.answers()) {
+        if (!player.answers() && ended(steps.size() - 1, 5000) != Ended::Closed) {
             keepSteps(steps, label);
             ADD_FAILURE() << label << ": the window does not answer after the last step";
             return false;
