@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -132,8 +131,14 @@ public:
 };
 
 inline std::vector<uint8_t> readFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in.tellg();
+    if (!in || size <= 0) return {};
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), size);
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return bytes;
 }
 
 template <class Bytes>
@@ -145,6 +150,23 @@ std::vector<uint8_t> slice(const Bytes& v, size_t from, size_t n) {
 inline std::vector<uint8_t> le32(uint32_t v) {
     return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
             static_cast<uint8_t>(v >> 24)};
+}
+
+// The record bytes a data file's header counts (at headerSize - 4) and the bytes that follow
+// its header, read without loading the whole file; nothing while the header is incomplete.
+struct CountedAndPresent {
+    uint32_t counted;
+    uint64_t present;
+};
+inline std::optional<CountedAndPresent> countedAndPresent(const std::string& path, size_t headerSize) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in.tellg();
+    if (!in || size < static_cast<std::streamoff>(headerSize)) return std::nullopt;
+    std::array<uint8_t, 4> count{};
+    in.seekg(static_cast<std::streamoff>(headerSize - 4));
+    in.read(reinterpret_cast<char*>(count.data()), 4);
+    if (!in) return std::nullopt;
+    return CountedAndPresent{getU32(count.data(), 0), static_cast<uint64_t>(size) - headerSize};
 }
 
 inline bool fileExists(const std::string& path) { return std::ifstream(path, std::ios::binary).good(); }
