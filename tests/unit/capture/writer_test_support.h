@@ -136,7 +136,7 @@ inline std::vector<uint8_t> readFileBytes(const std::string& path) {
     if (!in || size <= 0) return {};
     std::vector<uint8_t> bytes(static_cast<size_t>(size));
     in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), size);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<size_t>(in.gcount()));
     return bytes;
 }
