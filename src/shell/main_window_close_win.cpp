@@ -1,4 +1,5 @@
 // Closing and destroying the main window.
+#include "capture/buffer_files.h"
 #include "main_window_win.h"
 #include "resources/ids/string_ids.h"
 
@@ -41,6 +42,11 @@ LRESULT onClose(MainWindow& main, WPARAM, LPARAM) {
 }
 
 LRESULT onDestroy(MainWindow& main, WPARAM, LPARAM) {
+    // Exit posts WM_DESTROY in the middle of a measurement as well, and the program ends
+    // without ever destroying the window: the open buffer file gets its last header here.
+    // Blocks still on their way are dropped from now on.
+    if (main.sink) main.sink->setMonitoring(false);
+    if (main.bufferFiles) main.bufferFiles->endMonitoring();
     // Exit posts WM_DESTROY while the session may still hold a connected remote object: end
     // the session before the library is uninitialised under it.
     main.session.reset();

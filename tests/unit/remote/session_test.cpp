@@ -572,7 +572,7 @@ TEST(SessionHeaderRewrite, OnlyAFinishedFileOfTheSameFamilyIsRewritten) {
     const std::string path = dir.file("00000000.DT");
     {
         DataFileWriter writer;
-        ASSERT_EQ(writer.create(path, 73763), 0);
+        ASSERT_EQ(writer.create(path, 73763, composeDataInfoBlock(73763)), 0);
         const std::vector<uint8_t> records(96, 0x01);
         ASSERT_EQ(writer.append(records.data(), records.size()), 0);
         ASSERT_EQ(writer.finish(composeDataInfoBlock(73763)), 0);
