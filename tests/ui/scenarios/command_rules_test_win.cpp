@@ -156,5 +156,56 @@ TEST_F(CommandRules, NothingQueuedBehindExitIsCarriedOut) {
     EXPECT_EQ(exitCode, 0u);
 }
 
+TEST_F(CommandRules, ACloseDuringAnUploadWaitsForTheTransferDialogAndEndsCleanly) {
+    // The transfer dialog's loop runs on the stack of the upload command, which goes on with
+    // the window's state when the dialog ends: the window must still be there then.
+    configureAnalyzer("fixed-rate = 20000\r\nthrottle = usb-full\r\n");
+    writeProfileWith("[buffer]\r\nwarning=no\r\n");
+    ASSERT_TRUE(startMain());
+    connectAndWaitForIdle();
+    startMonitoring();
+    ASSERT_FALSE(HasFatalFailure());
+    Sleep(3000);
+    postCommand(mainWindow_, 2102);
+    ASSERT_TRUE(waitForMeasurementEnd());
+    postCommand(mainWindow_, 1003);
+    ASSERT_TRUE(waitFor([&] { return toolbarButtonState(control(kToolbarId), 2105) != kButtonEnabled; }, 5000));
+    postClose(mainWindow_);
+    // Whatever asks what, the answer is Yes: close and disconnect. The program must end by
+    // itself, cleanly, once the upload is over.
+    const ULONGLONG end = GetTickCount64() + 40000;
+    while (program_.running() && GetTickCount64() < end) {
+        for (const MessageBoxInfo& box : messageBoxesOf(program_.processId())) {
+            if (GetDlgItem(box.window, IDYES)) answerMessageBox(box, IDYES);
+            else if (GetDlgItem(box.window, IDOK)) answerMessageBox(box, IDOK);
+        }
+        Sleep(100);
+    }
+    DWORD exitCode = 1;
+    ASSERT_TRUE(program_.waitForExit(0, &exitCode)) << "the program did not end";
+    EXPECT_EQ(exitCode, 0u);
+}
+
+TEST_F(CommandRules, ExitAtAnyMomentOfAConnectEndsTheProgram) {
+    // The handshake reports the analyzer's type to the program's pane 3 and profile.ini from
+    // the library's thread while Exit ends the session on the UI thread: neither may wait for
+    // the other. A slow line stretches the handshake; a stalled one never finishes it.
+    for (const char* analyzer : {"throttle = serial:9600\r\n", "fault = stall=connect\r\n"}) {
+        for (DWORD delay : {0u, 30u, 80u, 150u, 300u, 600u, 1200u}) {
+            SCOPED_TRACE(std::string(analyzer) + " Exit after " + std::to_string(delay) + " ms");
+            program_.kill();
+            configureAnalyzer(analyzer);
+            writeProfileWith("");
+            ASSERT_TRUE(startMain());
+            postCommand(mainWindow_, 2104);
+            Sleep(delay);
+            postCommand(mainWindow_, 2124);
+            DWORD exitCode = 1;
+            ASSERT_TRUE(program_.waitForExit(15000, &exitCode)) << "Exit did not end the program";
+            EXPECT_EQ(exitCode, 0u);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace zvui
