@@ -74,6 +74,16 @@ bool parseLine(const std::vector<std::string_view>& w, Step& step) {
     return false;
 }
 
+// EnumChildWindows: the enabled, visible buttons into the vector LIST points at.
+BOOL CALLBACK collectButton(HWND child, LPARAM list) {
+    char name[32] = "";
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, "Button") == 0 && IsWindowVisible(child) && IsWindowEnabled(child)) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 std::string describeStep(const Step& step) {
@@ -233,17 +243,7 @@ void StepPlayer::pressBoxButton(HWND box, int id) const {
 void StepPlayer::chooseBoxButton(HWND box, int choice) const {
     std::vector<HWND> buttons;
     // Every enabled, visible button anywhere in the dialog (its pages included).
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM list) -> BOOL {
-            char name[32] = "";
-            GetClassNameA(child, name, sizeof name);
-            if (lstrcmpiA(name, "Button") == 0 && IsWindowVisible(child) && IsWindowEnabled(child)) {
-                reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&buttons));
+    EnumChildWindows(box, collectButton, reinterpret_cast<LPARAM>(&buttons));
     const std::size_t index = static_cast<std::size_t>(choice) % (buttons.size() + 1);
     if (index == buttons.size()) {
         PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0);
