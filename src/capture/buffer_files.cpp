@@ -214,6 +214,10 @@ Result BufferFiles::appendMonitorBlock(uint32_t position, const uint8_t* bytes, 
         }
         expectedPosition_ = static_cast<uint16_t>(expectedPosition_ + (count & ~static_cast<size_t>(3)));
         if (succeeded(result) && count > 0) result = writeLocked(bytes, count);
+        // Nothing of the block stays in memory only: a program that ends without finishing
+        // the file (killed, or the machine gone) still leaves every block in it.
+        const Result flushed = flushLocked();
+        if (succeeded(result)) result = flushed;
         limitHandler = takeLimitHandlerLocked();
     }
     if (watch_ && count > 0) watch_->matchWatch(bytes, count);
@@ -229,24 +233,20 @@ Result BufferFiles::writeLocked(const uint8_t* bytes, size_t n) {
             const Result r = openNextFileLocked();
             if (failed(r)) return r;  // the bytes are dropped
         }
-        const size_t take = std::min(n, kBufferWriteSize - fill_);
+        // A file takes exactly the block size of records; the rest goes into the next one.
+        const size_t room = blockSize_ - writer_.recordBytes() - fill_;
+        const size_t take = std::min({n, kBufferWriteSize - fill_, room});
         std::memcpy(buffer_.data() + fill_, bytes, take);
         fill_ += take;
         bytes += take;
         n -= take;
-        if (fill_ < kBufferWriteSize) continue;
-        fill_ = 0;
-        const int32_t number = openNumber_;
-        const Result r = writer_.append(buffer_.data(), kBufferWriteSize);
-        if (failed(r)) {
-            // The writer has deleted the file; the rest of this block goes with it and the
-            // next block starts a new file.
-            forgetLostFileLocked(number);
-            return r;
-        }
+        if (fill_ < kBufferWriteSize && take < room) continue;
+        const Result w = flushLocked();
+        // The rest of this block goes with the failed write; the next block starts a new file.
+        if (failed(w)) return w;
         if (writer_.recordBytes() >= blockSize_) {
-            // A full file that cannot be finished is deleted with its records: the rest of
-            // the block still goes into the next file, but the loss is reported.
+            // A full file whose last header cannot be written keeps its records all the same;
+            // the rest of the block still goes into the next file, but the failure is reported.
             const Result f = finishLocked();
             if (failed(f)) result = f;
         }
@@ -254,9 +254,37 @@ Result BufferFiles::writeLocked(const uint8_t* bytes, size_t n) {
     return result;
 }
 
-void BufferFiles::forgetLostFileLocked(int32_t number) {
+std::string BufferFiles::pathOfLocked(int32_t number) const {
+    return joinPath(settings_.folder, bufferFileName(number));
+}
+
+Result BufferFiles::flushLocked() {
+    if (fill_ == 0 || !writer_.isOpen()) {
+        fill_ = 0;
+        return kOk;
+    }
+    const bool empty = writer_.recordBytes() == 0;
+    const size_t n = fill_;
+    fill_ = 0;
+    const Result r = writer_.append(buffer_.data(), n);
+    if (failed(r)) fileClosedByFailureLocked(empty);
+    return r;
+}
+
+void BufferFiles::fileClosedByFailureLocked(bool empty) {
+    const int32_t number = openNumber_;
     openNumber_ = -1;
     fill_ = 0;
+    if (number < 0) return;
+    const std::string path = pathOfLocked(number);
+    if (!empty) {
+        // The writer left the file with the records its header counts: it is a data file
+        // like any finished one, and the one to show when monitoring ends.
+        last_ = {path, number};
+        return;
+    }
+    // A file that never got a record holds nothing worth keeping.
+    fs_.remove(path);
     if (!files_.empty() && files_.back().number == number) files_.pop_back();
     if (fileCount_ > 0) --fileCount_;
     listUpToDate_ = false;
@@ -278,7 +306,7 @@ Result BufferFiles::openNextFileLocked(bool retriedExisting) {
     }
     const int32_t number = newest_ + 1;
     const std::string name = bufferFileName(number);
-    const Result r = writer_.create(joinPath(settings_.folder, name), boardType_);
+    const Result r = writer_.create(joinPath(settings_.folder, name), boardType_, dataInfo());
     if (failed(r)) {
         listUpToDate_ = false;
         // Someone else put a file of that name into the folder: a fresh scan moves the
@@ -314,18 +342,17 @@ Result BufferFiles::finishLocked() {
     if (!writer_.isOpen()) return kOk;
     const std::string path = writer_.path();
     const int32_t number = openNumber_;
-    Result r = kOk;
-    if (fill_ > 0) r = writer_.append(buffer_.data(), fill_);
-    fill_ = 0;
-    if (succeeded(r)) r = writer_.finish(dataInfo());
+    Result r = flushLocked();
+    if (failed(r)) return r;
+    const bool empty = writer_.recordBytes() == 0;
+    r = writer_.finish(dataInfo());
+    if (failed(r)) {
+        fileClosedByFailureLocked(empty);
+        return r;
+    }
     openNumber_ = -1;
-    // A file that could not be finished is gone: the one finished before it stays the file
-    // to show when monitoring ends.
-    if (failed(r))
-        forgetLostFileLocked(number);
-    else
-        last_ = {path, number};
-    return r;
+    last_ = {path, number};
+    return kOk;
 }
 
 Result BufferFiles::finishBufferFile() {
@@ -341,10 +368,19 @@ Result BufferFiles::endMonitoring() {
 
 void BufferFiles::setDataInfo(const uint8_t* block, size_t n) {
     if (!block) return;
-    std::lock_guard lock(infoMutex_);
-    DataInfoBlock copy = dataInfo_;
-    parseDataInfoBlock(copy, block, n, infoBoardType_);
-    dataInfo_ = copy;
+    std::lock_guard lock(mutex_);
+    DataInfoBlock copy;
+    {
+        std::lock_guard infoLock(infoMutex_);
+        copy = dataInfo_;
+        parseDataInfoBlock(copy, block, n, infoBoardType_);
+        dataInfo_ = copy;
+    }
+    // The open file carries the block at once, not only when it is finished: a file that is
+    // never finished must still describe its records the way the analyzer recorded them.
+    if (!writer_.isOpen()) return;
+    const bool empty = writer_.recordBytes() == 0;
+    if (failed(writer_.writeHeader(copy))) fileClosedByFailureLocked(empty);
 }
 
 DataInfoBlock BufferFiles::dataInfo() const {

@@ -1,6 +1,9 @@
 // The numbered buffer files of a monitor measurement ("%08d.DT" in the buffer folder): the
 // folder rules, the checks before monitoring, and the writer that turns the stream of monitor
 // blocks into files of one block size each, stopping at the configured number of files.
+// Every monitor block is in its file, and counted by the file's header, by the time
+// appendMonitorBlock returns, so the files open with all their records whenever the program
+// stops.
 //
 // appendMonitorBlock runs on the remote library's thread while the UI thread reads the
 // counters, finishes the last file and shows it. BufferFiles owns all of that state: the
@@ -32,7 +35,7 @@ constexpr uint32_t kBufferFlagFullStop = 0x1;  // stop when the folder holds blo
 constexpr uint32_t kBufferFlagAppend = 0x2;    // keep existing numbered files
 constexpr uint32_t kBufferFlagWarning = 0x4;   // ask before deleting existing numbered files
 
-constexpr size_t kBufferWriteSize = 65536;           // files are written in blocks of this size
+constexpr size_t kBufferWriteSize = 65536;           // the most written to a file in one call
 constexpr size_t kMaxListedBufferFiles = 65536;      // numbered files kept in the folder list
 constexpr int32_t kLastBufferFileNumber = 99999999;  // "%08d" cannot go further
 constexpr uint32_t kLostDataMarkerSource = 0x41;
@@ -115,18 +118,21 @@ public:
     // without a data file form fails with ERROR_NOT_SUPPORTED before anything is touched.
     Result startBufferFiles(const BufferSettings& settings, BoardType boardType);
 
-    // One monitor block with its stream position (low 16 bits count). Returns the result of
+    // One monitor block with its stream position (low 16 bits count). When it returns, the
+    // block's records are in the file and counted by its header. Returns the result of
     // writing it; a failure drops the block's data, the next block goes on in a new file.
     // Blocks that arrive while not monitoring are ignored (kFalse).
     Result appendMonitorBlock(uint32_t position, const uint8_t* bytes, size_t count);
 
-    // Flushes, writes the final header, closes; the file becomes the last written file. On
-    // failure the file is deleted and the last written file stays the one before it.
+    // Writes the final header, hands the file to the disk and closes it; the file becomes the
+    // last written file. A failure leaves the file with the records its header counts (it is
+    // the last written file all the same); only a file without records is deleted then.
     Result finishBufferFile();
     // The measurement has ended: later blocks are ignored and the open file is finished.
     Result endMonitoring();
 
-    // The analyzer's data-information block; every file finished from now on carries it.
+    // The analyzer's data-information block; the open file's header takes it at once, and
+    // every file finished from now on carries it.
     void setDataInfo(const uint8_t* block, size_t n);
     DataInfoBlock dataInfo() const;
 
@@ -137,11 +143,18 @@ public:
     bool stopped() const;
 
 private:
+    // Copies bytes into the write buffer, handing it to the file whenever it is full or the
+    // file's block size is reached.
     Result writeLocked(const uint8_t* bytes, size_t n);
+    // Hands what the write buffer holds to the open file, whose header then counts it.
+    Result flushLocked();
     Result openNextFileLocked(bool retriedExisting = false);
     Result finishLocked();
     Result rescanLocked();
-    void forgetLostFileLocked(int32_t number);
+    std::string pathOfLocked(int32_t number) const;
+    // The writer closed the open file after a failure: a file with records stays and becomes
+    // the last written file, an empty one is deleted and forgotten.
+    void fileClosedByFailureLocked(bool empty);
     void publishFileCountLocked();
     std::function<void()> takeLimitHandlerLocked();
 

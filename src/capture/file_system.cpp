@@ -1,6 +1,7 @@
 #include "capture/file_system.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 
 #include <fcntl.h>
@@ -59,18 +60,40 @@ public:
     explicit StdioFile(std::FILE* f) : file_(f) {}
     ~StdioFile() override { close(); }
 
-    Result write(const uint8_t* bytes, size_t n) override {
+    Result writeAt(uint64_t offset, const uint8_t* bytes, size_t n) override {
         if (!file_) return resultFromSystemError(kErrorInvalidParameter);
         if (n == 0) return kOk;
+        const Result r = seekTo(offset);
+        if (failed(r)) return r;
         errno = 0;
         if (std::fwrite(bytes, 1, n, file_) != n) return lastErrnoResult(kErrorWriteFault);
         return kOk;
     }
 
-    Result seekToStart() override {
+    Result truncate(uint64_t size) override {
+        if (!file_) return resultFromSystemError(kErrorInvalidParameter);
+        if (size > static_cast<uint64_t>(INT64_MAX)) return resultFromSystemError(kErrorInvalidParameter);
+        errno = 0;
+        if (std::fflush(file_) != 0) return lastErrnoResult(kErrorWriteFault);
+#ifdef _WIN32
+        const int rc = ::_chsize_s(::_fileno(file_), static_cast<long long>(size));
+        if (rc != 0) return resultFromSystemError(systemErrorFromErrno(rc));
+#else
+        if (::ftruncate(::fileno(file_), static_cast<off_t>(size)) != 0) return lastErrnoResult(kErrorWriteFault);
+#endif
+        return kOk;
+    }
+
+    Result flushToDisk() override {
         if (!file_) return resultFromSystemError(kErrorInvalidParameter);
         errno = 0;
-        if (std::fseek(file_, 0, SEEK_SET) != 0) return lastErrnoResult(kErrorGenFailure);
+        if (std::fflush(file_) != 0) return lastErrnoResult(kErrorWriteFault);
+#ifdef _WIN32
+        // _commit is FlushFileBuffers on the file's handle.
+        if (::_commit(::_fileno(file_)) != 0) return lastErrnoResult(kErrorWriteFault);
+#else
+        if (::fsync(::fileno(file_)) != 0) return lastErrnoResult(kErrorWriteFault);
+#endif
         return kOk;
     }
 
@@ -83,6 +106,17 @@ public:
     }
 
 private:
+    Result seekTo(uint64_t offset) {
+        if (offset > static_cast<uint64_t>(INT64_MAX)) return resultFromSystemError(kErrorInvalidParameter);
+        errno = 0;
+#ifdef _WIN32
+        const int rc = ::_fseeki64(file_, static_cast<long long>(offset), SEEK_SET);
+#else
+        const int rc = ::fseeko(file_, static_cast<off_t>(offset), SEEK_SET);
+#endif
+        return rc == 0 ? kOk : lastErrnoResult(kErrorGenFailure);
+    }
+
     std::FILE* file_;
 };
 

@@ -39,14 +39,19 @@ uint32_t systemErrorFromErrno(int error);
 // A std::error_code from the C library or the file system library as a result code.
 Result resultFromErrorCode(const std::error_code& ec);
 
-// A file opened for writing. Writes are unbuffered: a failure (a full disk included) is
-// reported by the write that hits it, not later by close.
+// A file opened for writing. Writes are unbuffered: what a write call took is with the
+// system when it returns (a killed process loses none of it), and a failure (a full disk
+// included) is reported by the write that hits it, not later by close.
 class WritableFile {
 public:
     virtual ~WritableFile() = default;
-    // Writes all n bytes at the current position or fails.
-    virtual Result write(const uint8_t* bytes, size_t n) = 0;
-    virtual Result seekToStart() = 0;
+    // Writes all n bytes at offset or fails; writing at the end makes the file longer. A failed
+    // write may have written part of the bytes.
+    virtual Result writeAt(uint64_t offset, const uint8_t* bytes, size_t n) = 0;
+    // Cuts the file to size bytes.
+    virtual Result truncate(uint64_t size) = 0;
+    // Waits until the disk itself holds what was written, not only the system's cache.
+    virtual Result flushToDisk() = 0;
     // Closes the file; a second close does nothing.
     virtual Result close() = 0;
 };

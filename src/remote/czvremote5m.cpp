@@ -183,6 +183,8 @@ Result CZVRemote5m::connect() {
     if (!remote) return kPointerMissing;
     Result r = remote->Open();
     if (failed(r)) return r;
+    // A close still on its way for the link before this one must leave this one alone.
+    linkNumber_.fetch_add(1);
     r = submit(remote, [](IZVRemoteRequest& q) { q.kind = kRequestConnect; }, false);
     if (failed(r)) remote->Close();
     return r;
@@ -494,6 +496,13 @@ void CZVRemote5m::closeRemoteMessage(uintptr_t lParam) {
     }
 }
 
+void CZVRemote5m::closeRemoteMessage(uintptr_t wParam, uintptr_t lParam) {
+    auto* remote = reinterpret_cast<IZVRemote*>(lParam);
+    if (!remote) return;
+    if (static_cast<uint32_t>(wParam) == linkNumber_.load()) remote->Close();
+    remote->Release();
+}
+
 // --- callbacks -------------------------------------------------------------------------------
 
 int32_t ZV_CALL CZVRemote5m::OnDeviceType(uint32_t boardType, uint32_t value) {
@@ -536,7 +545,7 @@ void CZVRemote5m::postReference(uint32_t message, IZVRemoteRequest* request) {
 void CZVRemote5m::postRemoteClose() {
     IZVRemote* remote = takeRemoteReference();
     if (!remote) return;
-    if (!sink_.postMain(UM_REMOTE_CLOSE, 0, reinterpret_cast<uintptr_t>(remote))) {
+    if (!sink_.postMain(UM_REMOTE_CLOSE, linkNumber_.load(), reinterpret_cast<uintptr_t>(remote))) {
         // Nobody will close it on the UI thread: the library takes a close from a callback.
         remote->Close();
         remote->Release();

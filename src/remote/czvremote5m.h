@@ -165,6 +165,10 @@ public:
     // of UM_REQUEST_DONE is released, the remote of UM_REMOTE_CLOSE closed and released.
     static void releaseRequestMessage(uintptr_t lParam);
     static void closeRemoteMessage(uintptr_t lParam);
+    // UM_REMOTE_CLOSE while the session exists: wParam names the link the close was posted
+    // for. A close that arrives after the next connect has started is for a link that is gone
+    // already and must not end the new one; its reference is released all the same.
+    void closeRemoteMessage(uintptr_t wParam, uintptr_t lParam);
 
 private:
     enum class BufferUse { SetupReceive, SetupSend, MonitorInformation };
@@ -212,6 +216,7 @@ private:
     UploadFileOpener uploadOpener_ = createUploadFile;
 
     std::atomic<uint32_t> references_{1};
+    std::atomic<uint32_t> linkNumber_{0};  // counts connects: which link a UM_REMOTE_CLOSE is for
     std::atomic<IZVRemote*> remote_{nullptr};
     std::atomic<int32_t> connectionState_{0};
     std::atomic<bool> monitorReceive_{false};

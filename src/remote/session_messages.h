@@ -17,6 +17,11 @@ constexpr uint32_t UM_TRANSFER_PROGRESS = 0x8005;    // wParam: total << 16 | do
 constexpr uint32_t UM_CONNECTION_LOST = 0x8006;
 constexpr uint32_t UM_MEASUREMENT_ENDED = 0x8065;
 constexpr uint32_t UM_MONITOR_FILE_CLOSED = 0x806E;  // no action
+// The program's own, to the main window: what the library's threads must not do themselves
+// because it waits for the UI thread, which may at that moment be waiting for them.
+constexpr uint32_t UM_SESSION_WARNING = 0x8101;  // lParam: a SessionWarning, owned by the message
+constexpr uint32_t UM_BOARD_TEXT = 0x8102;       // pane 3 from the session's board text
+constexpr uint32_t UM_STOP_REQUESTED = 0x8103;   // stop the measurement (after a connect, at the file limit)
 
 // To the setup window.
 constexpr uint32_t UM_SETUP_RECEIVED_2000 = 32871;

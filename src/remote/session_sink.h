@@ -3,7 +3,7 @@
 // main window. The Win32 program implements it with window messages; tests record the calls.
 //
 // Every operation may be called on any thread (the remote library's included) and must not
-// wait for the UI thread except where noted: posting never blocks.
+// wait for the UI thread: posting never blocks.
 #pragma once
 
 #include <cstdint>
@@ -25,18 +25,18 @@ public:
     // Posts UM_KEYEMU_SESSION with wParam to the key-emulation panel; false when none is open.
     virtual bool postKeyEmulation(uint32_t wParam) = 0;
 
-    // Status pane 3: the connected analyzer's name (empty for an unknown one). May wait for
-    // the UI thread.
+    // Status pane 3: the connected analyzer's name (empty for an unknown one).
     virtual void setBoardText(std::string_view text) = 0;
     // The [remote] model and exboard keys of the configuration.
     virtual void writeModelKeys(std::string_view model, std::string_view exboard) = 0;
     // The end-of-measurement warning: caption and text by string number; when argument is
-    // given the text is a printf-style format with it as the one number. May wait for the UI.
+    // given the text is a printf-style format with it as the one number. Shown by the UI
+    // thread; this does not wait for it.
     virtual void showWarning(uint32_t captionId, uint32_t textId, std::optional<uint32_t> argument) = 0;
 
     // The transfer dialog (ProgressDialog).
     virtual bool progressDialogOpen() = 0;
-    // Sends it the Cancel command; may wait for the UI thread.
+    // Posts it the Cancel command.
     virtual void cancelProgressDialog() = 0;
     // Posts it WM_CLOSE when it is open.
     virtual void closeProgressDialog() = 0;

@@ -9,14 +9,8 @@
 
 namespace zv {
 
-namespace {
-constexpr int kBoardPane = 3;
-}
-
-Win32SessionSink::Win32SessionSink(HWND mainWindow, HWND statusBar, HINSTANCE language, std::string profilePath,
-                                   std::string dataFolder)
+Win32SessionSink::Win32SessionSink(HWND mainWindow, HINSTANCE language, std::string profilePath, std::string dataFolder)
     : mainWindow_(mainWindow),
-      statusBar_(statusBar),
       language_(language),
       profilePath_(std::move(profilePath)),
       dataFolder_(std::move(dataFolder)) {}
@@ -51,9 +45,16 @@ bool Win32SessionSink::postKeyEmulation(uint32_t wParam) {
 }
 
 void Win32SessionSink::setBoardText(std::string_view text) {
-    if (!statusBar_) return;
-    const std::string copy(text);
-    SendMessageA(statusBar_, SB_SETTEXTA, kBoardPane, reinterpret_cast<LPARAM>(copy.c_str()));
+    {
+        std::lock_guard lock(pathsMutex_);
+        boardText_.assign(text);
+    }
+    postMain(UM_BOARD_TEXT, 0, 0);
+}
+
+std::string Win32SessionSink::boardText() const {
+    std::lock_guard lock(pathsMutex_);
+    return boardText_;
 }
 
 void Win32SessionSink::writeModelKeys(std::string_view model, std::string_view exboard) {
@@ -79,7 +80,8 @@ void Win32SessionSink::showWarning(uint32_t captionId, uint32_t textId, std::opt
     std::string text = loadString(textId);
     if (argument) text = formatWithNumber(text, *argument);
     if (text.size() > kMessageTextLimit) text.resize(kMessageTextLimit);
-    MessageBoxA(mainWindow_, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
+    auto* warning = new SessionWarning{caption, std::move(text)};
+    if (!postMain(UM_SESSION_WARNING, 0, reinterpret_cast<uintptr_t>(warning))) delete warning;
 }
 
 bool Win32SessionSink::progressDialogOpen() {
@@ -89,7 +91,7 @@ bool Win32SessionSink::progressDialogOpen() {
 
 void Win32SessionSink::cancelProgressDialog() {
     const HWND dialog = progressDialog_.load();
-    if (dialog && IsWindow(dialog)) SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kCommandCancel, 0), 0);
+    if (dialog && IsWindow(dialog)) PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kCommandCancel, 0), 0);
 }
 
 void Win32SessionSink::closeProgressDialog() {

@@ -2,6 +2,10 @@
 // window, the key-emulation panel and the transfer dialog, status pane 3, the warning box
 // with texts of the language library, and the [remote] keys of profile.ini.
 //
+// Nothing here waits for the UI thread: the UI thread itself waits for the library's threads
+// when it ends a session, so pane 3, the warning box and the transfer dialog's Cancel are
+// posted to the windows concerned.
+//
 // The windows other than the main window come and go while the library's threads post to
 // them, so their handles, like the two flags, are atomics that the UI thread sets.
 #pragma once
@@ -17,11 +21,17 @@
 
 namespace zv {
 
+// The end-of-measurement warning on its way to the UI thread (UM_SESSION_WARNING).
+struct SessionWarning {
+    std::string caption;
+    std::string text;
+};
+
 class Win32SessionSink final : public SessionSink {
 public:
-    // language: the module of the language library; profilePath: profile.ini.
-    Win32SessionSink(HWND mainWindow, HWND statusBar, HINSTANCE language, std::string profilePath,
-                     std::string dataFolder);
+    // language: the module of the language library; profilePath: profile.ini. Pane 3 is set
+    // by the main window on UM_BOARD_TEXT.
+    Win32SessionSink(HWND mainWindow, HINSTANCE language, std::string profilePath, std::string dataFolder);
 
     void setSetupWindow(HWND window) { setupWindow_.store(window); }
     void setKeyEmulationWindow(HWND window) { keyEmulationWindow_.store(window); }
@@ -44,11 +54,13 @@ public:
     intptr_t uploadDialogResult() override { return uploadDialogResult_.load(); }
     std::string dataFolder() override;
 
+    // The text of the last setBoardText, for UM_BOARD_TEXT.
+    std::string boardText() const;
+
 private:
     std::string loadString(uint32_t id) const;
 
     const HWND mainWindow_;
-    const HWND statusBar_;
     const HINSTANCE language_;
     std::atomic<HWND> setupWindow_{nullptr};
     std::atomic<HWND> keyEmulationWindow_{nullptr};
@@ -58,6 +70,7 @@ private:
     mutable std::mutex pathsMutex_;
     std::string profilePath_;
     std::string dataFolder_;
+    std::string boardText_;
 };
 
 }  // namespace zv

@@ -33,11 +33,11 @@ OPENFILENAMEA fileDialogFor(MainWindow& main, char* path, DWORD pathSize, const 
     return dialog;
 }
 
-void showFileError(const MainWindow& main, UINT text) {
+void showFileError(MainWindow& main, UINT text) {
     showMessage(main, loadText(main, IDS_FILE_ERROR_CAPTION), loadText(main, text), MB_OK | MB_ICONERROR);
 }
 
-void showSaveError(const MainWindow& main) {
+void showSaveError(MainWindow& main) {
     showMessage(main, loadText(main, IDS_WARNING_CAPTION), "SaveError", MB_OK | MB_ICONWARNING);
 }
 
@@ -111,7 +111,10 @@ void openDataFileCommand(MainWindow& main) {
     const std::string title = loadText(main, IDS_OPEN_DATA_FILE_TITLE);
     OPENFILENAMEA dialog = fileDialogFor(main, path, sizeof path, title);
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
-    if (!GetOpenFileNameA(&dialog)) return;
+    {
+        ModalScope modal(main);
+        if (!GetOpenFileNameA(&dialog)) return;
+    }
     // The check and the load are one read: what was checked is what is shown.
     showDataFile(main, path, bufferFileNumber(fileNameOnly(path)));
 }
@@ -122,11 +125,16 @@ void saveDataFileAsCommand(MainWindow& main) {
     const std::string title = loadText(main, IDS_SAVE_DATA_FILE_TITLE);
     OPENFILENAMEA dialog = fileDialogFor(main, path, sizeof path, title);
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
-    if (!GetSaveFileNameA(&dialog)) return;
+    {
+        ModalScope modal(main);
+        if (!GetSaveFileNameA(&dialog)) return;
+    }
     // Should the working file have missed its copy, the shown file is the one that holds
     // the shown bytes.
     const std::string source =
         main.workingFileIsShown || main.shownPath.empty() ? main.folders.workingDataFile : main.shownPath;
+    // What was shown when the dialog opened may have gone meanwhile (a measurement ended).
+    if (!main.display) return;
     if (sameFile(source, path)) return;  // saving a file over itself leaves it as it is
     if (!CopyFileA(source.c_str(), path, FALSE)) showSaveError(main);
 }

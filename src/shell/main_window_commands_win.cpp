@@ -33,7 +33,9 @@ void preferences(MainWindow& main) { preferencesCommand(main); }
 void watchSettings(MainWindow& main) { watchSettingsCommand(main); }
 
 void exitProgram(MainWindow& main) {
-    // No question and no disconnect: the window goes as it is.
+    // No question and no disconnect: the window goes as it is. Commands still in the queue
+    // behind it are not carried out.
+    main.exiting = true;
     PostMessageA(main.window, WM_DESTROY, 0, 0);
 }
 
@@ -54,6 +56,7 @@ INT_PTR CALLBACK aboutProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM
 }
 
 void about(MainWindow& main) {
+    ModalScope modal(main);
     DialogBoxParamA(main.modules.language, MAKEINTRESOURCEA(IDD_ABOUT), main.window, aboutProcedure, 0);
 }
 
@@ -95,7 +98,7 @@ LRESULT onCommand(MainWindow& main, WPARAM wParam, LPARAM lParam) {
     const int command = LOWORD(wParam);
     for (const CommandEntry& entry : kCommands) {
         if (entry.command == command) {
-            entry.handler(main);
+            if (commandTakenNow(main, command)) entry.handler(main);
             return 0;
         }
     }

@@ -17,8 +17,7 @@ LRESULT failCreation(const char* text, const char* caption) {
 
 void createSession(MainWindow& main) {
     // The folders are known only after the configuration is read; the sink learns them then.
-    main.sink = std::make_unique<Win32SessionSink>(main.window, main.statusBar, main.modules.language,
-                                                   std::string(), std::string());
+    main.sink = std::make_unique<Win32SessionSink>(main.window, main.modules.language, std::string(), std::string());
     main.session = std::make_unique<CZVRemote5m>(
         *main.sink, SessionContext{main.model, main.setup, *main.bufferFiles, main.connection});
 }

@@ -38,6 +38,9 @@ constexpr MessageEntry kMessages[] = {
     {UM_CONNECTION_LOST, onConnectionLost},
     {UM_MEASUREMENT_ENDED, onMeasurementEnded},
     {UM_MONITOR_FILE_CLOSED, onMonitorFileClosed},
+    {UM_SESSION_WARNING, onSessionWarning},
+    {UM_BOARD_TEXT, onBoardText},
+    {UM_STOP_REQUESTED, onStopRequested},
 };
 
 MainWindow* mainWindowOf(HWND window) {
@@ -138,8 +141,24 @@ std::string formatTextWith(const MainWindow& main, UINT id, const std::string& a
     return text.data();
 }
 
-int showMessage(const MainWindow& main, const std::string& caption, const std::string& text, UINT flags) {
+int showMessage(MainWindow& main, const std::string& caption, const std::string& text, UINT flags) {
+    ModalScope modal(main);
     return MessageBoxA(main.window, text.c_str(), caption.c_str(), flags);
+}
+
+ModalScope::ModalScope(MainWindow& main) : main_(main) { ++main_.modalDepth; }
+
+ModalScope::~ModalScope() {
+    if (--main_.modalDepth > 0 || !main_.closeDeferred) return;
+    main_.closeDeferred = false;
+    PostMessageA(main_.window, WM_CLOSE, 0, 0);
+}
+
+bool commandTakenNow(const MainWindow& main, int command) {
+    if (main.exiting || main.modalDepth > 0) return false;
+    // A box of another thread owned by the window disables it too.
+    if (!IsWindowEnabled(main.window)) return false;
+    return commandEnabled(command, main.commands);
 }
 
 void setPaneText(const MainWindow& main, int pane, const std::string& text) {

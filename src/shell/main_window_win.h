@@ -101,7 +101,35 @@ struct MainWindow {
 
     // The transfer dialog of an upload while it is open (upload_commands_win.cpp).
     HWND progressDialog = nullptr;
+
+    // Modal dialogs and message boxes of the window that are open now. Their loops run on the
+    // stack of the code that opened them, which goes on with this window's state when they
+    // return: while one is open the window takes no command and does not close; a close
+    // asked for meanwhile waits for the last of them (closeDeferred).
+    int modalDepth = 0;
+    bool closeDeferred = false;
+    // Exit was chosen: WM_DESTROY is on its way and no command is taken any more.
+    bool exiting = false;
 };
+
+// Counts a modal dialog or box of the main window for as long as it is open; when the last
+// one ends, a close that arrived meanwhile is posted again.
+class ModalScope {
+public:
+    explicit ModalScope(MainWindow& main);
+    ~ModalScope();
+    ModalScope(const ModalScope&) = delete;
+    ModalScope& operator=(const ModalScope&) = delete;
+
+private:
+    MainWindow& main_;
+};
+
+// Whether a command arriving now is carried out: not while a modal dialog or box of the
+// window is open, not after Exit, and for the commands that follow the session only in the
+// states whose menu item and button offer them. Posted commands (scripts, other windows) are
+// held to the same rule as clicks.
+bool commandTakenNow(const MainWindow& main, int command);
 
 // Registers the window class; false on failure.
 bool registerMainWindowClass(HINSTANCE program);
@@ -114,7 +142,8 @@ std::string loadText(const MainWindow& main, UINT id);
 std::string formatText(const MainWindow& main, UINT id, unsigned long number);
 // A printf-style string of the language library with one text (%s).
 std::string formatTextWith(const MainWindow& main, UINT id, const std::string& argument);
-int showMessage(const MainWindow& main, const std::string& caption, const std::string& text, UINT flags);
+// A message box owned by the window, counted as one of its modal boxes.
+int showMessage(MainWindow& main, const std::string& caption, const std::string& text, UINT flags);
 void setPaneText(const MainWindow& main, int pane, const std::string& text);
 // Pane 3: the model and option board of the active model settings.
 void showModelText(const MainWindow& main);
@@ -139,6 +168,9 @@ LRESULT onTransferProgress(MainWindow& main, WPARAM wParam, LPARAM lParam);
 LRESULT onConnectionLost(MainWindow& main, WPARAM wParam, LPARAM lParam);
 LRESULT onMeasurementEnded(MainWindow& main, WPARAM wParam, LPARAM lParam);
 LRESULT onMonitorFileClosed(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onSessionWarning(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onBoardText(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onStopRequested(MainWindow& main, WPARAM wParam, LPARAM lParam);
 
 // Resolves the folders, reads profile.ini (creating missing keys) and the watch list, and
 // hands the connection settings to the session (main_window_config_win.cpp).

@@ -2,6 +2,7 @@
 // the window does when it ends.
 #include "capture/buffer_files.h"
 #include "main_window_win.h"
+#include "remote/session_messages.h"
 #include "resources/ids/command_ids.h"
 #include "resources/ids/string_ids.h"
 
@@ -53,13 +54,15 @@ void startMonitorCommand(MainWindow& main) {
     if (!main.session || !commandEnabled(IDM_START_MONITOR, main.commands)) return;
     const BufferSettings settings = bufferSettingsOf(main);
     if (!bufferFolderAllowsStart(main, settings)) return;
+    // The question about the existing files ran a message loop: the link may have changed.
+    if (main.exiting || !commandEnabled(IDM_START_MONITOR, main.commands)) return;
 
     showTab(main, 1);
     clearCaptureDisplay(main);
 
     // The writer calls this on the library's thread when the folder is full: post only.
     const HWND window = main.window;
-    main.bufferFiles->setLimitHandler([window] { PostMessageA(window, WM_COMMAND, IDM_STOP_MEASUREMENT, 0); });
+    main.bufferFiles->setLimitHandler([window] { PostMessageA(window, UM_STOP_REQUESTED, 0, 0); });
     const Result prepared = main.bufferFiles->startBufferFiles(settings, main.model.boardType.load());
     if (prepared < 0) {
         // Nothing could be written: a measurement now would only lose its data.

@@ -152,6 +152,7 @@ void preferencesCommand(MainWindow& main) {
         readConfiguration(store, main.folders, edit);
     }
     PreferencesDialog dialog(main, edit);
+    ModalScope modal(main);
     dialog.runModal(main.modules.language, IDD_PREFERENCES, main.window);
     // The status bar names the analyzer the program now assumes.
     InvalidateRect(main.window, nullptr, TRUE);

@@ -7,7 +7,10 @@
 
 namespace zv::shell {
 
-INT_PTR ProgressDialog::run() { return runModal(main_.modules.language, IDD_PROGRESS, main_.window); }
+INT_PTR ProgressDialog::run() {
+    ModalScope modal(main_);
+    return runModal(main_.modules.language, IDD_PROGRESS, main_.window);
+}
 
 bool ProgressDialog::onInit() {
     // Cancel is offered only for the long transfer; the short steps finish on their own.

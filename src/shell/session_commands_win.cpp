@@ -43,6 +43,11 @@ void connectCommand(MainWindow& main) {
                      IDS_SCREEN_FOLDER_MISSING_TEXT_FMT)) {
         return;
     }
+    // The folder questions ran message loops of their own.
+    if (main.exiting || !main.session || main.session->connectionState() != 0 ||
+        !commandEnabled(IDM_CONNECT, main.commands)) {
+        return;
+    }
     main.commands.connectStarted();
     applyCommandState(main);
     const Result result = main.session->connect();
@@ -76,10 +81,17 @@ void disconnectCommand(MainWindow& main) {
     }
     // A running measurement is stopped first; the disconnect follows when it has ended.
     if (showMessage(main, loadText(main, IDS_APP_TITLE), loadText(main, IDS_DISCONNECT_WHILE_MEASURING),
-                    MB_YESNO | MB_ICONQUESTION) == IDYES &&
-        stopCommand(main) >= 0) {
-        main.disconnectAfterStop = true;
+                    MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return;
     }
+    // The answer counts for the link as it is now: it may have gone, or the measurement
+    // ended, while the question was open.
+    if (main.exiting || !commandEnabled(IDM_DISCONNECT, main.commands)) return;
+    if (!analyzerMeasuring(main)) {
+        disconnectNow(main);
+        return;
+    }
+    if (stopCommand(main) >= 0) main.disconnectAfterStop = true;
 }
 
 int32_t stopCommand(MainWindow& main) {

@@ -1,6 +1,8 @@
 // The messages the session posts to the main window. Messages that carry a reference are
 // released here whatever else happens, so that no request or remote object outlives its
 // message.
+#include <memory>
+
 #include "main_window_win.h"
 #include "shell/progress_dialog_win.h"
 #include "remote/session_messages.h"
@@ -36,7 +38,8 @@ void connectDone(MainWindow& main, int32_t result) {
     main.commands.connected();
     applyCommandState(main);
     // Whatever the analyzer was doing, a fresh connection starts from a stopped measurement.
-    PostMessageA(main.window, WM_COMMAND, IDM_STOP_MEASUREMENT, 0);
+    // The program's own request, not the user's command: stop is grey at this point.
+    PostMessageA(main.window, UM_STOP_REQUESTED, 0, 0);
     setPaneText(main, kPaneConnection, loadText(main, IDS_STATE_CONNECTED));
 }
 
@@ -77,8 +80,11 @@ LRESULT onConnectionState(MainWindow& main, WPARAM, LPARAM lParam) {
     return 0;
 }
 
-LRESULT onRemoteClose(MainWindow& main, WPARAM, LPARAM lParam) {
-    CZVRemote5m::closeRemoteMessage(static_cast<uintptr_t>(lParam));
+LRESULT onRemoteClose(MainWindow& main, WPARAM wParam, LPARAM lParam) {
+    if (main.session)
+        main.session->closeRemoteMessage(static_cast<uintptr_t>(wParam), static_cast<uintptr_t>(lParam));
+    else
+        CZVRemote5m::closeRemoteMessage(static_cast<uintptr_t>(lParam));
     if (main.closePending) {
         main.closePending = false;
         PostMessageA(main.window, WM_CLOSE, 0, 0);
@@ -105,5 +111,22 @@ LRESULT onConnectionLost(MainWindow& main, WPARAM, LPARAM) {
 }
 
 LRESULT onMonitorFileClosed(MainWindow&, WPARAM, LPARAM) { return 0; }
+
+LRESULT onSessionWarning(MainWindow& main, WPARAM, LPARAM lParam) {
+    const std::unique_ptr<SessionWarning> warning(reinterpret_cast<SessionWarning*>(lParam));
+    if (warning) showMessage(main, warning->caption, warning->text, MB_OK | MB_ICONWARNING);
+    return 0;
+}
+
+LRESULT onBoardText(MainWindow& main, WPARAM, LPARAM) {
+    if (main.sink) setPaneText(main, kPaneModel, main.sink->boardText());
+    return 0;
+}
+
+LRESULT onStopRequested(MainWindow& main, WPARAM, LPARAM) {
+    // Only over a link: a stop asked for by a connect that has since failed goes nowhere.
+    if (main.session && main.commands.connection == ConnectionPhase::Connected) stopCommand(main);
+    return 0;
+}
 
 }  // namespace zv::shell

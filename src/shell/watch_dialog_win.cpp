@@ -167,6 +167,7 @@ void watchSettingsCommand(MainWindow& main) {
     const PrivateProfileStore store(main.folders.profile);
     main.watchList.loadWatchTable(store);
     WatchDialog dialog(main, main.watchList.entries());
+    ModalScope modal(main);
     dialog.runModal(main.modules.language, IDD_WATCH_DATA, main.window);
 }
 

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "capture/capture.h"
 #include "capture/watch_list.h"
 #include "capture/writer_test_support.h"
 #include "support/temp_dir.h"
@@ -102,6 +103,18 @@ protected:
         return s;
     }
     std::string at(const std::string& name) const { return dir.file(name); }
+    // The file opens as the program and the converter open it, and its header counts exactly
+    // the records that follow it, which are RECORDS.
+    static void expectRecords(const std::string& path, const std::vector<uint8_t>& records) {
+        SCOPED_TRACE(path);
+        const std::vector<uint8_t> file = readFileBytes(path);
+        ASSERT_GE(file.size(), 844u);
+        EXPECT_EQ(getU32(file.data(), 840), file.size() - 844);
+        EXPECT_EQ(slice(file, 844, file.size() - 844), records);
+        LoadedDataFile loaded;
+        ASSERT_TRUE(loaded.loadFile(path)) << dataFileStatusText(loaded.status());
+        EXPECT_EQ(loaded.capture().count(), records.size() / 32);
+    }
     std::vector<std::string> folderNames() const {
         std::vector<std::string> names;
         for (const auto& e : std::filesystem::directory_iterator(dir.path())) names.push_back(e.path().filename().string());
@@ -124,7 +137,9 @@ protected:
 TEST_F(BufferFilesTest, EmptyFolderStartsWithFileZeroAndMovesOnAtTheBlockSize) {
     BufferFiles files;
     ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
-    EXPECT_EQ(readFileBytes(at("00000000.DT")), std::vector<uint8_t>(844, 0));
+    std::vector<uint8_t> empty(844);
+    composeDataFileHeader(empty.data(), kDualBoard, composeDataInfoBlock(kDualBoard), 0);
+    EXPECT_EQ(readFileBytes(at("00000000.DT")), empty);
 
     const std::vector<uint8_t> data = patternRecords((kMiB + kBlock) / 32);
     feed(files, data, 0, kMiB);
@@ -242,96 +257,172 @@ TEST_F(BufferFilesTest, PositionCountsSixteenBitsInWholeWordsFromZeroEachTime) {
     EXPECT_EQ(files.counters().lostDataMarkers, 0u);
 }
 
-TEST_F(BufferFilesTest, WriteFailureDeletesTheFileAndCaptureContinuesInTheNext) {
+TEST_F(BufferFilesTest, WriteFailureKeepsTheFileWithItsRecordsAndCaptureContinuesInTheNext) {
     test::FaultFileSystem fs;
     BufferFiles files(fs);
     ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
-    fs.failWriteCall = 2;  // the second 64 KiB write of 00000000.DT
-    const std::vector<uint8_t> data = patternRecords(4 * 65536 / 32);
+    fs.failWriteCall = 2 * 15 + 1;  // each block is two writes, records and count: block 15's records
+    fs.partialBytes = 1000;
+    const std::vector<uint8_t> data = patternRecords(32 * kBlock / 32);
     const std::vector<Result> results = feed(files, data);
     for (size_t i = 0; i < results.size(); ++i)
         EXPECT_EQ(results[i], i == 15 ? static_cast<Result>(0x8007001Du) : kOk) << "block " << i;
+    EXPECT_EQ(files.lastWrittenFile().number, 0);
     ASSERT_EQ(files.endMonitoring(), kOk);
-    EXPECT_EQ(folderNames(), (std::vector<std::string>{"00000001.DT"}));
-    const std::vector<uint8_t> file = readFileBytes(at("00000001.DT"));
-    ASSERT_EQ(file.size(), 844u + 2 * 65536);
-    EXPECT_EQ(slice(file, 844, 2 * 65536), slice(data, 2 * 65536, 2 * 65536));
-    EXPECT_EQ(files.counters().bufferFiles, 1u);
+    EXPECT_EQ(folderNames(), (std::vector<std::string>{"00000000.DT", "00000001.DT"}));
+    expectRecords(at("00000000.DT"), slice(data, 0, 15 * kBlock));
+    expectRecords(at("00000001.DT"), slice(data, 16 * kBlock, 16 * kBlock));
+    EXPECT_EQ(files.counters().bufferFiles, 2u);
+    EXPECT_EQ(files.lastWrittenFile().number, 1);
 }
 
 TEST_F(BufferFilesTest, FullDiskDropsDataUntilThereIsRoomAgain) {
     test::FaultFileSystem fs;
-    fs.diskSpace = 844 + 65536;
+    fs.diskSpace = 844 + 8 * kBlock + 100;
     BufferFiles files(fs);
     ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
     const std::vector<uint8_t> data = patternRecords(34 * kBlock / 32);
     std::vector<Result> results = feed(files, data, 0, 18 * kBlock);
-    EXPECT_EQ(results[15], kDiskFull);  // 00000000.DT goes
-    EXPECT_EQ(results[16], kDiskFull);  // no room for the next file's header either
+    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(results[i], kOk) << "block " << i;
+    EXPECT_EQ(results[8], kDiskFull);   // 00000000.DT keeps what it had
+    EXPECT_EQ(results[9], kDiskFull);   // no room for the next file's header
     EXPECT_EQ(results[17], kDiskFull);
-    EXPECT_TRUE(folderNames().empty());
+    EXPECT_EQ(folderNames(), (std::vector<std::string>{"00000000.DT"}));
+    expectRecords(at("00000000.DT"), slice(data, 0, 8 * kBlock));
 
     fs.diskSpace.reset();
     for (Result r : feed(files, data, 18 * kBlock)) EXPECT_EQ(r, kOk);
     ASSERT_EQ(files.endMonitoring(), kOk);
-    EXPECT_EQ(folderNames(), (std::vector<std::string>{"00000001.DT"}));
-    EXPECT_EQ(slice(readFileBytes(at("00000001.DT")), 844, 16 * kBlock), slice(data, 18 * kBlock, 16 * kBlock));
+    EXPECT_EQ(folderNames(), (std::vector<std::string>{"00000000.DT", "00000001.DT"}));
+    expectRecords(at("00000001.DT"), slice(data, 18 * kBlock, 16 * kBlock));
 }
 
-// The file shown when monitoring ends must exist: a file whose header could not be written is
-// deleted, and the last one finished before it stays the last written file.
-TEST_F(BufferFilesTest, FailedHeaderDeletesTheFileAndTheOneBeforeStaysTheLast) {
+// The file shown when monitoring ends must exist and open: a file whose last header cannot be
+// written keeps its records and is that file; one without records goes, and the file finished
+// before it stays the last.
+TEST_F(BufferFilesTest, FailedLastHeaderKeepsTheRecordsOfTheFile) {
     test::FaultFileSystem fs;
     BufferFiles files(fs);
     ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
-    feed(files, patternRecords(4));
-    fs.seekError = resultFromSystemError(kErrorWriteFault);
+    fs.failWriteCall = 1;
     EXPECT_EQ(files.endMonitoring(), static_cast<Result>(0x8007001Du));
     EXPECT_FALSE(fileExists(at("00000000.DT")));
     EXPECT_EQ(files.lastWrittenFile().number, -1);  // nothing to show
     EXPECT_TRUE(files.lastWrittenFile().path.empty());
     EXPECT_EQ(files.counters().bufferFiles, 0u);
 
-    fs.seekError = kOk;
     ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
     position = 0;
     const std::vector<uint8_t> data = patternRecords((kMiB + kBlock) / 32);
     feed(files, data);  // 00000000.DT full and finished, 00000001.DT open
-    fs.seekError = resultFromSystemError(kErrorWriteFault);
+    fs.failWriteCall = 1;
     EXPECT_EQ(files.endMonitoring(), static_cast<Result>(0x8007001Du));
-    EXPECT_FALSE(fileExists(at("00000001.DT")));
     const LastWrittenFile last = files.lastWrittenFile();
-    EXPECT_EQ(last.number, 0);
-    EXPECT_EQ(last.path, at("00000000.DT"));
-    EXPECT_EQ(readFileBytes(last.path).size(), 844 + kMiB);
-    EXPECT_EQ(files.counters().bufferFiles, 1u);
+    EXPECT_EQ(last.number, 1);
+    EXPECT_EQ(last.path, at("00000001.DT"));
+    expectRecords(at("00000000.DT"), slice(data, 0, kMiB));
+    expectRecords(at("00000001.DT"), slice(data, kMiB, kBlock));
+    EXPECT_EQ(files.counters().bufferFiles, 2u);
 }
 
-// A full file whose header fails goes, and the block that filled it says so; what the block
-// held beyond the full file starts the next one.
+// A full file that cannot be handed to the disk keeps its records, and the block that filled
+// it says so; what the block held beyond the full file starts the next one.
 TEST_F(BufferFilesTest, FullFileThatCannotBeFinishedIsReportedAndCaptureGoesOn) {
     test::FaultFileSystem fs;
     BufferFiles files(fs);
     ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
     const size_t half = kBlock / 2;
     const std::vector<uint8_t> data = patternRecords((2 * kMiB + half) / 32);
-    for (Result r : feed(files, data, 0, kMiB + half)) EXPECT_EQ(r, kOk);  // 00000000.DT done
+    for (Result r : feed(files, data, 0, 2 * kMiB - half)) EXPECT_EQ(r, kOk);  // 00000000.DT done
 
-    fs.seekError = resultFromSystemError(kErrorWriteFault);
-    const std::vector<Result> results = feed(files, data, kMiB + half);  // the last block crosses
-    fs.seekError = kOk;
-    ASSERT_EQ(results.size(), 128u);
-    for (size_t i = 0; i + 1 < results.size(); ++i) EXPECT_EQ(results[i], kOk) << "block " << i;
+    fs.flushError = resultFromSystemError(kErrorWriteFault);
+    const std::vector<Result> results = feed(files, data, 2 * kMiB - half);  // the block crosses
+    fs.flushError = kOk;
+    ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results.back(), static_cast<Result>(0x8007001Du));
-    EXPECT_FALSE(fileExists(at("00000001.DT")));
-    EXPECT_EQ(files.lastWrittenFile().number, 0);
+    expectRecords(at("00000001.DT"), slice(data, kMiB, kMiB));
+    EXPECT_EQ(files.lastWrittenFile().number, 1);
 
     ASSERT_EQ(files.endMonitoring(), kOk);
-    EXPECT_EQ(folderNames(), (std::vector<std::string>{"00000000.DT", "00000002.DT"}));
-    const std::vector<uint8_t> next = readFileBytes(at("00000002.DT"));
-    ASSERT_EQ(next.size(), 844 + half);
-    EXPECT_EQ(slice(next, 844, half), slice(data, 2 * kMiB, half));
+    EXPECT_EQ(folderNames(), (std::vector<std::string>{"00000000.DT", "00000001.DT", "00000002.DT"}));
+    expectRecords(at("00000002.DT"), slice(data, 2 * kMiB, half));
     EXPECT_EQ(files.lastWrittenFile().number, 2);
+}
+
+// After every block, whatever happens to the program next, its records are in the file and
+// the header counts them; a write failing at any point never lets the count run ahead of the
+// file, and afterwards every file opens with all it counts.
+TEST_F(BufferFilesTest, EveryBlockIsInItsFileWhenAppendReturns) {
+    test::FaultFileSystem fs;
+    BufferFiles files(fs);
+    ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
+    const std::vector<uint8_t> data = patternRecords(64);
+    std::vector<uint8_t> expected;
+    for (size_t n : {size_t{32}, size_t{256}, size_t{96}, size_t{1024}}) {
+        files.appendMonitorBlock(position, data.data() + expected.size(), n);
+        position += static_cast<uint32_t>(n);
+        expected.insert(expected.end(), data.begin() + static_cast<std::ptrdiff_t>(expected.size()),
+                        data.begin() + static_cast<std::ptrdiff_t>(expected.size() + n));
+        expectRecords(at("00000000.DT"), expected);
+    }
+    // A lost stretch: the marker is in the file with the block behind it.
+    files.appendMonitorBlock(position + 64, data.data(), 32);
+    std::vector<uint8_t> marker(32, 0);
+    marker[0] = 0x41;
+    expected.insert(expected.end(), marker.begin(), marker.end());
+    expected.insert(expected.end(), data.begin(), data.begin() + 32);
+    expectRecords(at("00000000.DT"), expected);
+    ASSERT_EQ(files.endMonitoring(), kOk);
+    expectRecords(at("00000000.DT"), expected);
+    EXPECT_EQ(fs.flushCalls, 1);  // to the disk once, when the file is complete
+}
+
+TEST_F(BufferFilesTest, CountNeverRunsAheadOfTheFileWhereverAWriteFails) {
+    const std::vector<uint8_t> data = patternRecords((kMiB + 4 * kBlock) / 32);
+    // After the start: 2 writes per block; block 127 fills 00000000.DT, whose last header is
+    // write 257; then 00000001.DT's header, and its first block's records and count.
+    for (int failing : {1, 2, 3, 255, 256, 257, 258, 259, 260}) {
+        SCOPED_TRACE(testing::Message() << "write " << failing << " fails");
+        const std::string folder = dir.file(std::to_string(failing));
+        std::filesystem::create_directories(folder);
+        test::FaultFileSystem fs;
+        int checks = 0;
+        fs.afterChange = [&](const std::string& changed) {
+            const auto file = test::countedAndPresent(changed, 844);
+            if (!file) return;  // its header still being written
+            ++checks;
+            ASSERT_LE(file->counted, file->present);
+        };
+        BufferFiles files(fs);
+        BufferSettings s = settings(10);
+        s.folder = folder;
+        ASSERT_EQ(files.startBufferFiles(s, kDualBoard), kOk);
+        fs.failWriteCall = failing;
+        fs.partialBytes = 100;
+        position = 0;
+        const std::vector<Result> results = feed(files, data);
+        files.endMonitoring();
+        EXPECT_GT(checks, 0);
+
+        // The files hold the data in order, less at most the one block whose write failed.
+        std::vector<uint8_t> kept;
+        for (int32_t n = 0; n < 3; ++n) {
+            const std::string path = joinPath(folder, bufferFileName(n));
+            if (!fileExists(path)) continue;
+            const std::vector<uint8_t> file = readFileBytes(path);
+            expectRecords(path, slice(file, 844, file.size() - 844));
+            kept.insert(kept.end(), file.begin() + 844, file.end());
+        }
+        const size_t failedBlocks =
+            static_cast<size_t>(std::count_if(results.begin(), results.end(), [](Result r) { return failed(r); }));
+        EXPECT_LE(failedBlocks, 1u);
+        ASSERT_LE(kept.size(), data.size());
+        const size_t dropped = data.size() - kept.size();
+        EXPECT_TRUE(dropped == 0 || dropped == kBlock) << dropped;
+        size_t same = 0;  // whole blocks as sent, up to the dropped one
+        while (same + kBlock <= kept.size() && slice(kept, same, kBlock) == slice(data, same, kBlock)) same += kBlock;
+        EXPECT_EQ(slice(kept, same, kept.size() - same), slice(data, same + dropped, kept.size() - same));
+    }
 }
 
 TEST_F(BufferFilesTest, ForeignFileWithTheNextNameIsSteppedOver) {
@@ -345,12 +436,12 @@ TEST_F(BufferFilesTest, ForeignFileWithTheNextNameIsSteppedOver) {
     EXPECT_EQ(slice(readFileBytes(at("00000002.DT")), 844, kBlock), slice(data, kMiB, kBlock));
 }
 
-TEST_F(BufferFilesTest, AnalyzerBlockGoesIntoFilesFinishedAfterIt) {
+TEST_F(BufferFilesTest, AnalyzerBlockGoesIntoTheOpenFileAndTheFilesAfterIt) {
     BufferFiles files;
     ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
     const DataInfoBlock defaults = composeDataInfoBlock(kDualBoard);
     const std::vector<uint8_t> data = patternRecords((kMiB + kBlock) / 32);
-    feed(files, data, 0, kMiB);  // 00000000.DT is finished with the defaults
+    feed(files, data, 0, kMiB + 32);  // 00000000.DT is finished with the defaults, 00000001.DT open
 
     DataInfoBlock analyzer = defaults;
     analyzer.bytes[10] = 32;  // block version
@@ -358,7 +449,10 @@ TEST_F(BufferFilesTest, AnalyzerBlockGoesIntoFilesFinishedAfterIt) {
     parseDataInfoBlock(expected, analyzer.data(), kDataInfoSizeDual, kDualBoard);
     ASSERT_EQ(expected.bytes[10], 32);
     files.setDataInfo(analyzer.data(), kDataInfoSizeDual);
-    feed(files, data, kMiB);
+    // The open file carries it at once, before it is finished.
+    EXPECT_EQ(slice(readFileBytes(at("00000001.DT")), 24, 812), slice(expected.bytes, 0, 812));
+    expectRecords(at("00000001.DT"), slice(data, kMiB, 32));
+    feed(files, data, kMiB + 32);
     ASSERT_EQ(files.endMonitoring(), kOk);
     EXPECT_EQ(slice(readFileBytes(at("00000000.DT")), 24, 812), slice(defaults.bytes, 0, 812));
     EXPECT_EQ(slice(readFileBytes(at("00000001.DT")), 24, 812), slice(expected.bytes, 0, 812));

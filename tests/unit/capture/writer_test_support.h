@@ -4,12 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdio>
 #include <cstdint>
 #include <fstream>
-#include <iterator>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,20 +25,27 @@ namespace zv::test {
 // Passes everything to the real file system, except the faults the test arms.
 class FaultFileSystem final : public FileSystem {
 public:
-    // The n-th write call from now on (1 = the next one) fails with writeError.
+    // The n-th write call from now on (1 = the next one) fails with writeError after writing
+    // its first partialBytes bytes.
     int failWriteCall = 0;
     Result writeError = resultFromSystemError(kErrorWriteFault);
-    // Bytes that still fit on the disk; a write that does not fit fails with ERROR_DISK_FULL
-    // and writes nothing.
+    size_t partialBytes = 0;
+    // Bytes that still fit on the disk; a write that needs more writes what fits and fails
+    // with ERROR_DISK_FULL. Cutting a file back frees its bytes again.
     std::optional<uint64_t> diskSpace;
-    Result seekError = kOk;
+    Result truncateError = kOk;
+    Result flushError = kOk;
     Result closeError = kOk;
+    // Called with the path after every write or truncation that reached a file, failed or not:
+    // the moments a killed program could leave the file behind.
+    std::function<void(const std::string&)> afterChange;
+    int flushCalls = 0;
 
     Result createNew(const std::string& path, std::unique_ptr<WritableFile>& file) override {
         std::unique_ptr<WritableFile> inner;
         const Result r = realFileSystem().createNew(path, inner);
         if (failed(r)) return r;
-        file = std::make_unique<File>(*this, std::move(inner));
+        file = std::make_unique<File>(*this, path, std::move(inner));
         return kOk;
     }
     Result remove(const std::string& path) override { return realFileSystem().remove(path); }
@@ -49,18 +57,43 @@ public:
 private:
     class File final : public WritableFile {
     public:
-        File(FaultFileSystem& fs, std::unique_ptr<WritableFile> inner) : fs_(fs), inner_(std::move(inner)) {}
-        Result write(const uint8_t* bytes, size_t n) override {
-            if (fs_.failWriteCall > 0 && --fs_.failWriteCall == 0) return fs_.writeError;
-            if (fs_.diskSpace) {
-                if (n > *fs_.diskSpace) return resultFromSystemError(kErrorDiskFull);
-                *fs_.diskSpace -= n;
+        File(FaultFileSystem& fs, std::string path, std::unique_ptr<WritableFile> inner)
+            : fs_(fs), path_(std::move(path)), inner_(std::move(inner)) {}
+        Result writeAt(uint64_t offset, const uint8_t* bytes, size_t n) override {
+            size_t written = n;
+            Result failure = kOk;
+            if (fs_.failWriteCall > 0 && --fs_.failWriteCall == 0) {
+                written = std::min(n, fs_.partialBytes);
+                failure = fs_.writeError;
             }
-            return inner_->write(bytes, n);
+            if (fs_.diskSpace) {
+                const uint64_t end = offset + written;
+                const uint64_t growth = end > size_ ? end - size_ : 0;  // writes never leave holes
+                if (growth > *fs_.diskSpace) {
+                    written -= static_cast<size_t>(growth - *fs_.diskSpace);
+                    failure = resultFromSystemError(kErrorDiskFull);
+                }
+            }
+            Result r = inner_->writeAt(offset, bytes, written);
+            if (succeeded(r)) grow(offset + written);
+            if (succeeded(r) && failed(failure)) r = failure;
+            if (fs_.afterChange) fs_.afterChange(path_);
+            return r;
         }
-        Result seekToStart() override {
-            if (failed(fs_.seekError)) return fs_.seekError;
-            return inner_->seekToStart();
+        Result truncate(uint64_t size) override {
+            if (failed(fs_.truncateError)) return fs_.truncateError;
+            const Result r = inner_->truncate(size);
+            if (succeeded(r)) {
+                if (fs_.diskSpace && size < size_) *fs_.diskSpace += size_ - size;
+                size_ = size;
+            }
+            if (fs_.afterChange) fs_.afterChange(path_);
+            return r;
+        }
+        Result flushToDisk() override {
+            ++fs_.flushCalls;
+            if (failed(fs_.flushError)) return fs_.flushError;
+            return inner_->flushToDisk();
         }
         Result close() override {
             const Result r = inner_->close();  // always really closed, so it can be deleted
@@ -68,8 +101,16 @@ private:
         }
 
     private:
+        void grow(uint64_t end) {
+            if (end <= size_) return;
+            if (fs_.diskSpace) *fs_.diskSpace -= end - size_;
+            size_ = end;
+        }
+
         FaultFileSystem& fs_;
+        std::string path_;
         std::unique_ptr<WritableFile> inner_;
+        uint64_t size_ = 0;
     };
 };
 
@@ -90,8 +131,14 @@ public:
 };
 
 inline std::vector<uint8_t> readFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in.tellg();
+    if (!in || size <= 0) return {};
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return bytes;
 }
 
 template <class Bytes>
@@ -103,6 +150,23 @@ std::vector<uint8_t> slice(const Bytes& v, size_t from, size_t n) {
 inline std::vector<uint8_t> le32(uint32_t v) {
     return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
             static_cast<uint8_t>(v >> 24)};
+}
+
+// The record bytes a data file's header counts (at headerSize - 4) and the bytes that follow
+// its header, read without loading the whole file; nothing while the header is incomplete.
+struct CountedAndPresent {
+    uint32_t counted;
+    uint64_t present;
+};
+inline std::optional<CountedAndPresent> countedAndPresent(const std::string& path, size_t headerSize) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in.tellg();
+    if (!in || size < static_cast<std::streamoff>(headerSize)) return std::nullopt;
+    std::array<uint8_t, 4> count{};
+    in.seekg(static_cast<std::streamoff>(headerSize - 4));
+    in.read(reinterpret_cast<char*>(count.data()), 4);
+    if (!in) return std::nullopt;
+    return CountedAndPresent{getU32(count.data(), 0), static_cast<uint64_t>(size) - headerSize};
 }
 
 inline bool fileExists(const std::string& path) { return std::ifstream(path, std::ios::binary).good(); }

@@ -84,6 +84,11 @@ public:
         for (const Posted& p : taken) handle(p);
         return taken;
     }
+    // Drops the recorded messages without handling them (the test handled them itself).
+    void forget() {
+        std::lock_guard lock(mutex_);
+        posted_.clear();
+    }
     // The messages to one target, in order, without handling them.
     std::vector<Posted> messages(Target target = Target::Main) const {
         std::lock_guard lock(mutex_);

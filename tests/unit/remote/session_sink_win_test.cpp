@@ -1,11 +1,14 @@
 // The session's Win32 sink against real windows: messages land in the right queue with their
-// parameters, windows that are not there refuse, pane 3 and the [remote] keys are written.
+// parameters, windows that are not there refuse, the [remote] keys are written, and what the
+// UI thread shows (pane 3, the warning box, the transfer dialog's Cancel) is posted to it, so
+// that a library thread never waits for a UI thread that may be waiting for it.
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commctrl.h>
 
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "remote/session_messages.h"
 #include "remote/session_sink_win.h"
@@ -21,7 +24,7 @@ bool take(HWND window, UINT message, MSG& msg) { return PeekMessageA(&msg, windo
 TEST(SessionSinkWin, MessagesGoToTheirWindowsWithTheirParameters) {
     const HWND main = messageWindow(), setup = messageWindow(), panel = messageWindow();
     ASSERT_TRUE(main && setup && panel);
-    Win32SessionSink sink(main, nullptr, nullptr, {}, "C:\\data");
+    Win32SessionSink sink(main, nullptr, {}, "C:\\data");
     MSG msg{};
 
     const uintptr_t pointer = static_cast<uintptr_t>(~uintptr_t{0} - 7);  // all pointer bits
@@ -47,6 +50,10 @@ TEST(SessionSinkWin, MessagesGoToTheirWindowsWithTheirParameters) {
     EXPECT_TRUE(sink.progressDialogOpen());
     sink.closeProgressDialog();
     EXPECT_TRUE(take(dialog, WM_CLOSE, msg));
+    sink.cancelProgressDialog();
+    ASSERT_TRUE(take(dialog, WM_COMMAND, msg));
+    EXPECT_EQ(LOWORD(msg.wParam), kCommandCancel);
+    EXPECT_EQ(msg.lParam, 0);  // not from a button: the dialog tells the session's Cancel by this
     DestroyWindow(dialog);
     EXPECT_FALSE(sink.progressDialogOpen());
     sink.cancelProgressDialog();
@@ -58,23 +65,26 @@ TEST(SessionSinkWin, MessagesGoToTheirWindowsWithTheirParameters) {
     EXPECT_FALSE(sink.postMain(UM_CONNECTION_LOST, 0, 0));  // the poster keeps its reference
 }
 
-TEST(SessionSinkWin, BoardTextAndModelKeys) {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES};
-    ASSERT_TRUE(InitCommonControlsEx(&icc));
-    const HWND parent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 400, 200, nullptr, nullptr,
-                                        nullptr, nullptr);
-    const HWND bar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD, 0, 0, 0, 0, parent, nullptr, nullptr, nullptr);
-    ASSERT_TRUE(parent && bar);
-    int parts[4] = {80, 160, 240, -1};
-    SendMessageA(bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(parts));
-
+TEST(SessionSinkWin, BoardTextWarningAndModelKeysWaitForNobody) {
+    const HWND main = messageWindow();
+    ASSERT_TRUE(main);
     test::TempDir dir;
     const std::string ini = dir.file("profile.ini");
-    Win32SessionSink sink(parent, bar, nullptr, ini, {});
-    sink.setBoardText("AN-1100 + EX-NB2A");
-    char text[64] = {};
-    SendMessageA(bar, SB_GETTEXTA, 3, reinterpret_cast<LPARAM>(text));
-    EXPECT_STREQ(text, "AN-1100 + EX-NB2A");
+    Win32SessionSink sink(main, nullptr, ini, {});
+    MSG msg{};
+
+    // Called from a thread other than the window's, as the library does: neither call may
+    // wait for the window's thread, which here never looks at its queue until they returned.
+    std::thread library([&] {
+        sink.setBoardText("AN-1100 + EX-NB2A");
+        sink.showWarning(9033, 9024, std::nullopt);
+    });
+    library.join();
+    EXPECT_TRUE(take(main, UM_BOARD_TEXT, msg));
+    EXPECT_EQ(sink.boardText(), "AN-1100 + EX-NB2A");
+    ASSERT_TRUE(take(main, UM_SESSION_WARNING, msg));
+    const std::unique_ptr<SessionWarning> warning(reinterpret_cast<SessionWarning*>(msg.lParam));
+    ASSERT_TRUE(warning);
 
     sink.writeModelKeys("AN-1100", "EX-NB2A");
     char value[32] = {};
@@ -82,7 +92,10 @@ TEST(SessionSinkWin, BoardTextAndModelKeys) {
     EXPECT_STREQ(value, "AN-1100");
     GetPrivateProfileStringA("remote", "exboard", "", value, sizeof value, ini.c_str());
     EXPECT_STREQ(value, "EX-NB2A");
-    DestroyWindow(parent);
+
+    // With the window gone the warning has nobody to own it, and is dropped, not leaked.
+    DestroyWindow(main);
+    sink.showWarning(9033, 9024, std::nullopt);
 }
 
 }  // namespace

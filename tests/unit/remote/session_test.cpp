@@ -196,6 +196,34 @@ TEST_F(Session, FailedConnectAndEveryDisconnectCloseTheLinkOnTheUiThread) {
     EXPECT_EQ(sink.numbers(), (std::vector<uint32_t>{UM_REQUEST_DONE, UM_REMOTE_CLOSE}));
 }
 
+TEST_F(Session, ACloseThatArrivesAfterTheNextConnectLeavesTheNewLinkOpen) {
+    ASSERT_EQ(session->connect(), 0);
+    remote.complete(0);
+    ASSERT_EQ(session->disconnect(), 0);
+    remote.complete(0);
+    const std::vector<test::Posted> first = sink.messages();
+    ASSERT_EQ(first.size(), 3u);
+    ASSERT_EQ(first[2].message, UM_REMOTE_CLOSE);
+    // A user quick enough connects again before the window got round to the close.
+    ASSERT_EQ(session->connect(), 0);
+    remote.complete(0);
+    session->closeRemoteMessage(first[2].wParam, first[2].lParam);
+    EXPECT_EQ(remote.closes.load(), 0) << "the old link's close ended the new link";
+    EXPECT_EQ(remote.refs.load(), 2u);  // the message's reference is given back all the same
+
+    // The close of the link it belongs to still closes.
+    ASSERT_EQ(session->disconnect(), 0);
+    remote.complete(0);
+    const std::vector<test::Posted> second = sink.messages();
+    ASSERT_EQ(second.back().message, UM_REMOTE_CLOSE);
+    session->closeRemoteMessage(second.back().wParam, second.back().lParam);
+    EXPECT_EQ(remote.closes.load(), 1);
+    for (const test::Posted& p : sink.messages()) {
+        if (p.message == UM_REQUEST_DONE) CZVRemote5m::releaseRequestMessage(p.lParam);
+    }
+    sink.forget();
+}
+
 TEST_F(Session, AMessageThatCannotBePostedGivesItsReferenceBack) {
     ASSERT_EQ(session->disconnect(), 0);
     sink.acceptMain = false;
@@ -544,7 +572,7 @@ TEST(SessionHeaderRewrite, OnlyAFinishedFileOfTheSameFamilyIsRewritten) {
     const std::string path = dir.file("00000000.DT");
     {
         DataFileWriter writer;
-        ASSERT_EQ(writer.create(path, 73763), 0);
+        ASSERT_EQ(writer.create(path, 73763, composeDataInfoBlock(73763)), 0);
         const std::vector<uint8_t> records(96, 0x01);
         ASSERT_EQ(writer.append(records.data(), records.size()), 0);
         ASSERT_EQ(writer.finish(composeDataInfoBlock(73763)), 0);
