@@ -28,6 +28,22 @@ protected:
         return box.window;
     }
 
+    // About 2 MB of capture over a link of 1 MB/s: the upload it starts takes a few seconds.
+    void startAnUploadThatTakesAWhile() {
+        configureAnalyzer("fixed-rate = 20000\r\nthrottle = usb-full\r\n");
+        writeProfileWith("[buffer]\r\nwarning=no\r\n");
+        ASSERT_TRUE(startMain());
+        connectAndWaitForIdle();
+        startMonitoring();
+        ASSERT_FALSE(HasFatalFailure());
+        Sleep(3000);
+        postCommand(mainWindow_, 2102);
+        ASSERT_TRUE(waitForMeasurementEnd());
+        postCommand(mainWindow_, 1003);
+        // Disconnect goes grey for the length of the upload.
+        ASSERT_TRUE(waitFor([&] { return toolbarButtonState(control(kToolbarId), 2105) != kButtonEnabled; }, 5000));
+    }
+
     void cancel(HWND dialog) {
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
@@ -59,18 +75,8 @@ TEST_F(CommandRules, CommandsPostedInAStateThatGreysThemDoNothing) {
 }
 
 TEST_F(CommandRules, ADisconnectPostedDuringAnUploadLeavesTheUploadAndTheLinkAlone) {
-    // About 2 MB of capture over a link of 1 MB/s: the upload takes a few seconds.
-    configureAnalyzer("fixed-rate = 20000\r\nthrottle = usb-full\r\n");
-    writeProfileWith("[buffer]\r\nwarning=no\r\n");
-    ASSERT_TRUE(startMain());
-    connectAndWaitForIdle();
-    startMonitoring();
+    startAnUploadThatTakesAWhile();
     ASSERT_FALSE(HasFatalFailure());
-    Sleep(3000);
-    postCommand(mainWindow_, 2102);
-    ASSERT_TRUE(waitForMeasurementEnd());
-    postCommand(mainWindow_, 1003);
-    ASSERT_TRUE(waitFor([&] { return toolbarButtonState(control(kToolbarId), 2105) != kButtonEnabled; }, 5000));
     postCommand(mainWindow_, 2105);
     postCommand(mainWindow_, 2114);
     ASSERT_TRUE(waitFor([&] { return listViewItemCount(control(kCaptureListId)) > 0; }, 30000))
@@ -159,17 +165,8 @@ TEST_F(CommandRules, NothingQueuedBehindExitIsCarriedOut) {
 TEST_F(CommandRules, ACloseDuringAnUploadWaitsForTheTransferDialogAndEndsCleanly) {
     // The transfer dialog's loop runs on the stack of the upload command, which goes on with
     // the window's state when the dialog ends: the window must still be there then.
-    configureAnalyzer("fixed-rate = 20000\r\nthrottle = usb-full\r\n");
-    writeProfileWith("[buffer]\r\nwarning=no\r\n");
-    ASSERT_TRUE(startMain());
-    connectAndWaitForIdle();
-    startMonitoring();
+    startAnUploadThatTakesAWhile();
     ASSERT_FALSE(HasFatalFailure());
-    Sleep(3000);
-    postCommand(mainWindow_, 2102);
-    ASSERT_TRUE(waitForMeasurementEnd());
-    postCommand(mainWindow_, 1003);
-    ASSERT_TRUE(waitFor([&] { return toolbarButtonState(control(kToolbarId), 2105) != kButtonEnabled; }, 5000));
     postClose(mainWindow_);
     // Whatever asks what, the answer is Yes: close and disconnect. The program must end by
     // itself, cleanly, once the upload is over.

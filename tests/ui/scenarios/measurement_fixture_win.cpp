@@ -31,6 +31,27 @@ std::string englishFormattedText(unsigned id, const std::string& argument) {
     return text;
 }
 
+std::string readBinaryFile(const std::string& path) {
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    LARGE_INTEGER size{};
+    GetFileSizeEx(file, &size);
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes.empty() && !ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) read = 0;
+    bytes.resize(read);
+    CloseHandle(file);
+    return bytes;
+}
+
+uint32_t littleEndian32(const std::string& bytes, size_t offset) {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(bytes[offset + static_cast<size_t>(i)]);
+    return value;
+}
+
 void MeasurementFixture::SetUp() {
     ProgramFixture::SetUp();
     installProgram();

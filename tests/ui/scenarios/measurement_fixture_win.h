@@ -3,6 +3,8 @@
 // and the steps of a monitor measurement.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -46,6 +48,11 @@ protected:
     // The numbered buffer files in the buffer folder ("*.DT"), sorted.
     std::vector<std::string> bufferFileNames() const;
 };
+
+// The whole file as bytes, also while the program still writes it; empty when it cannot be read.
+std::string readBinaryFile(const std::string& path);
+// The little-endian 32-bit number at OFFSET of BYTES (which must hold it).
+uint32_t littleEndian32(const std::string& bytes, size_t offset);
 
 // A string of the language library with a number formatted into it.
 std::string englishFormatted(unsigned id, unsigned long number);

@@ -17,26 +17,6 @@ constexpr uint32_t kMiB = 1u << 20;
 constexpr size_t kDualHeaderSize = 844;  // the header of a CAN/LIN board's data file
 constexpr size_t kRecordBytesOffset = 840;
 
-uint32_t littleEndian32(const std::string& bytes, size_t offset) {
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(bytes[offset + static_cast<size_t>(i)]);
-    return value;
-}
-
-std::string readBinaryFile(const std::string& path) {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    LARGE_INTEGER size{};
-    GetFileSizeEx(file, &size);
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty() && !ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) read = 0;
-    bytes.resize(read);
-    CloseHandle(file);
-    return bytes;
-}
-
 // Runs a console program and returns its exit code (-1 when it did not run or end).
 int runProgram(const std::string& commandLine, const std::string& folder) {
     STARTUPINFOA startup{};
