@@ -16,17 +16,17 @@ Win32SessionSink::Win32SessionSink(HWND mainWindow, HINSTANCE language, std::str
       dataFolder_(std::move(dataFolder)) {}
 
 void Win32SessionSink::setDataFolder(std::string folder) {
-    std::lock_guard lock(pathsMutex_);
+    std::lock_guard lock(mutex_);
     dataFolder_ = std::move(folder);
 }
 
 void Win32SessionSink::setProfilePath(std::string path) {
-    std::lock_guard lock(pathsMutex_);
+    std::lock_guard lock(mutex_);
     profilePath_ = std::move(path);
 }
 
 std::string Win32SessionSink::dataFolder() {
-    std::lock_guard lock(pathsMutex_);
+    std::lock_guard lock(mutex_);
     return dataFolder_;
 }
 
@@ -46,21 +46,21 @@ bool Win32SessionSink::postKeyEmulation(uint32_t wParam) {
 
 void Win32SessionSink::setBoardText(std::string_view text) {
     {
-        std::lock_guard lock(pathsMutex_);
+        std::lock_guard lock(mutex_);
         boardText_.assign(text);
     }
     postMain(UM_BOARD_TEXT, 0, 0);
 }
 
 std::string Win32SessionSink::boardText() const {
-    std::lock_guard lock(pathsMutex_);
+    std::lock_guard lock(mutex_);
     return boardText_;
 }
 
 void Win32SessionSink::writeModelKeys(std::string_view model, std::string_view exboard) {
     std::string path;
     {
-        std::lock_guard lock(pathsMutex_);
+        std::lock_guard lock(mutex_);
         path = profilePath_;
     }
     if (path.empty()) return;

@@ -67,7 +67,7 @@ private:
     std::atomic<HWND> progressDialog_{nullptr};
     std::atomic<bool> monitoring_{false};
     std::atomic<intptr_t> uploadDialogResult_{0};
-    mutable std::mutex pathsMutex_;
+    mutable std::mutex mutex_;  // the two paths and the board text
     std::string profilePath_;
     std::string dataFolder_;
     std::string boardText_;

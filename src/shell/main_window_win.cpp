@@ -156,8 +156,6 @@ ModalScope::~ModalScope() {
 
 bool commandTakenNow(const MainWindow& main, int command) {
     if (main.exiting || main.modalDepth > 0) return false;
-    // A box of another thread owned by the window disables it too.
-    if (!IsWindowEnabled(main.window)) return false;
     return commandEnabled(command, main.commands);
 }
 

@@ -50,8 +50,8 @@ void setMonitoring(MainWindow& main, bool on) {
 }  // namespace
 
 void startMonitorCommand(MainWindow& main) {
-    // Also posted by the key-emulation panel: only from the state whose button offers it.
-    if (!main.session || !commandEnabled(IDM_START_MONITOR, main.commands)) return;
+    // Reached through onCommand only, which has checked the state.
+    if (!main.session) return;
     const BufferSettings settings = bufferSettingsOf(main);
     if (!bufferFolderAllowsStart(main, settings)) return;
     // The question about the existing files ran a message loop: the link may have changed.

@@ -139,7 +139,6 @@ void PreferencesDialog::accept() {
 }  // namespace
 
 void preferencesCommand(MainWindow& main) {
-    if (!commandEnabled(IDM_PREFERENCES, main.commands)) return;
     // The active records, then what profile.ini holds now.
     AppSettings edit;
     edit.connection = main.connection;

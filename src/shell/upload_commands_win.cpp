@@ -34,8 +34,8 @@ void showUploadFailure(MainWindow& main, int32_t result) {
 }  // namespace
 
 void uploadCommand(MainWindow& main) {
-    // Also reached by a posted command; only from the state whose button offers it.
-    if (!main.session || !commandEnabled(IDM_UPLOAD_BUFFER, main.commands)) return;
+    // Reached through onCommand only, which has checked the state.
+    if (!main.session) return;
     clearCaptureDisplay(main);
     showTab(main, 0);
     main.commands.uploadStarted();

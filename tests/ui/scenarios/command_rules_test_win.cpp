@@ -10,17 +10,18 @@ namespace {
 
 class CommandRules : public MeasurementFixture {
 protected:
-    HWND dialogTitled(const std::string& caption, DWORD timeoutMs = 5000) {
-        HWND found = nullptr;
-        waitFor(
-            [&] {
-                for (HWND window : topWindowsOfClass("#32770", program_.processId())) {
-                    if (IsWindowVisible(window) && windowText(window) == caption) found = window;
-                }
-                return found != nullptr;
-            },
-            timeoutMs);
-        return found;
+    // The built-in analyzer as it comes, the program started and not connected.
+    void startWithDefaults() {
+        configureAnalyzer("");
+        writeProfileWith("");
+        ASSERT_TRUE(startMain());
+    }
+
+    // The program ends by itself within TIMEOUT, cleanly.
+    void expectCleanEnd(DWORD timeoutMs = 10000) {
+        DWORD exitCode = 1;
+        ASSERT_TRUE(program_.waitForExit(timeoutMs, &exitCode)) << "the program did not end";
+        EXPECT_EQ(exitCode, 0u);
     }
 
     HWND anyDialog(DWORD timeoutMs = 5000) {
@@ -87,9 +88,8 @@ TEST_F(CommandRules, ADisconnectPostedDuringAnUploadLeavesTheUploadAndTheLinkAlo
 }
 
 TEST_F(CommandRules, NoCommandIsCarriedOutWhileADialogOfTheWindowIsOpen) {
-    configureAnalyzer("");
-    writeProfileWith("");
-    ASSERT_TRUE(startMain());
+    startWithDefaults();
+    ASSERT_FALSE(HasFatalFailure());
     postCommand(mainWindow_, 40012);  // about
     HWND about = anyDialog();
     ASSERT_TRUE(about);
@@ -109,9 +109,8 @@ TEST_F(CommandRules, NoCommandIsCarriedOutWhileADialogOfTheWindowIsOpen) {
 }
 
 TEST_F(CommandRules, ACloseWhileADialogIsOpenWaitsForTheDialog) {
-    configureAnalyzer("");
-    writeProfileWith("");
-    ASSERT_TRUE(startMain());
+    startWithDefaults();
+    ASSERT_FALSE(HasFatalFailure());
     postCommand(mainWindow_, 40020);  // the watch dialog
     HWND watch = anyDialog();
     ASSERT_TRUE(watch);
@@ -123,15 +122,12 @@ TEST_F(CommandRules, ACloseWhileADialogIsOpenWaitsForTheDialog) {
     EXPECT_TRUE(IsWindow(mainWindow_));
     cancel(watch);
     // Not connected: once the dialog has ended the window closes without asking.
-    DWORD exitCode = 1;
-    ASSERT_TRUE(program_.waitForExit(10000, &exitCode));
-    EXPECT_EQ(exitCode, 0u);
+    expectCleanEnd();
 }
 
 TEST_F(CommandRules, ACloseAskedForWhileConnectedAsksOnceTheDialogHasEnded) {
-    configureAnalyzer("");
-    writeProfileWith("");
-    ASSERT_TRUE(startMain());
+    startWithDefaults();
+    ASSERT_FALSE(HasFatalFailure());
     connectAndWaitForIdle();
     postCommand(mainWindow_, 40012);
     HWND about = anyDialog();
@@ -144,22 +140,17 @@ TEST_F(CommandRules, ACloseAskedForWhileConnectedAsksOnceTheDialogHasEnded) {
     ASSERT_TRUE(question.window);
     EXPECT_EQ(question.text, englishString(9038));
     ASSERT_TRUE(answerMessageBox(question, IDYES));
-    DWORD exitCode = 1;
-    ASSERT_TRUE(program_.waitForExit(10000, &exitCode));
-    EXPECT_EQ(exitCode, 0u);
+    expectCleanEnd();
 }
 
 TEST_F(CommandRules, NothingQueuedBehindExitIsCarriedOut) {
-    configureAnalyzer("");
-    writeProfileWith("");
-    ASSERT_TRUE(startMain());
+    startWithDefaults();
+    ASSERT_FALSE(HasFatalFailure());
     // Exit first, then commands that would open dialogs: the program ends without them.
     PostMessageA(mainWindow_, WM_COMMAND, 2124, 0);
     PostMessageA(mainWindow_, WM_COMMAND, 40012, 0);
     PostMessageA(mainWindow_, WM_COMMAND, 2019, 0);
-    DWORD exitCode = 1;
-    ASSERT_TRUE(program_.waitForExit(10000, &exitCode));
-    EXPECT_EQ(exitCode, 0u);
+    expectCleanEnd();
 }
 
 TEST_F(CommandRules, ACloseDuringAnUploadWaitsForTheTransferDialogAndEndsCleanly) {
@@ -178,9 +169,7 @@ TEST_F(CommandRules, ACloseDuringAnUploadWaitsForTheTransferDialogAndEndsCleanly
         }
         Sleep(100);
     }
-    DWORD exitCode = 1;
-    ASSERT_TRUE(program_.waitForExit(0, &exitCode)) << "the program did not end";
-    EXPECT_EQ(exitCode, 0u);
+    expectCleanEnd(0);
 }
 
 TEST_F(CommandRules, ExitAtAnyMomentOfAConnectEndsTheProgram) {
@@ -197,9 +186,8 @@ TEST_F(CommandRules, ExitAtAnyMomentOfAConnectEndsTheProgram) {
             postCommand(mainWindow_, 2104);
             Sleep(delay);
             postCommand(mainWindow_, 2124);
-            DWORD exitCode = 1;
-            ASSERT_TRUE(program_.waitForExit(15000, &exitCode)) << "Exit did not end the program";
-            EXPECT_EQ(exitCode, 0u);
+            expectCleanEnd(15000);
+            ASSERT_FALSE(HasFatalFailure());
         }
     }
 }
