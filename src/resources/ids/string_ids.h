@@ -129,4 +129,57 @@
 #define IDS_CLOSE_WHILE_MEASURING         9039
 #define IDS_DISCONNECT_WHILE_MEASURING    9040
 
+// Setup editor: toolbar tooltips (text indexes 0..3 of its toolbar)
+#define IDS_SETUP_TIP_OPEN                19151
+#define IDS_SETUP_TIP_SAVE                19152
+#define IDS_SETUP_TIP_SEND                19153
+#define IDS_SETUP_TIP_RECEIVE             19154
+
+// Setup editor: the captions of the page tree, numbered as its keys
+#define IDS_PAGE_OPERATION_MODE           10001
+#define IDS_PAGE_PROTOCOLS                10002
+#define IDS_PAGE_SETTINGS                 10003
+#define IDS_PAGE_CHANNELS                 10004
+#define IDS_PAGE_CONDITIONS               10008
+#define IDS_PAGE_CONDITION_1              10009
+#define IDS_PAGE_CONDITION_2              10010
+#define IDS_PAGE_CONDITION_3              10011
+#define IDS_PAGE_CONDITION_4              10012
+#define IDS_PAGE_CONDITION_PARAMETERS     10017
+#define IDS_PAGE_SIGNAL_PATTERN           10018
+#define IDS_PAGE_TIMER                    10019
+#define IDS_PAGE_RECORDING                10020
+#define IDS_PAGE_CLOCK                    10021
+#define IDS_PAGE_BOARD                    10022
+#define IDS_PAGE_TRANSMIT                 10023
+#define IDS_PAGE_TRANSMIT_ENTRY_1         10024   // .. 10039 for entry 16
+#define IDS_PAGE_CHANNEL_1                10040
+#define IDS_PAGE_CHANNEL_2                10041
+
+// Setup pages: the entries of their combo boxes
+#define IDS_PROTOCOL_NONE                 10112   // channelProtocol 0
+#define IDS_PROTOCOL_CAN                  10113
+#define IDS_PROTOCOL_LIN                  10114
+#define IDS_CHECKSUM_CLASSIC              10042
+#define IDS_CHECKSUM_ENHANCED             10043
+#define IDS_LIN_RULES_COMMON              10044   // useIdTable 0
+#define IDS_LIN_RULES_PER_ID              10045
+#define IDS_CAN_OPTION1_0                 10046
+#define IDS_CAN_OPTION1_1                 10047
+#define IDS_ID_TABLE_TAB_1                10048   // .. 10051: identifiers 00-0F .. 30-3F
+#define IDS_CAN_OPTION2_0                 55
+#define IDS_CAN_OPTION2_1                 56
+#define IDS_FRAME_TYPE_STANDARD           11345   // .. 11348: the four CAN frame types
+#define IDS_VARIATION_MODE_0              11349
+#define IDS_VARIATION_MODE_1              11350
+#define IDS_LIN_ENTRY_HEADER              11351   // entry kind 0
+#define IDS_LIN_ENTRY_RESPONSE            11352   // entry kind 1
+#define IDS_TIMER_PERIOD_MONTH            12021   // .. 12023: day / hour / minute apply
+
+// Setup files and transfers (caption IDS_FILE_ERROR_CAPTION / IDS_SETUP_CAPTION)
+#define IDS_SETUP_CAPTION                 20052
+#define IDS_SETUP_SAVE_FAILED_TEXT_FMT    20053   // %s: the file and the reason
+#define IDS_SETUP_RECEIVE_FAILED_FMT      20054   // %08X: the result
+#define IDS_SETUP_SEND_FAILED_FMT         20055   // %08X: the result
+
 #endif
