@@ -594,11 +594,13 @@ void CZVRemote5m::completeReceive(IZVRemoteRequest& request) {
         }
         const uint32_t message = setupMessage(request.param1, true);
         if (message == 0) return;
-        // The count comes from the library; never read past what the buffer holds.
+        // The count comes from the library; never read past what the buffer holds. A failed
+        // read (a lost link) is decoded too, into the received copies only: the setup window
+        // learns the result from wParam, ends its chain and takes nothing over.
         const uint32_t bytes = std::min(request.param4, buffer->capacity);
         ProcessSetupBlock(buffer->bytes.get(), bytes, request.param1);
         buffer.reset();
-        sink_.postSetup(message, 0, 0);
+        sink_.postSetup(message, static_cast<uint32_t>(request.result), 0);
         return;
     }
     if (uploadIndexOf(request.param1) >= 0) completeUploadBlock(request);
@@ -607,7 +609,8 @@ void CZVRemote5m::completeReceive(IZVRemoteRequest& request) {
 void CZVRemote5m::completeSend(IZVRemoteRequest& request) {
     clearCurrentIf(&request);
     takeBuffer(&request);
-    if (const uint32_t message = setupMessage(request.param1, false)) sink_.postSetup(message, 0, 0);
+    if (const uint32_t message = setupMessage(request.param1, false))
+        sink_.postSetup(message, static_cast<uint32_t>(request.result), 0);
 }
 
 void CZVRemote5m::completeWaitEvent(IZVRemoteRequest& request) {

@@ -40,9 +40,10 @@ struct CurrentModel {
     std::atomic<uint32_t> exBoardCode{kDefaultExBoardCode};
 };
 
-// What the session shares with the rest of the program. The working setup is written by the
-// setup receive completion on the library's thread; the setup window reads it only after the
-// UM_SETUP_RECEIVED_* message of that receive.
+// What the session shares with the rest of the program. `setup` holds the setup areas as
+// received: the setup receive completion writes it on the library's thread, and the setup
+// window reads it only after the UM_SETUP_RECEIVED_* message of that receive, taking a
+// complete receive over into its working copies.
 struct SessionContext {
     CurrentModel& model;
     SetupWorkspace& setup;

@@ -23,7 +23,7 @@ constexpr uint32_t UM_SESSION_WARNING = 0x8101;  // lParam: a SessionWarning, ow
 constexpr uint32_t UM_BOARD_TEXT = 0x8102;       // pane 3 from the session's board text
 constexpr uint32_t UM_STOP_REQUESTED = 0x8103;   // stop the measurement (after a connect, at the file limit)
 
-// To the setup window.
+// To the setup window. wParam: the request's result, 32 bits (0 or positive: done).
 constexpr uint32_t UM_SETUP_RECEIVED_2000 = 32871;
 constexpr uint32_t UM_SETUP_RECEIVED_6000 = 32872;
 constexpr uint32_t UM_SETUP_RECEIVED_6100 = 32873;

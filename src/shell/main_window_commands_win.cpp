@@ -4,6 +4,7 @@
 #include "resources/ids/about_dialog_res.h"
 #include "resources/ids/command_ids.h"
 #include "resources/ids/string_ids.h"
+#include "shell/setup_window_win.h"
 
 namespace zv::shell {
 namespace {
@@ -31,6 +32,7 @@ void previousBufferFile(MainWindow& main) { stepBufferFileCommand(main, -1); }
 void nextBufferFile(MainWindow& main) { stepBufferFileCommand(main, +1); }
 void preferences(MainWindow& main) { preferencesCommand(main); }
 void watchSettings(MainWindow& main) { watchSettingsCommand(main); }
+void setupEditor(MainWindow& main) { setupEditorCommand(main); }
 
 void exitProgram(MainWindow& main) {
     // No question and no disconnect: the window goes as it is. Commands still in the queue
@@ -75,7 +77,7 @@ constexpr CommandEntry kCommands[] = {
     {IDM_FIND_PREVIOUS, notAvailableYet},
     {IDM_FIND_NEXT, notAvailableYet},
     {IDM_KEY_EMULATION, notAvailableYet},
-    {IDM_SETUP_EDITOR, notAvailableYet},
+    {IDM_SETUP_EDITOR, setupEditor},
     {IDM_PREFERENCES, preferences},
     {IDM_STOP_MEASUREMENT, stop},
     {IDM_CONNECT, connect},

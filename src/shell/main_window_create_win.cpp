@@ -19,7 +19,7 @@ void createSession(MainWindow& main) {
     // The folders are known only after the configuration is read; the sink learns them then.
     main.sink = std::make_unique<Win32SessionSink>(main.window, main.modules.language, std::string(), std::string());
     main.session = std::make_unique<CZVRemote5m>(
-        *main.sink, SessionContext{main.model, main.setup, *main.bufferFiles, main.connection});
+        *main.sink, SessionContext{main.model, main.receivedSetup, *main.bufferFiles, main.connection});
 }
 
 }  // namespace
@@ -51,6 +51,7 @@ LRESULT onCreate(MainWindow& main, WPARAM, LPARAM) {
 
     loadStartupConfiguration(main);
     main.setup.initDefaults(main.model.boardType.load());
+    main.receivedSetup.initDefaults(main.model.boardType.load());
 
     setPaneText(main, kPaneConnection, loadText(main, IDS_STATE_NOT_CONNECTED));
     main.session->createRemote();

@@ -65,7 +65,8 @@ struct MainWindow {
     // The session and what it shares with the program. The session is created at window
     // creation and deleted on close; it is null afterwards.
     CurrentModel model;
-    SetupWorkspace setup;
+    SetupWorkspace setup;          // the working setup the setup editor edits
+    SetupWorkspace receivedSetup;  // the areas as the session received them
     WatchList watchList;
     std::unique_ptr<BufferFiles> bufferFiles;
     // The settings of profile.ini; the session's active connection settings are a copy

@@ -28,6 +28,14 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/progress_dialog_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/session_commands_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/session_messages_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/setup_channel_pages_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/setup_files_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/setup_frame_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/setup_general_pages_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/setup_page_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/setup_transfer_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/setup_transmit_pages_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/setup_window_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/upload_commands_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/watch_dialog_win.cpp
     $<TARGET_OBJECTS:zvprogramres>)

@@ -7,9 +7,9 @@
 
 namespace zv::shell {
 
-INT_PTR ProgressDialog::run() {
+INT_PTR ProgressDialog::run(HWND owner) {
     ModalScope modal(main_);
-    return runModal(main_.modules.language, IDD_PROGRESS, main_.window);
+    return runModal(main_.modules.language, IDD_PROGRESS, owner ? owner : main_.window);
 }
 
 bool ProgressDialog::onInit() {

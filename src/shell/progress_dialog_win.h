@@ -1,4 +1,4 @@
-// The transfer dialog (template 0x73) of capture-buffer uploads: the text of the current
+// The transfer dialog (template 0x73) of capture-buffer uploads and setup transfers: the text of the current
 // step, a progress bar and a Cancel button that appears once the long transfer starts. It is
 // modal; while it is open its handle is in MainWindow::progressDialog and with the session's
 // sink, so that the main window's handlers and the session can reach it.
@@ -23,8 +23,9 @@ class ProgressDialog final : public Dialog {
 public:
     explicit ProgressDialog(MainWindow& main) : main_(main) {}
 
-    // Runs the dialog; returns how it ended (-1 when it could not be created).
-    INT_PTR run();
+    // Runs the dialog over OWNER (the main window when null); returns how it ended (-1 when
+    // it could not be created).
+    INT_PTR run(HWND owner = nullptr);
 
     // What the main window's handlers do with the open dialog.
     static void showStep(HWND dialog, const std::string& text, bool cancellable);

@@ -16,5 +16,7 @@
 #define IDC_TIMER_DAY              2244   // edit, 2 characters
 #define IDC_TIMER_HOUR             2245
 #define IDC_TIMER_MINUTE           2246
+#define IDC_TIMER_DAY_LABEL        3840
+#define IDC_TIMER_HOUR_LABEL       3841
 
 #endif
