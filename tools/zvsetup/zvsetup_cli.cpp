@@ -19,7 +19,7 @@ constexpr int kExitUsage = 2;
 constexpr const char* kToolHelp =
     "usage: zvsetup COMMAND [OPTIONS]\n"
     "\n"
-    "Creates, checks and prints analyzer setup files (.ST, .SU).\n"
+    "Creates, checks, prints and edits analyzer setup files (.ST, .SU).\n"
     "\n"
     "commands:\n"
     "  new      --board CODE [-o FILE]                  default setup file for a board\n"
@@ -71,8 +71,9 @@ constexpr const char* kSetHelp =
     "Loads FILE, reads each TEXT in order as the field's setup page reads it and saves the\n"
     "result to OUT (\"-\" for standard output). Typed fields are clamped and rounded as on the\n"
     "page (\"1.25M\", \"19.2k\"; a bit-timing value clamps all four timing fields; a CAN\n"
-    "identifier in hexadecimal goes to the field its entry's frame type uses); choices take\n"
-    "their entry number. Fields without a page take a decimal or 0x number within their width,\n"
+    "identifier is hexadecimal and goes into the field its entry's frame type uses:\n"
+    "identifier11 for types 0 and 2, identifier29 for 1 and 3); choices take their entry\n"
+    "number. Fields without a page take a decimal or 0x number within their width,\n"
     "byte strings their bytes as `dump` prints them. An unknown PATH, a recordSize, a TEXT the\n"
     "field cannot take or a change the file would not keep is an error (exit 1) and OUT is\n"
     "not written.\n";
