@@ -6,6 +6,7 @@
 // Units are the records' own: frequencies and bit rates in 0.1 Hz / 0.1 bit/s.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
