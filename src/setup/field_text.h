@@ -6,10 +6,12 @@
 // Units are the records' own: frequencies and bit rates in 0.1 Hz / 0.1 bit/s.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zv {
 
@@ -56,6 +58,16 @@ std::optional<long> readHexadecimal(std::string_view text);
 // A text with no number reads as 0 in the edit fields of the pages.
 inline long decimalOrZero(std::string_view text) { return readDecimal(text).value_or(0); }
 inline long hexadecimalOrZero(std::string_view text) { return readHexadecimal(text).value_or(0); }
+// Whether a text could stand in the identifier edits, which drop every typed character that is
+// not a hexadecimal digit (the empty text included: it reads as 0).
+bool hexEditAccepts(std::string_view text);
+
+// ---- Byte field controls -----------------------------------------------------------------
+// The data and checksum fields: up to MAXIMUM bytes of one or two hexadecimal digits each,
+// separated by spaces ("01 2 FF"); the empty text is no byte at all. Nothing for anything else.
+std::optional<std::vector<uint8_t>> readHexBytes(std::string_view text, size_t maximum);
+// "01 02 FF": the bytes entered, as the field shows them.
+std::string formatHexBytes(const uint8_t* bytes, size_t count);
 
 // ---- CAN transmit entries ----------------------------------------------------------------
 // Frame types 1 and 3 use the 29-bit identifier, 0 and 2 the 11-bit one.

@@ -7,6 +7,9 @@
 namespace zv {
 namespace {
 
+// Every record starts with its size; the tables leave it implicit.
+constexpr setup::FieldDef kRecordSizeField{"recordSize", 0, 4};
+
 // "path" + "." + name, with "[]" in name replaced by "[index]" when index is given.
 std::string childPath(const std::string& path, std::string_view name, int index = -1) {
     std::string s;
@@ -24,38 +27,43 @@ std::string childPath(const std::string& path, std::string_view name, int index 
     return s;
 }
 
-void appendField(const setup::FieldDef& f, const uint8_t* record, size_t at, const std::string& name,
-                 std::string& out) {
-    out.append(name).append(" = ");
-    char buffer[16];
-    switch (f.width) {
-        case 1: out += std::to_string(getU8(record, at)); break;
-        case 2: out += std::to_string(getU16(record, at)); break;
-        case 4:
-            out += f.isSigned ? std::to_string(getI32(record, at)) : std::to_string(getU32(record, at));
-            break;
-        default:
-            for (size_t i = 0; i < f.width; ++i) {
-                std::snprintf(buffer, sizeof buffer, i ? " %02x" : "%02x", record[at + i]);
-                out += buffer;
-            }
-    }
-    out += '\n';
+}  // namespace
+
+void forEachField(const setup::RecordDef& def, const std::string& path, size_t base,
+                  const std::function<void(const FieldSite&)>& visit) {
+    visit({childPath(path, kRecordSizeField.name), &def, base, &kRecordSizeField, base, -1});
+    for (const setup::FieldDef& f : def.fields)
+        for (unsigned i = 0; i < f.count; ++i) {
+            const int index = f.count > 1 ? int(i) : -1;
+            visit({childPath(path, f.name, index), &def, base, &f, base + f.offset + size_t{i} * f.stride, index});
+        }
+    for (const setup::ChildDef& c : def.children)
+        for (unsigned i = 0; i < c.count; ++i)
+            forEachField(*c.def, childPath(path, c.name, c.count > 1 ? int(i) : -1),
+                         base + c.offset + size_t{i} * c.def->size, visit);
 }
 
-}  // namespace
+std::string fieldDumpText(const setup::FieldDef& f, const uint8_t* bytes, size_t at) {
+    switch (f.width) {
+        case 1: return std::to_string(getU8(bytes, at));
+        case 2: return std::to_string(getU16(bytes, at));
+        case 4: return f.isSigned ? std::to_string(getI32(bytes, at)) : std::to_string(getU32(bytes, at));
+        default: break;
+    }
+    std::string out;
+    char buffer[4];
+    for (size_t i = 0; i < f.width; ++i) {
+        std::snprintf(buffer, sizeof buffer, i ? " %02x" : "%02x", bytes[at + i]);
+        out += buffer;
+    }
+    return out;
+}
 
 void appendRecordDump(const setup::RecordDef& def, const uint8_t* record, const std::string& path,
                       std::string& out) {
-    out.append(path).append(".recordSize = ").append(std::to_string(getU32(record, 0))).append(1, '\n');
-    for (const setup::FieldDef& f : def.fields)
-        for (unsigned i = 0; i < f.count; ++i)
-            appendField(f, record, f.offset + size_t{i} * f.stride,
-                        childPath(path, f.name, f.count > 1 ? int(i) : -1), out);
-    for (const setup::ChildDef& c : def.children)
-        for (unsigned i = 0; i < c.count; ++i)
-            appendRecordDump(*c.def, record + c.offset + size_t{i} * c.def->size,
-                             childPath(path, c.name, c.count > 1 ? int(i) : -1), out);
+    forEachField(def, path, 0, [&](const FieldSite& site) {
+        out.append(site.path).append(" = ").append(fieldDumpText(*site.field, record, site.offset)).append(1, '\n');
+    });
 }
 
 std::string dumpSetup(const SetupWorkspace& setup, BoardType boardType) {

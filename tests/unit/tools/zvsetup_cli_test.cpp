@@ -62,7 +62,11 @@ TEST(Zvsetup, UsageErrorsAndHelp) {
     EXPECT_EQ(run({"new", "--board", "73763", "--colour"}).rc, 2);
     EXPECT_EQ(run({"check", "--board", "73763"}).rc, 2);
     EXPECT_EQ(run({"convert", "--board", "73763", "f.SU", "--to", "65555"}).rc, 2) << "no -o";
-    for (const char* command : {"new", "check", "dump", "convert"}) {
+    EXPECT_EQ(run({"get", "--board", "73763", "f.SU"}).rc, 2) << "no PATH";
+    EXPECT_EQ(run({"set", "--board", "73763", "f.SU", "SetupImage.recordSize=1"}).rc, 2) << "no -o";
+    EXPECT_EQ(run({"set", "--board", "73763", "f.SU", "-o", "g.SU", "SetupImage.recordSize"}).rc, 2) << "no =";
+    EXPECT_EQ(run({"diff", "--board", "73763", "f.SU"}).rc, 2);
+    for (const char* command : {"new", "check", "dump", "convert", "get", "set", "diff"}) {
         ToolRun help = run({command, "--help"});
         EXPECT_EQ(help.rc, 0) << command;
         EXPECT_NE(help.output.out.find(std::string("zvsetup ") + command), std::string::npos) << command;
@@ -154,6 +158,97 @@ TEST(ZvsetupConvert, CarriesExactlyWhatTheCanOnlyLayoutHolds) {
 
     EXPECT_EQ(run({"convert", "--board", "73763", dir.file("in.SU"), "--to", "1", "-o", dir.file("x.SU")}).rc, 1);
     EXPECT_FALSE(std::filesystem::exists(dir.file("x.SU")));
+}
+
+// The setup pages' field rules through set, read back through get.
+class ZvsetupFields : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(run({"new", "--board", "65572", "-o", file("dual.SU")}).rc, 0);
+        ASSERT_EQ(run({"new", "--board", "65555", "-o", file("can.SU")}).rc, 0);
+    }
+    std::string file(const char* name) { return dir.file(name); }
+    // Sets ASSIGNMENTS on FILE for BOARD into out.SU and gets PATHS back from it.
+    std::string setThenGet(const char* board, const char* input, std::vector<std::string> assignments,
+                           std::vector<std::string> paths) {
+        std::vector<std::string> args = {"set", "--board", board, file(input), "-o", file("out.SU")};
+        args.insert(args.end(), assignments.begin(), assignments.end());
+        ToolRun s = run(args);
+        EXPECT_EQ(s.rc, 0) << s.output.err;
+        args = {"get", "--board", board, file("out.SU")};
+        args.insert(args.end(), paths.begin(), paths.end());
+        ToolRun g = run(args);
+        EXPECT_EQ(g.rc, 0) << g.output.err;
+        return g.output.out;
+    }
+    test::TempDir dir;
+};
+
+const std::string kCan1 = "SetupImage.ChannelSettings.CanChannelGroup.CanChannel1.";
+const std::string kLin1 = "SetupImage.ChannelSettings.LinChannelGroup.LinChannel1.";
+
+TEST_F(ZvsetupFields, EdgeCasesOfThePagesSurviveTheFile) {
+    EXPECT_EQ(setThenGet("65572", "dual.SU",
+                         {kCan1 + "baseFrequency=1.25M", "SetupImage.ChannelSettings.CanChannelGroup.CanChannel2."
+                                                         "baseFrequency=100k",
+                          kLin1 + "linBitRate=100", "CanTransmitTables.CanTransmitEntry[0].identifier11=800",
+                          "SetupImage.MiscSettings.timerStartDay=0", "SetupImage.MiscSettings.timerStartMinute=75"},
+                         {kCan1 + "baseFrequency", "SetupImage.ChannelSettings.CanChannelGroup.CanChannel2.baseFrequency",
+                          kLin1 + "linBitRate", "CanTransmitTables.CanTransmitEntry[0].identifier11",
+                          "SetupImage.MiscSettings.timerStartDay", "SetupImage.MiscSettings.timerStartMinute"}),
+              "1.25M\n250000\n1600\n7FF\n1\n59\n");
+    // Applied in order, as on the page: pts and pbs1 first open the range that pbs2 then takes.
+    EXPECT_EQ(setThenGet("65572", "dual.SU", {kCan1 + "pts=8", kCan1 + "pbs1=8", kCan1 + "pbs2=8", kCan1 + "sjw=4"},
+                         {kCan1 + "pbs2", kCan1 + "sjw"}),
+              "8\n4\n");
+    EXPECT_EQ(setThenGet("65572", "out.SU", {kCan1 + "pbs1=2"}, {kCan1 + "pbs2", kCan1 + "sjw"}), "2\n2\n");
+    EXPECT_EQ(setThenGet("65572", "dual.SU", {kCan1 + "pbs2=8", kCan1 + "pts=8"}, {kCan1 + "pbs2"}), "3\n")
+        << "pbs2 8 did not fit before pts and pbs1 made room";
+    EXPECT_EQ(setThenGet("65555", "can.SU",
+                         {"SetupImageCanOnly.CanChannelBlock.CanChannelGroup.CanChannel1.baseFrequency=6M"},
+                         {"SetupImageCanOnly.CanChannelBlock.CanChannelGroup.CanChannel1.baseFrequency"}),
+              "6M\n");
+}
+
+TEST_F(ZvsetupFields, RefusedChangesWriteNothing) {
+    const std::string out = file("out.SU");
+    for (const std::vector<std::string>& assignments : std::vector<std::vector<std::string>>{
+             {kCan1 + "pts=5", "SetupImage.NoSuchRecord.value=1"},
+             {kCan1 + "recordSize=32"},
+             {"SetupImage.ProtocolBlock.ProtocolSelection.transmitChannel=2"},
+             {"SetupImage.ChannelSettings.CanChannelGroup.childCount=3"},  // would not load back
+         }) {
+        std::vector<std::string> args = {"set", "--board", "65572", file("dual.SU"), "-o", out};
+        args.insert(args.end(), assignments.begin(), assignments.end());
+        ToolRun r = run(args);
+        EXPECT_EQ(r.rc, 1) << assignments.back();
+        EXPECT_FALSE(r.output.err.empty());
+        EXPECT_FALSE(std::filesystem::exists(out)) << assignments.back();
+    }
+    ToolRun r = run({"set", "--board", "65555", file("can.SU"), "-o", out,
+                     "SetupImageCanOnly.ProtocolBlock.ProtocolSelection.channelProtocol1=2"});
+    EXPECT_EQ(r.rc, 1) << "no LIN entry on EX-NB2A boards";
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    ToolRun g = run({"get", "--board", "65572", file("dual.SU"), kCan1 + "pts", "SetupImage.nothing"});
+    EXPECT_EQ(g.rc, 1);
+    EXPECT_TRUE(g.output.out.empty());
+    EXPECT_NE(g.output.err.find("SetupImage.nothing"), std::string::npos);
+}
+
+TEST_F(ZvsetupFields, DiffExitCodeSaysWhetherFieldsDiffer) {
+    ToolRun same = run({"diff", "--board", "65572", file("dual.SU"), file("dual.SU")});
+    EXPECT_EQ(same.rc, 0);
+    EXPECT_TRUE(same.output.out.empty());
+    ASSERT_EQ(run({"set", "--board", "65572", file("dual.SU"), "-o", file("out.SU"), kCan1 + "baseFrequency=3M",
+                   "LinTransmitTables.LinTransmitEntry[15].identifier=3c"})
+                  .rc,
+              0);
+    ToolRun d = run({"diff", "--board", "65572", file("dual.SU"), file("out.SU")});
+    EXPECT_EQ(d.rc, 1);
+    EXPECT_EQ(d.output.out, kCan1 + "baseFrequency: 1.5M -> 3M\n"
+                                    "LinTransmitTables.LinTransmitEntry[15].identifier: 00 -> 3C\n");
+    EXPECT_EQ(run({"diff", "--board", "65572", file("dual.SU"), file("absent.SU")}).rc, 1);
 }
 
 }  // namespace
