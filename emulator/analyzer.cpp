@@ -369,7 +369,7 @@ private:
                 const bool setupArea = r.param1 == kAreaSetupImage || r.param1 == kAreaCanTransmitTables ||
                                        r.param1 == kAreaLinTransmitTables;
                 const FaultConfig f = analyzer_.faults();
-                if (setupArea && f.drop == FaultConfig::Drop::Setup) {
+                if (setupArea && f.drop == FaultConfig::Drop::Setup && setupBytes_ >= f.dropAfterBytes) {
                     analyzer_.log("fault: link dropped during a setup transfer");
                     end();
                     return;
@@ -460,6 +460,7 @@ private:
             done(complete.request, remote::kCancelled, 0, 0, 0);
             return true;
         }
+        setupBytes_ += complete.data.size();
         const Result res = analyzer_.acceptSetup(complete.request.param1, complete.data.data(), complete.data.size());
         done(complete.request, res, 0, 0, static_cast<uint32_t>(complete.data.size()));
         return true;
@@ -521,16 +522,18 @@ private:
         const bool setupArea = r.param1 < 0x8000;
         const bool dropHere = (f.drop == FaultConfig::Drop::Upload && r.param1 == remote::kBlockRecords) ||
                               (f.drop == FaultConfig::Drop::Setup && setupArea);
+        // A setup drop counts the setup bytes of the whole link, so that it can hit any area.
+        const uint64_t before = setupArea ? setupBytes_ : 0;
         size_t sent = 0;
         while (sent < total) {
-            if (dropHere && sent >= f.dropAfterBytes) {
+            if (dropHere && before + sent >= f.dropAfterBytes) {
                 analyzer_.log("fault: link dropped during a transfer");
                 end();
                 return;
             }
             size_t n = std::min(total - sent, remote::kDataChunk);
-            if (dropHere && f.dropAfterBytes > sent)
-                n = static_cast<size_t>(std::min<uint64_t>(n, f.dropAfterBytes - sent));
+            if (dropHere && f.dropAfterBytes > before + sent)
+                n = static_cast<size_t>(std::min<uint64_t>(n, f.dropAfterBytes - before - sent));
             if (!link_.takeCredit(remote::kDataHead + n, &cancelReceive_, 30000)) {
                 if (ended_) return;
                 if (cancelReceive_) {
@@ -548,6 +551,7 @@ private:
                 return;
             }
         }
+        if (setupArea) setupBytes_ += total;
         done(r, result, 0, 0, static_cast<uint32_t>(total));
     }
 
@@ -585,6 +589,7 @@ private:
     // Engine thread only.
     uint64_t blocks_ = 0;
     uint64_t monitorBytes_ = 0;
+    uint64_t setupBytes_ = 0;  // setup-area bytes over this link, both ways
     // The monitor FIFO (encoded MonitorData payloads) and what waits for it to drain.
     static constexpr size_t kMonitorFifoBytes = 8u << 20;
     static constexpr milliseconds kMonitorFlushLimit{3000};

@@ -31,7 +31,9 @@ struct FaultConfig {
     Result refuseConnect = kOk;             // 0xA0000001, 0xA0000004 or 0xA0000009
     Stall stall = Stall::None;              // stop answering at the connect or after it
     Drop drop = Drop::None;                 // end the link at this point ...
-    uint64_t dropAfterBytes = 0;            // ... once this many bytes of it were sent
+    uint64_t dropAfterBytes = 0;            // ... once this many bytes of it went over the
+                                            // link (setup: of all setup areas, both ways; a
+                                            // send ends at its request once they are reached)
     uint32_t skipMonitorEvery = 0;          // leave out every n-th monitor block (0 = none)
     std::optional<uint32_t> reportType;     // device type reported instead of the board's
     bool holdReceives = false;              // queue receives but start none until lifted
