@@ -81,4 +81,92 @@
 #define ZV_PREF_TAB_H              (ZV_PAGE_H + ZV_TAB_HEADER_H + 8)
 #define ZV_PREF_H                  (ZV_MARGIN + ZV_PREF_TAB_H + ZV_GAP + ZV_BUTTON_H + ZV_MARGIN)
 
+// The setup editor. Its pages and their sub-pages share one grid of rows ZV_ROW_STEP high:
+// row r of any of them lies at ZV_SETUP_ROW_Y(r), and a sub-page that begins at row r of its
+// parent lies at ZV_SETUP_BAND_Y(r), so that its rows continue the parent's. A sub-page of
+// n rows is ZV_SETUP_BAND_H(n) high. Sub-page placeholders are invisible statics of exactly
+// the sub-page's size (ZV_SETUP_PLACE); the program lays the sub-page onto them.
+#define ZV_SETUP_ROW_TOP           2
+#define ZV_SETUP_ROW_Y(row)        (ZV_SETUP_ROW_TOP + (row) * ZV_ROW_STEP)
+#define ZV_SETUP_LABEL_Y(row)      (ZV_SETUP_ROW_Y(row) + 2)
+#define ZV_SETUP_BAND_Y(row)       ((row) * ZV_ROW_STEP)
+#define ZV_SETUP_BAND_H(rows)      ((rows) * ZV_ROW_STEP)
+
+// Every page (and the channel page's CAN and LIN sub-pages) has this size.
+#define ZV_SETUP_PAGE_W            280
+#define ZV_SETUP_PAGE_H            ZV_SETUP_BAND_H(14)
+// Sub-pages
+#define ZV_SETUP_SCHEDULE_W        ZV_SETUP_PAGE_W           // LIN schedule window, rows 2..13
+#define ZV_SETUP_SCHEDULE_H        ZV_SETUP_BAND_H(12)
+#define ZV_SETUP_CHANNEL_SUB_W     ZV_SETUP_PAGE_W           // CAN and LIN sub-page of a channel
+#define ZV_SETUP_CHANNEL_SUB_H     ZV_SETUP_PAGE_H
+#define ZV_SETUP_TIMING_W          150                       // bit timing, rows 3..8, left
+#define ZV_SETUP_TIMING_H          ZV_SETUP_BAND_H(6)
+#define ZV_SETUP_PAIRS_W           (ZV_SETUP_PAGE_W - ZV_SETUP_TIMING_W)   // value pairs, right
+#define ZV_SETUP_PAIRS_H           ZV_SETUP_BAND_H(4)
+#define ZV_SETUP_LIN_SUB_W         ZV_SETUP_PAGE_W           // time-out or identifier table, rows 3..13
+#define ZV_SETUP_LIN_SUB_H         ZV_SETUP_BAND_H(11)
+#define ZV_SETUP_ID_LIST_W         258                       // identifier list inside the tabs
+#define ZV_SETUP_ID_LIST_H         ZV_SETUP_BAND_H(9)
+#define ZV_SETUP_LIN_DATA_W        ZV_SETUP_PAGE_W           // LIN entry data, rows 2..4
+#define ZV_SETUP_LIN_DATA_H        ZV_SETUP_BAND_H(3)
+#define ZV_SETUP_VARIATION_W       ZV_SETUP_PAGE_W           // variation of a transmit entry
+#define ZV_SETUP_VARIATION_H       ZV_SETUP_BAND_H(7)
+#define ZV_SETUP_TIME_INDENT       12                        // start / stop time of the timer
+#define ZV_SETUP_TIME_W            200
+#define ZV_SETUP_TIME_H            ZV_SETUP_BAND_H(1)
+
+// Columns: a label, then its field; a second column starts at ZV_SETUP_COL2_X.
+#define ZV_SETUP_LABEL_X           ZV_MARGIN
+#define ZV_SETUP_LABEL_W           76
+#define ZV_SETUP_FIELD_X           (ZV_SETUP_LABEL_X + ZV_SETUP_LABEL_W + ZV_GAP)
+#define ZV_SETUP_COL2_X            (ZV_SETUP_FIELD_X + ZV_SETUP_LIST_W + 2 * ZV_GAP)
+#define ZV_SETUP_COL2_LABEL_W      44
+#define ZV_SETUP_COL2_FIELD_X      (ZV_SETUP_COL2_X + ZV_SETUP_COL2_LABEL_W + ZV_GAP)
+// Field widths: an edit for N characters, drop-down lists, hexadecimal inputs
+#define ZV_EDIT_W(chars)           ((chars) * 4 + 10)
+#define ZV_COMBO_ARROW_W           12
+#define ZV_SETUP_NUMBER_LIST_W     30                        // "0".."8"
+#define ZV_SETUP_LIST_W            64
+#define ZV_SETUP_WIDE_LIST_W       110
+#define ZV_HEX_BYTE_W              20
+#define ZV_HEX_PAIR_W              40
+#define ZV_HEX_BYTES_W             110
+#define ZV_SETUP_BUTTON_W          56
+
+#define ZV_SETUP_LABEL(text, id, x, row, w) \
+    LTEXT text, id, x, ZV_SETUP_LABEL_Y(row), w, ZV_LABEL_H
+#define ZV_SETUP_DROP_LIST(id, x, row, w) \
+    COMBOBOX id, x, ZV_SETUP_ROW_Y(row), w, ZV_LIST_DROP_H, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP
+#define ZV_SETUP_COMBO(id, x, row, w) \
+    COMBOBOX id, x, ZV_SETUP_ROW_Y(row), w, ZV_LIST_DROP_H, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP
+#define ZV_SETUP_EDIT(id, x, row, chars, style) \
+    EDITTEXT id, x, ZV_SETUP_ROW_Y(row), ZV_EDIT_W(chars), ZV_FIELD_H, ES_AUTOHSCROLL | WS_TABSTOP | style
+#define ZV_SETUP_HEX_INPUT(id, x, row, w) \
+    CONTROL "", id, "VRX_HexInput", WS_TABSTOP | WS_BORDER, x, ZV_SETUP_ROW_Y(row), w, ZV_FIELD_H
+#define ZV_SETUP_CHECK(text, id, x, row, w) \
+    AUTOCHECKBOX text, id, x, ZV_SETUP_ROW_Y(row) + 1, w, ZV_CHECK_H, WS_TABSTOP
+#define ZV_SETUP_BUTTON(text, id, x, row) \
+    PUSHBUTTON text, id, x, ZV_SETUP_ROW_Y(row) - 1, ZV_SETUP_BUTTON_W, ZV_BUTTON_H, WS_TABSTOP
+#define ZV_SETUP_NOTE(text, id, row, nlines) \
+    LTEXT text, id, ZV_MARGIN, ZV_SETUP_LABEL_Y(row), ZV_SETUP_PAGE_W - 2 * ZV_MARGIN, (nlines) * ZV_LABEL_H
+#define ZV_SETUP_PLACE(id, x, row, w, h) \
+    CONTROL "", id, "Static", SS_BLACKFRAME | NOT WS_VISIBLE, x, ZV_SETUP_BAND_Y(row), w, h
+// Read-only lists (the transmit table overview) use a closer step.
+#define ZV_SETUP_LIST_STEP         12
+#define ZV_SETUP_LIST_Y(row)       (ZV_SETUP_ROW_TOP + 2 + (row) * ZV_SETUP_LIST_STEP)
+
+// The page frame: the tree of page captions, the page beside it, a hint below the page
+#define ZV_SETUP_TREE_W            100
+#define ZV_SETUP_FRAME_PAGE_X      (ZV_SETUP_TREE_W + ZV_GAP)
+#define ZV_SETUP_FRAME_W           (ZV_SETUP_FRAME_PAGE_X + ZV_SETUP_PAGE_W)
+#define ZV_SETUP_FRAME_H           (ZV_SETUP_PAGE_H + ZV_GAP + ZV_LABEL_H)
+// The setup window: board text and, at the right, room for the toolbar the program creates
+// (20 pixels high at y = 4 pixels); the frame; the check box and Close at the bottom.
+#define ZV_SETUP_TOOLBAR_ROOM_W    110
+#define ZV_SETUP_TOOLBAR_ROOM_H    16
+#define ZV_SETUP_FRAME_Y           (ZV_SETUP_TOOLBAR_ROOM_H + ZV_GAP)
+#define ZV_SETUP_WINDOW_W          (ZV_SETUP_FRAME_W + 2 * ZV_MARGIN)
+#define ZV_SETUP_WINDOW_H          (ZV_SETUP_FRAME_Y + ZV_SETUP_FRAME_H + ZV_GAP + ZV_BUTTON_H + ZV_MARGIN)
+
 #endif

@@ -30,7 +30,10 @@ std::vector<IdDefinition> parseIdHeader(const std::string& header, const std::st
             errors.push_back(header + ": " + name + " = '" + value + "' is not a number");
             continue;
         }
-        ids.push_back({header, name, number});
+        const size_t slashes = line.find("//");
+        std::string comment = slashes == std::string::npos ? "" : line.substr(slashes + 2);
+        comment.erase(0, comment.find_first_not_of(' '));
+        ids.push_back({header, name, number, comment});
     }
     return ids;
 }

@@ -11,6 +11,7 @@ struct IdDefinition {
     std::string header;  // file name, e.g. "string_ids.h"
     std::string name;    // e.g. "IDS_APP_TITLE"
     long value = 0;
+    std::string comment;  // the text after "//" on its line, if any
 };
 
 struct IdHeaderText {

@@ -1,6 +1,7 @@
 // The English language library against the shared id headers: every id the program may ask
 // for is there and usable: strings load, formats take the argument the program passes, the
-// menu carries every command, every dialog template creates and holds its controls.
+// menu carries every command, every dialog template creates and holds its controls (the
+// custom controls of zvlkctrl.dll registered first, as the program does).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -14,6 +15,7 @@
 
 #include "command_ids.h"
 #include "id_headers.h"
+#include "language_host.h"
 #include "menu_ids.h"
 #include "preferences_dialog_res.h"
 #include "program_res.h"
@@ -22,14 +24,6 @@
 
 namespace zv::wintest {
 namespace {
-
-std::string besideThisProgram(const char* file) {
-    char path[MAX_PATH] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, n);
-    folder.erase(folder.find_last_of("\\/") + 1);
-    return folder + file;
-}
 
 std::vector<IdDefinition> idsWithPrefix(const char* prefix, const char* header = nullptr) {
     std::vector<std::string> errors;
@@ -80,40 +74,32 @@ Conversions countConversions(const std::string& s) {
     return c;
 }
 
-INT_PTR CALLBACK quietDialogProc(HWND, UINT message, WPARAM, LPARAM) {
-    return message == WM_INITDIALOG ? TRUE : FALSE;
-}
-
 class LanguageLibrary : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), 0x4FF};
-        InitCommonControlsEx(&icc);
-        library_ = LoadLibraryA(besideThisProgram("zvlk5m1033.dll").c_str());
-        owner_ = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
+        host_.open();
+        library_ = host_.library;
+        owner_ = host_.owner;
     }
     static void TearDownTestSuite() {
-        if (owner_ != nullptr) DestroyWindow(owner_);
-        if (library_ != nullptr) FreeLibrary(library_);
-        owner_ = nullptr;
+        host_.close();
         library_ = nullptr;
+        owner_ = nullptr;
     }
     void SetUp() override {
         ASSERT_NE(library_, nullptr) << "zvlk5m1033.dll did not load beside the test";
+        ASSERT_TRUE(host_.controlsRegistered) << "zvlkctrl.dll did not load beside the test or did not register";
         ASSERT_NE(owner_, nullptr);
     }
 
-    static std::string loadString(long id) {
-        char text[2048] = {};
-        const int n = LoadStringA(library_, static_cast<UINT>(id), text, sizeof text);
-        return std::string(text, static_cast<size_t>(n > 0 ? n : 0));
-    }
+    static std::string loadString(long id) { return host_.loadString(id); }
 
+    static LanguageHost host_;
     static HMODULE library_;
     static HWND owner_;
 };
 
+LanguageHost LanguageLibrary::host_;
 HMODULE LanguageLibrary::library_ = nullptr;
 HWND LanguageLibrary::owner_ = nullptr;
 
@@ -174,6 +160,24 @@ TEST_F(LanguageLibrary, EveryStringLoadsAndIsNotBlank) {
     }
 }
 
+// Some headers name only the first of a run of strings that the program loads by counting on
+// from it (tree captions, combo box entries).
+TEST_F(LanguageLibrary, EveryStringOfANumberedRunLoads) {
+    const struct {
+        long first;
+        int count;
+    } runs[] = {{IDS_PAGE_TRANSMIT_ENTRY_1, 16}, {IDS_ID_TABLE_TAB_1, 4}, {IDS_FRAME_TYPE_STANDARD, 4},
+                {IDS_TIMER_PERIOD_MONTH, 3},     {IDS_PAGE_CONDITION_1, 4}};
+    for (const auto& run : runs) {
+        std::set<std::string> texts;
+        for (long id = run.first; id < run.first + run.count; ++id) {
+            const std::string text = loadString(id);
+            EXPECT_FALSE(text.empty()) << "string " << id << " of the run from " << run.first << " is missing";
+            EXPECT_TRUE(texts.insert(text).second) << "string " << id << " repeats \"" << text << "\"";
+        }
+    }
+}
+
 TEST_F(LanguageLibrary, FormatsTakeExactlyTheArgumentTheProgramPasses) {
     for (const auto& id : idsWithPrefix("IDS_")) {
         const std::string text = loadString(id.value);
@@ -190,7 +194,8 @@ TEST_F(LanguageLibrary, FormatsTakeExactlyTheArgumentTheProgramPasses) {
     // The texts of a formatted box fit the 255 characters the program keeps.
     char out[512];
     for (const long id : {IDS_END_ANALYZER_ERROR_FMT, IDS_END_BOARD_ERROR_FMT, IDS_END_SETUP_ERROR_FMT,
-                          IDS_CONNECT_FAILED_FMT, IDS_CONNECT_REFUSED_AT_ONCE_FMT, IDS_UPLOAD_FAILED_FMT}) {
+                          IDS_CONNECT_FAILED_FMT, IDS_CONNECT_REFUSED_AT_ONCE_FMT, IDS_UPLOAD_FAILED_FMT,
+                          IDS_SETUP_RECEIVE_FAILED_FMT, IDS_SETUP_SEND_FAILED_FMT}) {
         // The format comes from the library, as in the program; its conversions were
         // checked just above.
 #pragma GCC diagnostic push
@@ -258,7 +263,9 @@ TEST_F(LanguageLibrary, MenuHoldsEveryCommandOnceAndNothingElse) {
     collectMenu(menu, entries, popups);
     EXPECT_EQ(popups, 4);  // File, Analyzer, View, Help
 
-    const auto commands = idsWithPrefix("IDM_");
+    // The main window's commands; other windows' commands (the setup editor's toolbar) are not
+    // on its menu.
+    const auto commands = idsWithPrefix("IDM_", "command_ids.h");
     ASSERT_GT(commands.size(), 20u);
     for (const auto& command : commands) {
         const auto n = std::count_if(entries.begin(), entries.end(),
@@ -298,9 +305,12 @@ TEST_F(LanguageLibrary, MenuKeyNamesMatchTheProgramsAccelerators) {
     DestroyMenu(menu);
 }
 
-// Each dialog header names one template and its controls.
+// Each dialog header names one template and its controls; a header without controls may name
+// several templates (pages that are empty for now). Headers that only include others name
+// nothing.
 struct TemplateIds {
     std::string header;
+    std::string name;
     long templateId = -1;
     std::vector<IdDefinition> controls;
 };
@@ -309,20 +319,30 @@ std::vector<TemplateIds> templates() {
     std::vector<TemplateIds> result;
     std::vector<std::string> errors;
     for (const auto& header : idHeaderTexts()) {
-        TemplateIds t;
-        t.header = header.name;
+        std::vector<TemplateIds> named;
+        std::vector<IdDefinition> controls;
         for (const auto& id : parseIdHeader(header.name, header.text, errors)) {
             if (startsWith(id.name, "IDD_")) {
-                EXPECT_EQ(t.templateId, -1) << header.name << " names two templates";
-                t.templateId = id.value;
+                named.push_back({header.name, id.name, id.value, {}});
             } else if (startsWith(id.name, "IDC_")) {
-                t.controls.push_back(id);
+                controls.push_back(id);
             }
         }
-        if (t.templateId != -1) result.push_back(t);
-        else EXPECT_TRUE(t.controls.empty()) << header.name << " has controls but no template";
+        if (named.empty()) {
+            EXPECT_TRUE(controls.empty()) << header.name << " has controls but no template";
+        } else if (!controls.empty()) {
+            EXPECT_EQ(named.size(), 1u) << header.name << " names controls of several templates";
+            named.front().controls = controls;
+        }
+        result.insert(result.end(), named.begin(), named.end());
     }
     return result;
+}
+
+// Controls that the program creates itself (the setup window's toolbar) are not in the
+// template; their header says so.
+bool createdByTheProgram(const IdDefinition& control) {
+    return control.comment.find("created by the program") != std::string::npos;
 }
 
 // All child windows lie inside the dialog's client area.
@@ -341,17 +361,22 @@ void expectControlsInside(HWND dialog, const std::string& what) {
 
 TEST_F(LanguageLibrary, EveryTemplateCreatesWithEveryControlOfItsHeader) {
     const auto all = templates();
-    ASSERT_GE(all.size(), 8u);
+    ASSERT_GE(all.size(), 39u);
     for (const auto& t : all) {
-        SCOPED_TRACE(t.header);
+        SCOPED_TRACE(t.header + ": " + t.name);
         EXPECT_NE(FindResourceA(library_, MAKEINTRESOURCEA(t.templateId), MAKEINTRESOURCEA(5)), nullptr);
         HWND dialog = CreateDialogParamA(library_, MAKEINTRESOURCEA(t.templateId), owner_, quietDialogProc, 0);
         ASSERT_NE(dialog, nullptr) << "template " << t.templateId << ", error " << GetLastError();
         for (const auto& control : t.controls) {
+            if (createdByTheProgram(control)) {
+                EXPECT_EQ(GetDlgItem(dialog, static_cast<int>(control.value)), nullptr)
+                    << control.name << " is created by the program, the template must leave its id free";
+                continue;
+            }
             EXPECT_NE(GetDlgItem(dialog, static_cast<int>(control.value)), nullptr)
                 << control.name << " (" << control.value << ")";
         }
-        expectControlsInside(dialog, t.header);
+        expectControlsInside(dialog, t.name);
         DestroyWindow(dialog);
     }
 }
@@ -407,7 +432,7 @@ TEST_F(LanguageLibrary, AccessKeysAreUniqueInEachMenuAndDialog) {
             GetWindowTextA(child, text, sizeof text);
             texts.emplace_back(text);
         }
-        expectUniqueAccessKeys(texts, t.header);
+        expectUniqueAccessKeys(texts, t.name);
         DestroyWindow(dialog);
     }
 }
@@ -438,7 +463,7 @@ TEST_F(LanguageLibrary, PreferencePagesFitTheTabArea) {
     EXPECT_EQ(first.top, last.top);
 
     for (const auto& t : templates()) {
-        if (t.header.find("_page_res.h") == std::string::npos) continue;
+        if (!startsWith(t.name, "IDD_PREF_")) continue;
         SCOPED_TRACE(t.header);
         HWND page = CreateDialogParamA(library_, MAKEINTRESOURCEA(t.templateId), dialog, quietDialogProc, 0);
         ASSERT_NE(page, nullptr);

@@ -1,28 +1,9 @@
-// Setup editor: the modal setup window with its toolbar, board text and synchronisation check
-// box, and the page frame (tree of page captions beside the page of the selected item).
-// Own label ids: 3700..3719.
+// Setup editor: the setup window and its page frame. One header per dialog, as everywhere
+// (control ids only have to be unique within their dialog); this one includes both.
 #ifndef ZV_RESOURCES_SETUP_WINDOW_RES_H
 #define ZV_RESOURCES_SETUP_WINDOW_RES_H
 
-#define IDD_SETUP_WINDOW           0x192
-#define IDD_SETUP_FRAME            0x193
-
-// Setup window
-#define IDC_SETUP_CLOSE            2      // closes the window (sends on closing when synchronised)
-#define IDC_SETUP_FRAME_PLACE      2001   // placeholder the page frame is laid onto
-#define IDC_SETUP_TOOLBAR          2006   // created by the program
-#define IDC_SETUP_BOARD_TEXT       2030   // "AN-2400 + EX-NB3BP"
-#define IDC_SETUP_SYNC             2290   // check box: exchange the setup with the analyzer
-
-// Toolbar commands of the setup window
-#define IDM_SETUP_OPEN_FILE        2125
-#define IDM_SETUP_SAVE_FILE        2128
-#define IDM_SETUP_RECEIVE          2129
-#define IDM_SETUP_SEND             2130
-
-// Page frame
-#define IDC_FRAME_PAGE_PLACE       2001   // placeholder every page is laid onto
-#define IDC_FRAME_HINT             2008   // hint text in the system's grey
-#define IDC_FRAME_TREE             2043   // tree view of the page captions
+#include "setup_editor_window_res.h"
+#include "setup_page_frame_res.h"
 
 #endif

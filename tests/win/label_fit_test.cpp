@@ -1,0 +1,442 @@
+// The setup editor's templates, measured with their own font: every text of a static, check
+// box, radio button and push button fits its control (also the longest texts the program
+// writes into them), no two visible controls cover each other, and every sub-page
+// placeholder has exactly the size of the sub-page template that the program lays onto it.
+// That every control lies inside its dialog is checked for all templates by
+// language_library_test.cpp.
+//
+// With ZV_TEMPLATE_SHOTS set to a folder, PicturesOfTheSetupTemplates writes a PNG of each
+// template there (the test does nothing otherwise).
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "id_headers.h"
+#include "language_host.h"
+#include "setup_channel_page_res.h"
+#include "setup_later_pages_res.h"
+#include "setup_mode_page_res.h"
+#include "setup_protocol_page_res.h"
+#include "setup_timer_page_res.h"
+#include "setup_transmit_page_res.h"
+#include "setup_window_res.h"
+#include "string_ids.h"
+#include "ui/driver/png_writer.h"
+
+namespace zv::wintest {
+namespace {
+
+// The setup editor's templates by name, as their headers give them.
+std::map<long, std::string> setupTemplates() {
+    std::map<long, std::string> result;
+    std::vector<std::string> errors;
+    for (const auto& id : allIds(errors)) {
+        if (startsWith(id.header, "setup_") && startsWith(id.name, "IDD_")) result[id.value] = id.name;
+    }
+    return result;
+}
+
+std::string windowText(HWND control) {
+    char text[512] = {};
+    const int n = GetWindowTextA(control, text, sizeof text);
+    return std::string(text, static_cast<size_t>(n > 0 ? n : 0));
+}
+
+std::string className(HWND control) {
+    char name[64] = {};
+    GetClassNameA(control, name, sizeof name);
+    return name;
+}
+
+// A control whose text the user reads, and how much of its client area the text may use.
+struct TextRoom {
+    bool measured = false;
+    int width = 0;     // pixels available to the text
+    int height = 0;
+    bool wraps = false;  // the control breaks its text into lines
+};
+
+TextRoom textRoom(HWND control) {
+    TextRoom room;
+    RECT client{};
+    GetClientRect(control, &client);
+    room.width = client.right;
+    room.height = client.bottom;
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    const std::string cls = className(control);
+    if (_stricmp(cls.c_str(), "Static") == 0) {
+        const LONG kind = style & SS_TYPEMASK;
+        room.measured = kind == SS_LEFT || kind == SS_CENTER || kind == SS_RIGHT || kind == SS_LEFTNOWORDWRAP;
+        room.wraps = kind != SS_LEFTNOWORDWRAP;
+        return room;
+    }
+    if (_stricmp(cls.c_str(), "Button") == 0) {
+        const LONG kind = style & BS_TYPEMASK;
+        room.wraps = (style & BS_MULTILINE) != 0;
+        switch (kind) {
+        case BS_PUSHBUTTON:
+        case BS_DEFPUSHBUTTON:
+            room.measured = true;
+            room.width -= 2 * GetSystemMetrics(SM_CXEDGE) + 4;  // the raised edge and the focus rectangle
+            break;
+        case BS_CHECKBOX:
+        case BS_AUTOCHECKBOX:
+        case BS_RADIOBUTTON:
+        case BS_AUTORADIOBUTTON:
+        case BS_3STATE:
+        case BS_AUTO3STATE:
+            room.measured = true;
+            room.width -= GetSystemMetrics(SM_CXMENUCHECK) + 4;  // the box and the gap after it
+            break;
+        default:
+            break;
+        }
+    }
+    return room;
+}
+
+// Size of TEXT in CONTROL's font; a wrapping control breaks it at the room's width.
+SIZE measure(HWND control, const std::string& text, const TextRoom& room) {
+    HDC dc = GetDC(control);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+    HGDIOBJ old = SelectObject(dc, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    RECT r{0, 0, room.width, 0};
+    const bool severalLines = room.wraps && room.height >= 2 * metrics.tmHeight;
+    UINT format = DT_CALCRECT | DT_LEFT;
+    format |= severalLines ? DT_WORDBREAK : DT_SINGLELINE;
+    if (className(control) == "Static" && (GetWindowLongA(control, GWL_STYLE) & SS_NOPREFIX) != 0) {
+        format |= DT_NOPREFIX;
+    }
+    DrawTextA(dc, text.c_str(), -1, &r, format);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+// Texts the program writes into controls at run time, longest candidates first.
+struct RuntimeTexts {
+    long dialog;
+    int firstControl;
+    int controlCount;
+    std::vector<std::string> texts;
+};
+
+class SetupTemplates : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { host_.open(); }
+    static void TearDownTestSuite() { host_.close(); }
+    void SetUp() override {
+        ASSERT_NE(host_.library, nullptr) << "zvlk5m1033.dll did not load beside the test";
+        ASSERT_TRUE(host_.controlsRegistered) << "zvlkctrl.dll did not load beside the test or did not register";
+        ASSERT_NE(host_.owner, nullptr);
+    }
+
+    static HWND create(long templateId, HWND parent = nullptr) { return host_.create(templateId, parent); }
+    static std::string loadString(long id) { return host_.loadString(id); }
+
+    static std::vector<RuntimeTexts> runtimeTexts() {
+        std::vector<std::string> rowLabels;
+        for (int tab = 0; tab < 4; ++tab) {
+            for (int row = 0; row < 16; ++row) {
+                char text[16];
+                snprintf(text, sizeof text, "ID%d%X:", tab, row);
+                rowLabels.emplace_back(text);
+            }
+        }
+        std::vector<std::string> entryKinds;
+        for (long id = IDS_FRAME_TYPE_STANDARD; id < IDS_FRAME_TYPE_STANDARD + 4; ++id) entryKinds.push_back(loadString(id));
+        entryKinds.push_back(loadString(IDS_LIN_ENTRY_HEADER));
+        entryKinds.push_back(loadString(IDS_LIN_ENTRY_RESPONSE));
+        return {
+            // The model and board of the connected analyzer
+            {IDD_SETUP_WINDOW, IDC_SETUP_BOARD_TEXT, 1,
+             {"AN-1100 + EX-NB2AP", "AN-2100 + EX-NB2AP", "AN-6100 + EX-NB2AP", "AN-1400 + EX-NB3BP",
+              "AN-2400 + EX-NB3BP"}},
+            // The bit rate the timing gives: kbit/s with a decimal, bit/s, too fast
+            {IDD_SETUP_CAN_TIMING, IDC_TIMING_BIT_RATE, 1, {"833.3k", "33330", "------", "1M", "999.9"}},
+            {IDD_SETUP_CAN_ENTRY, IDC_CAN_ENTRY_RANGE, 1, {"(0 - 7FF)", "(0 - 1FFFFFFF)"}},
+            {IDD_SETUP_LIN_ID_LIST, IDC_ID_LIST_LABEL_FIRST, 16, rowLabels},
+            {IDD_SETUP_TRANSMIT_OVERVIEW, IDC_OVERVIEW_LABEL_0, 1, entryKinds},
+            {IDD_SETUP_TRANSMIT_OVERVIEW, IDC_OVERVIEW_LABEL_1, 15, entryKinds},
+            {IDD_SETUP_TRANSMIT_OVERVIEW, IDC_OVERVIEW_IDENT_0, 1, {"1FFFFFFF", "7FF", "3F"}},
+            {IDD_SETUP_TRANSMIT_OVERVIEW, IDC_OVERVIEW_IDENT_1, 15, {"1FFFFFFF", "7FF", "3F"}},
+        };
+    }
+
+    static LanguageHost host_;
+};
+
+LanguageHost SetupTemplates::host_;
+
+// "IDD_SETUP_CAN_ENTRY (0x5e6), control 1247 "(0 - 1FFFFFFF)": 12 px too wide (86 px in 74 px)"
+std::string clipped(const std::string& dialog, long templateId, HWND control, const std::string& text,
+                    const char* what, LONG need, LONG room) {
+    std::ostringstream s;
+    s << dialog << " (0x" << std::hex << templateId << std::dec << "), control " << GetDlgCtrlID(control) << " \""
+      << text << "\": " << (need - room) << " px too " << what << " (" << need << " px in " << room << " px)";
+    return s.str();
+}
+
+void expectTextFits(HWND control, const std::string& text, const std::string& dialog, long templateId) {
+    const TextRoom room = textRoom(control);
+    if (!room.measured || text.empty()) return;
+    const SIZE need = measure(control, text, room);
+    EXPECT_LE(need.cx, room.width) << clipped(dialog, templateId, control, text, "wide", need.cx, room.width);
+    EXPECT_LE(need.cy, room.height) << clipped(dialog, templateId, control, text, "high", need.cy, room.height);
+}
+
+TEST_F(SetupTemplates, EveryTextFitsItsControl) {
+    const auto all = setupTemplates();
+    ASSERT_GE(all.size(), 30u);
+    const auto extra = runtimeTexts();
+    int measured = 0;
+    for (const auto& [templateId, name] : all) {
+        HWND dialog = create(templateId);
+        ASSERT_NE(dialog, nullptr) << name << ", error " << GetLastError();
+        for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+            expectTextFits(child, windowText(child), name, templateId);
+            measured += textRoom(child).measured ? 1 : 0;
+        }
+        for (const auto& run : extra) {
+            if (run.dialog != templateId) continue;
+            for (int id = run.firstControl; id < run.firstControl + run.controlCount; ++id) {
+                HWND control = GetDlgItem(dialog, id);
+                ASSERT_NE(control, nullptr) << name << " has no control " << id;
+                ASSERT_TRUE(textRoom(control).measured) << name << ": control " << id << " shows no text";
+                for (const auto& text : run.texts) expectTextFits(control, text, name, templateId);
+            }
+        }
+        DestroyWindow(dialog);
+    }
+    EXPECT_GE(measured, 130);  // the measure saw the labels, not just a few of them
+}
+
+// The measure itself: a label one character wide cannot hold a word, and an empty
+// placeholder is no text at all.
+TEST_F(SetupTemplates, MeasureFindsAClippedLabel) {
+    HWND dialog = create(IDD_SETUP_PROTOCOLS);
+    ASSERT_NE(dialog, nullptr);
+    HWND narrow = CreateWindowExA(0, "STATIC", "Transmit channel:", WS_CHILD | SS_LEFT, 0, 0, 30, 13, dialog,
+                                  nullptr, nullptr, nullptr);
+    SendMessageA(narrow, WM_SETFONT, static_cast<WPARAM>(SendMessageA(dialog, WM_GETFONT, 0, 0)), FALSE);
+    const TextRoom room = textRoom(narrow);
+    ASSERT_TRUE(room.measured);
+    EXPECT_GT(measure(narrow, windowText(narrow), room).cx, room.width);
+    HWND box = CreateWindowExA(0, "BUTTON", "Start", WS_CHILD | BS_AUTOCHECKBOX, 0, 20, 200, 13, dialog, nullptr,
+                               nullptr, nullptr);
+    EXPECT_LT(textRoom(box).width, 200 - GetSystemMetrics(SM_CXMENUCHECK));
+    EXPECT_FALSE(textRoom(GetDlgItem(create(IDD_SETUP_CHANNEL, dialog), IDC_CHANNEL_PLACE)).measured);
+    DestroyWindow(dialog);
+}
+
+// No two visible controls of a template cover each other, except those that the program
+// shows by turns on one row (a CAN entry's data bytes or, for remote frames, its length).
+TEST_F(SetupTemplates, VisibleControlsDoNotOverlap) {
+    const std::map<long, std::vector<std::vector<int>>> byTurns = {
+        {IDD_SETUP_CAN_ENTRY,
+         {{IDC_CAN_ENTRY_DATA_LABEL, IDC_CAN_ENTRY_DATA},
+          {IDC_CAN_ENTRY_LENGTH_LABEL, IDC_CAN_ENTRY_LENGTH, IDC_CAN_ENTRY_LENGTH_UNIT}}},
+    };
+    auto groupOf = [&](long dialog, int id) {
+        const auto it = byTurns.find(dialog);
+        if (it == byTurns.end()) return -1;
+        for (size_t g = 0; g < it->second.size(); ++g) {
+            for (const int member : it->second[g]) {
+                if (member == id) return static_cast<int>(g);
+            }
+        }
+        return -1;
+    };
+    for (const auto& [templateId, name] : setupTemplates()) {
+        HWND dialog = create(templateId);
+        ASSERT_NE(dialog, nullptr) << name;
+        std::vector<HWND> shown;
+        for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+            if (GetWindowLongA(c, GWL_STYLE) & WS_VISIBLE) shown.push_back(c);
+        }
+        for (size_t i = 0; i < shown.size(); ++i) {
+            for (size_t j = i + 1; j < shown.size(); ++j) {
+                const int a = GetDlgCtrlID(shown[i]), b = GetDlgCtrlID(shown[j]);
+                const int ga = groupOf(templateId, a), gb = groupOf(templateId, b);
+                if (ga != -1 && gb != -1 && ga != gb) continue;
+                RECT ra{}, rb{}, both{};
+                GetWindowRect(shown[i], &ra);
+                GetWindowRect(shown[j], &rb);
+                EXPECT_FALSE(IntersectRect(&both, &ra, &rb))
+                    << name << ": control " << a << " \"" << windowText(shown[i]) << "\" and control " << b << " \""
+                    << windowText(shown[j]) << "\" overlap by " << (both.right - both.left) << " x "
+                    << (both.bottom - both.top) << " px";
+            }
+        }
+        DestroyWindow(dialog);
+    }
+}
+
+// Where the program lays a sub-page (or a page, or the frame) onto a placeholder, the two
+// have the same size; a smaller placeholder would cut the sub-page off, a larger one leave
+// a gap that the layout does not expect.
+TEST_F(SetupTemplates, SubPagesFitTheirPlaceholdersExactly) {
+    const struct {
+        long parent;
+        int placeholder;
+        long child;
+    } placements[] = {
+        {IDD_SETUP_WINDOW, IDC_SETUP_FRAME_PLACE, IDD_SETUP_FRAME},
+        {IDD_SETUP_CHANNEL, IDC_CHANNEL_PLACE, IDD_SETUP_CAN},
+        {IDD_SETUP_CHANNEL, IDC_CHANNEL_PLACE, IDD_SETUP_LIN},
+        {IDD_SETUP_CAN, IDC_CAN_TIMING_PLACE, IDD_SETUP_CAN_TIMING},
+        {IDD_SETUP_CAN, IDC_CAN_PAIRS_PLACE, IDD_SETUP_CAN_PAIRS},
+        {IDD_SETUP_LIN, IDC_LIN_PLACE, IDD_SETUP_LIN_TIMEOUT},
+        {IDD_SETUP_LIN, IDC_LIN_PLACE, IDD_SETUP_LIN_ID_TABLE},
+        {IDD_SETUP_LIN_ID_TABLE, IDC_ID_TABLE_PLACE, IDD_SETUP_LIN_ID_LIST},
+        {IDD_SETUP_CAN_ENTRY, IDC_CAN_ENTRY_PLACE, IDD_SETUP_VARIATION},
+        {IDD_SETUP_LIN_ENTRY, IDC_LIN_ENTRY_VARIATION_PLACE, IDD_SETUP_VARIATION},
+        {IDD_SETUP_LIN_ENTRY, IDC_LIN_ENTRY_DATA_PLACE, IDD_SETUP_LIN_DATA},
+        {IDD_SETUP_TIMER, IDC_TIMER_START_PLACE, IDD_SETUP_TIMER_TIME},
+        {IDD_SETUP_TIMER, IDC_TIMER_STOP_PLACE, IDD_SETUP_TIMER_TIME},
+    };
+    const auto names = setupTemplates();
+    auto check = [&](long parentId, int placeholder, long childId) {
+        const std::string what = names.at(parentId) + " control " + std::to_string(placeholder) + " for " +
+                                 names.at(childId);
+        HWND parent = create(parentId);
+        ASSERT_NE(parent, nullptr) << what;
+        HWND place = GetDlgItem(parent, placeholder);
+        ASSERT_NE(place, nullptr) << what;
+        EXPECT_FALSE(GetWindowLongA(place, GWL_STYLE) & WS_VISIBLE) << what << ": the placeholder would show";
+        HWND child = create(childId, parent);
+        ASSERT_NE(child, nullptr) << what;
+        RECT p{}, c{};
+        GetWindowRect(place, &p);
+        GetWindowRect(child, &c);
+        EXPECT_EQ(p.right - p.left, c.right - c.left) << what << ": widths differ";
+        EXPECT_EQ(p.bottom - p.top, c.bottom - c.top) << what << ": heights differ";
+        DestroyWindow(parent);
+    };
+    for (const auto& placement : placements) check(placement.parent, placement.placeholder, placement.child);
+    // Every page of the tree goes onto the frame's placeholder.
+    for (const long page : {IDD_SETUP_MODE, IDD_SETUP_PROTOCOLS, IDD_SETUP_SETTINGS, IDD_SETUP_CHANNEL,
+                            IDD_SETUP_CONDITIONS, IDD_SETUP_CONDITION_ENTRY, IDD_SETUP_CONDITION_PARAMS,
+                            IDD_SETUP_TRANSMIT_OVERVIEW, IDD_SETUP_CAN_ENTRY, IDD_SETUP_LIN_ENTRY,
+                            IDD_SETUP_SIGNAL_PATTERN, IDD_SETUP_TIMER, IDD_SETUP_RECORDING, IDD_SETUP_CLOCK_OFFLINE,
+                            IDD_SETUP_CLOCK_ONLINE, IDD_SETUP_BOARD_2A, IDD_SETUP_BOARD_6100,
+                            IDD_SETUP_BOARD_OTHER}) {
+        check(IDD_SETUP_FRAME, IDC_FRAME_PAGE_PLACE, page);
+    }
+}
+
+// The identifier list lies inside the display area of its tab control, below the tabs.
+TEST_F(SetupTemplates, IdentifierListLiesInsideItsTabs) {
+    HWND table = create(IDD_SETUP_LIN_ID_TABLE);
+    ASSERT_NE(table, nullptr);
+    HWND tabs = GetDlgItem(table, IDC_ID_TABLE_TABS);
+    ASSERT_NE(tabs, nullptr);
+    for (long id = IDS_ID_TABLE_TAB_1; id < IDS_ID_TABLE_TAB_1 + 4; ++id) {
+        std::string text = loadString(id);
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = text.data();
+        SendMessageA(tabs, TCM_INSERTITEMA, static_cast<WPARAM>(id - IDS_ID_TABLE_TAB_1), reinterpret_cast<LPARAM>(&item));
+    }
+    RECT area{};
+    GetClientRect(tabs, &area);
+    SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    MapWindowPoints(tabs, table, reinterpret_cast<POINT*>(&area), 2);
+    RECT place{};
+    GetWindowRect(GetDlgItem(table, IDC_ID_TABLE_PLACE), &place);
+    MapWindowPoints(nullptr, table, reinterpret_cast<POINT*>(&place), 2);
+    EXPECT_GE(place.left, area.left);
+    EXPECT_GE(place.top, area.top) << "the list would cover the tabs";
+    EXPECT_LE(place.right, area.right);
+    EXPECT_LE(place.bottom, area.bottom);
+    DestroyWindow(table);
+}
+
+// Pictures for reviewing the layout: each template in a visible window, with the runtime
+// texts filled in, saved as <folder>/<name>.png.
+TEST_F(SetupTemplates, PicturesOfTheSetupTemplates) {
+    const char* folder = std::getenv("ZV_TEMPLATE_SHOTS");
+    if (folder == nullptr || *folder == '\0') GTEST_SKIP() << "ZV_TEMPLATE_SHOTS is not set";
+    HWND host = CreateWindowExA(0, "STATIC", "templates", WS_POPUP | WS_VISIBLE, 0, 0, 900, 700, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(host, nullptr);
+    const auto extra = runtimeTexts();
+    for (const auto& [templateId, name] : setupTemplates()) {
+        HWND dialog = create(templateId, host);
+        ASSERT_NE(dialog, nullptr) << name;
+        const bool child = (GetWindowLongA(dialog, GWL_STYLE) & WS_CHILD) != 0;
+        for (const auto& run : extra) {
+            if (run.dialog != templateId) continue;
+            for (int id = run.firstControl; id < run.firstControl + run.controlCount; ++id) {
+                SetDlgItemTextA(dialog, id, run.texts.front().c_str());
+            }
+        }
+        // Placeholders show as frames in the picture.
+        for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+            if ((GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_BLACKFRAME && className(c) == "Static") {
+                ShowWindow(c, SW_SHOW);
+            }
+        }
+        if (!child) SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
+        ShowWindow(dialog, SW_SHOW);
+        RECT r{};
+        GetWindowRect(dialog, &r);
+        const int w = r.right - r.left, h = r.bottom - r.top;
+        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        MSG msg;
+        for (int i = 0; i < 20; ++i) {
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+            Sleep(10);
+        }
+        HDC screen = GetDC(nullptr);
+        HDC memory = CreateCompatibleDC(screen);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = w;
+        info.bmiHeader.biHeight = -h;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 24;
+        void* bits = nullptr;
+        HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+        GdiFlush();
+        const size_t width = static_cast<size_t>(w), height = static_cast<size_t>(h);
+        std::vector<uint8_t> rgb(width * height * 3);
+        const size_t stride = (width * 3 + 3) & ~size_t{3};
+        for (size_t y = 0; y < height; ++y) {
+            const auto* row = static_cast<const uint8_t*>(bits) + stride * y;
+            for (size_t x = 0; x < width; ++x) {
+                uint8_t* px = &rgb[(y * width + x) * 3];
+                px[0] = row[x * 3 + 2];
+                px[1] = row[x * 3 + 1];
+                px[2] = row[x * 3];
+            }
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        ReleaseDC(nullptr, screen);
+        const auto png = zvui::encodePng(static_cast<uint32_t>(w), static_cast<uint32_t>(h), rgb);
+        const std::string path = std::string(folder) + "\\" + name + ".png";
+        FILE* file = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr) << path;
+        std::fwrite(png.data(), 1, png.size(), file);
+        std::fclose(file);
+        DestroyWindow(dialog);
+    }
+    DestroyWindow(host);
+}
+
+}  // namespace
+}  // namespace zv::wintest
