@@ -73,6 +73,9 @@ void Sandbox::drawWindowFramesUnderWine() {
         return;
     }
     RegSetValueExA(key, "Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+    // Nor does anybody answer for managed windows: Wine would wait two seconds for each one
+    // hidden (a transfer dialog closing, say) before it goes on.
+    RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
     RegCloseKey(key);
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dialog_read_win.h"
+#include "lan_analyzer_win.h"
 #include "program_fixture_win.h"
 #include "ui_driver_win.h"
 
@@ -222,70 +223,6 @@ TEST_F(Preferences, OkWithXb40AndNoHostShowsTheErrorAndKeepsTheEdits) {
     EXPECT_EQ(windowText(at(kDataService)), "4001");
     EXPECT_EQ(readTextFile(profilePath()), before);
 }
-
-// zvsim serving a LAN adapter on localhost; the ports it took are read from its first line.
-class LanAnalyzer {
-public:
-    ~LanAnalyzer() {
-        if (process_) {
-            TerminateProcess(process_, 0);
-            WaitForSingleObject(process_, 5000);
-            CloseHandle(process_);
-        }
-        if (output_) CloseHandle(output_);
-    }
-
-    bool start(const std::string& exe) {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE write = nullptr;
-        if (!CreatePipe(&output_, &write, &inherit, 0)) return false;
-        SetHandleInformation(output_, HANDLE_FLAG_INHERIT, 0);
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = write;
-        startup.hStdError = write;
-        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        std::string command = "\"" + exe + "\" --model AN-2400 --exboard EX-NB3BP --listen 127.0.0.1";
-        PROCESS_INFORMATION info{};
-        const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                            nullptr, nullptr, &startup, &info);
-        CloseHandle(write);
-        if (!started) return false;
-        CloseHandle(info.hThread);
-        process_ = info.hProcess;
-        return readPorts();
-    }
-
-    unsigned dataPort = 0;
-    unsigned controlPort = 0;
-
-private:
-    // "zvsim: ... listening on 127.0.0.1 data N control M"
-    bool readPorts() {
-        std::string text;
-        const ULONGLONG end = GetTickCount64() + 10000;
-        while (GetTickCount64() < end) {
-            DWORD available = 0;
-            if (!PeekNamedPipe(output_, nullptr, 0, nullptr, &available, nullptr)) return false;
-            if (available == 0) {
-                Sleep(20);
-                continue;
-            }
-            char chunk[256];
-            DWORD got = 0;
-            if (!ReadFile(output_, chunk, sizeof chunk, &got, nullptr) || got == 0) return false;
-            text.append(chunk, got);
-            const size_t at = text.find(" data ");
-            if (at != std::string::npos && text.find('\n', at) != std::string::npos)
-                return std::sscanf(text.c_str() + at, " data %u control %u", &dataPort, &controlPort) == 2;
-        }
-        return false;
-    }
-
-    HANDLE process_ = nullptr;
-    HANDLE output_ = nullptr;
-};
 
 TEST_F(Preferences, OkWritesProfileAndTheNextConnectGoesThroughTheLanAdapter) {
     LanAnalyzer analyzer;
