@@ -37,23 +37,29 @@ std::string systemReason(Result result) {
     return reason;
 }
 
+OPENFILENAMEA setupFileDialog(HWND owner, const char* filter, const char* extension, const std::string& title,
+                              char* path, DWORD pathSize) {
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter;
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = pathSize;
+    dialog.lpstrTitle = title.c_str();
+    dialog.lpstrDefExt = extension;
+    return dialog;
+}
+
 }  // namespace
 
 void SetupWindow::openFile() {
     char path[260] = {};
     const std::string title = loadText(main_, IDS_OPEN_DATA_FILE_TITLE);
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = window();
-    dialog.lpstrFilter = kOpenFilter;
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = sizeof path;
+    OPENFILENAMEA dialog = setupFileDialog(window(), kOpenFilter, "ST", title, path, sizeof path);
     char fileTitle[64] = {};
     dialog.lpstrFileTitle = fileTitle;
     dialog.nMaxFileTitle = sizeof fileTitle;
-    dialog.lpstrTitle = title.c_str();
-    dialog.lpstrDefExt = "ST";
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
     if (!GetOpenFileNameA(&dialog)) return;
     // The page in view keeps edits in its controls; they are the working setup's until the
@@ -71,25 +77,16 @@ void SetupWindow::openFile() {
 void SetupWindow::saveFile() {
     char path[260] = {};
     const std::string title = loadText(main_, IDS_SAVE_DATA_FILE_TITLE);
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = window();
-    dialog.lpstrFilter = kSaveFilter;
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = sizeof path;
-    dialog.lpstrTitle = title.c_str();
-    dialog.lpstrDefExt = "SU";
+    OPENFILENAMEA dialog = setupFileDialog(window(), kSaveFilter, "SU", title, path, sizeof path);
     // A new file is the usual case: the dialog asks before replacing one, not for one to exist.
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
     if (!GetSaveFileNameA(&dialog)) return;
     if (frame_) frame_->storeCurrent();
     const Result written = writeSetupFile(path, context_.boardType, main_.setup);
     if (written == kOk) return;
-    const std::string reason = failed(written) ? systemReason(written)
-                                               : "The analyzer's board is not known, so the setup has no file layout.";
+    const std::string reason = failed(written) ? systemReason(written) : loadText(main_, IDS_SETUP_NO_LAYOUT);
     MessageBoxA(window(), formatTextWith(main_, IDS_SETUP_SAVE_FAILED_TEXT_FMT, std::string(path) + "\n\n" + reason).c_str(),
-                loadText(main_, IDS_SETUP_CAPTION).c_str(), MB_OK | MB_ICONERROR);
+                loadText(main_, IDS_FILE_ERROR_CAPTION).c_str(), MB_OK | MB_ICONERROR);
 }
 
 }  // namespace zv::shell

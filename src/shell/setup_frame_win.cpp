@@ -104,7 +104,8 @@ void SetupFrame::select(size_t index) {
     currentKey_ = entry.page ? static_cast<int32_t>(entry.item.key) : -1;
     if (!entry.page) return;
     context_.transmitIndex = transmitIndexOfKey(entry.item.key);
-    PostMessageA(entry.page->window(), kPageRefresh, 0, 0);
+    // Refreshed before it shows, so that it never shows the values of the entry before.
+    entry.page->refresh();
     entry.page->show(true);
 }
 

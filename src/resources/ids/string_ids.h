@@ -181,5 +181,6 @@
 #define IDS_SETUP_SAVE_FAILED_TEXT_FMT    20053   // %s: the file and the reason
 #define IDS_SETUP_RECEIVE_FAILED_FMT      20054   // %08X: the result
 #define IDS_SETUP_SEND_FAILED_FMT         20055   // %08X: the result
+#define IDS_SETUP_NO_LAYOUT               20056   // a save before any board is known
 
 #endif

@@ -87,13 +87,18 @@ protected:
             if (table[i].key != key) continue;
             if (sendTo(dialogControl(editor_, kTree), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items[i])) == -1)
                 return false;
-            sendTo(editor_, WM_NULL, 0, 0);  // the posted refresh has run
             return true;
         }
         return false;
     }
-    // The visible control ID of the open window (the page in view and its sub-pages).
+    // The visible control ID of the open window (the page in view and its sub-pages), as soon
+    // as it shows: a page selected shows its sub-pages when its posted refresh has run.
     HWND field(int id) const {
+        HWND found = nullptr;
+        waitFor([&] { return (found = visibleNow(id)) != nullptr; }, 5000);
+        return found;
+    }
+    HWND visibleNow(int id) const {
         FoundControl f{id, nullptr};
         EnumChildWindows(editor_, findVisible, reinterpret_cast<LPARAM>(&f));
         return f.found;
@@ -115,6 +120,17 @@ protected:
         char value[256] = {};
         GetPrivateProfileStringA(section, key, "", value, sizeof value, (sandbox_->dataFolder() + "\\profile.ini").c_str());
         return value;
+    }
+    // A message box (not the setup window) with CAPTION; an empty one when none comes.
+    MessageBoxInfo waitForBox(const std::string& caption, HWND besides = nullptr) const {
+        MessageBoxInfo box;
+        waitFor([&] {
+            for (const MessageBoxInfo& b : messageBoxesOf(program_.processId())) {
+                if (b.window != editor_ && b.window != besides && b.caption == caption) box = b;
+            }
+            return box.window != nullptr;
+        }, 10000);
+        return box;
     }
     void snap(const std::string& name) const { saveScreenshot(editor_, screenshotPath("setup-" + name)); }
 
@@ -175,7 +191,7 @@ TEST_F(SetupEditor, OfflineItShowsTheBoardsPagesChoosesPagesAtSelectionAndWrites
     EXPECT_NE(field(1193), nullptr);
     snap("10040-channel-can-custom");
     ASSERT_TRUE(chooseComboEntry(field(1137), 5));
-    EXPECT_EQ(field(1202), nullptr);
+    EXPECT_EQ(visibleNow(1202), nullptr);
 
     ASSERT_TRUE(selectPage(10023));
     EXPECT_EQ(windowText(field(1253)), englishString(11346));  // entry 7 (10030): extended data
@@ -189,6 +205,39 @@ TEST_F(SetupEditor, OfflineItShowsTheBoardsPagesChoosesPagesAtSelectionAndWrites
     EXPECT_EQ(pageCaption(), "Option board");         // neither an AN-1100/2100 nor an AN-6100 board
     ASSERT_TRUE(selectPage(10004));                   // a heading: no page
     EXPECT_EQ(pageCaption(), "");
+
+    // A file that is no setup file changes nothing; a save that fails says where and why.
+    ASSERT_TRUE(selectPage(10040));
+    ASSERT_TRUE(chooseComboEntry(field(1137), std::string("1M")));
+    const std::string bad = sandbox_->root() + "\\bad.SU", locked = sandbox_->root() + "\\locked.SU";
+    ASSERT_TRUE(writeTextFile(bad, "ZEVRONA SETUP  but nothing else"));
+    PostMessageA(editor_, WM_COMMAND, 2125, 0);
+    HWND open = waitForDialogTitled(program_.processId(), englishString(20044), 10000);
+    ASSERT_NE(open, nullptr);
+    ASSERT_TRUE(chooseFileInDialog(open, bad));
+    MessageBoxInfo box = waitForBox(englishString(9034));
+    EXPECT_EQ(box.text, englishString(9036));
+    ASSERT_TRUE(answerMessageBox(box, IDOK));
+    ASSERT_TRUE(selectPage(10041));
+    ASSERT_TRUE(selectPage(10040));
+    EXPECT_EQ(comboSelectedEntry(field(1137)), "1M");
+
+    // Another program holds the file open without sharing it.
+    ASSERT_TRUE(writeTextFile(locked, "kept"));
+    HANDLE holder = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    PostMessageA(editor_, WM_COMMAND, 2128, 0);
+    HWND save = waitForDialogTitled(program_.processId(), englishString(20045), 10000);
+    ASSERT_NE(save, nullptr);
+    ASSERT_TRUE(chooseFileInDialog(save, locked));
+    MessageBoxInfo replace = waitForBox(englishString(20045), save);  // the question before replacing
+    ASSERT_NE(replace.window, nullptr);
+    ASSERT_TRUE(answerMessageBox(replace, IDYES)) << replace.text;
+    box = waitForBox(englishString(9034));
+    EXPECT_NE(box.text.find(locked), std::string::npos) << box.text;
+    ASSERT_TRUE(answerMessageBox(box, IDOK));
+    CloseHandle(holder);
+    EXPECT_EQ(readTextFile(locked), "kept");
 
     ASSERT_TRUE(setCheckBox(dialogControl(editor_, kSyncBox), false));
     ASSERT_TRUE(closeEditor());
