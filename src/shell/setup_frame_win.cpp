@@ -26,7 +26,7 @@ HWND SetupFrame::create(HWND setupWindow, int place) {
 }
 
 bool SetupFrame::onInit() {
-    SendDlgItemMessageA(window(), IDC_FRAME_HINT, kHintColourMessage, kHintColourCode, GetSysColor(COLOR_GRAYTEXT));
+    SendDlgItemMessageA(window(), IDC_FRAME_HINT, kHintColourMessage, kHintColourCode, static_cast<LPARAM>(GetSysColor(COLOR_GRAYTEXT)));
     fillTree();
     // The first item is current from the start; its page shows at once.
     current_ = 0;
