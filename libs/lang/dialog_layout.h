@@ -157,7 +157,7 @@
 #define ZV_SETUP_LIST_Y(row)       (ZV_SETUP_ROW_TOP + 2 + (row) * ZV_SETUP_LIST_STEP)
 
 // The page frame: the tree of page captions, the page beside it, a hint below the page
-#define ZV_SETUP_TREE_W            100
+#define ZV_SETUP_TREE_W            116
 #define ZV_SETUP_FRAME_PAGE_X      (ZV_SETUP_TREE_W + ZV_GAP)
 #define ZV_SETUP_FRAME_W           (ZV_SETUP_FRAME_PAGE_X + ZV_SETUP_PAGE_W)
 #define ZV_SETUP_FRAME_H           (ZV_SETUP_PAGE_H + ZV_GAP + ZV_LABEL_H)

@@ -54,7 +54,7 @@ void quietCrashDebuggerUnderWine() {
     RegCloseKey(key);
 }
 
-enum class Start { Disconnected, Connected, Monitoring };
+enum class Start { Disconnected, Connected, Monitoring, SetupEditor };
 
 // An analyzer and a place to start from.
 struct Profile {
@@ -78,6 +78,9 @@ const Profile kProfiles[] = {
     {"LinkLostWhileMonitoring", "fixed-rate = 20000\r\nfault = drop=monitor:300000\r\n", "", Start::Monitoring},
     {"LinkLostDuringUpload", "fixed-rate = 20000\r\nthrottle = usb-full\r\nfault = drop=upload:65536\r\n", "",
      Start::Connected},
+    // The setup editor opening over a slow line: its receive ends in the third area.
+    {"LinkLostDuringSetup", "fixed-rate = 3000\r\nthrottle = serial:115200\r\nfault = drop=setup:9000\r\n", "",
+     Start::SetupEditor},
     {"StalledLink", "fixed-rate = 3000\r\nfault = stall=requests\r\n", kQuickTimeouts, Start::Disconnected},
     {"StalledConnect", "fault = stall=connect\r\n", kQuickTimeouts, Start::Disconnected},
 };
@@ -110,6 +113,8 @@ protected:
             startMonitoring();
             if (HasFatalFailure()) return false;
         }
+        // The random steps meet the setup window while its exchange runs.
+        if (start == Start::SetupEditor) postCommand(mainWindow_, 2012);
         return true;
     }
 
