@@ -24,6 +24,7 @@
 #include <string>
 
 #include "base/board_type.h"
+#include "base/clock_time.h"
 #include "base/result.h"
 #include "remote/session_sink.h"
 #include "remote/upload_file.h"
@@ -61,11 +62,6 @@ struct DeviceInfo {
 };
 static_assert(sizeof(DeviceInfo) == 868);
 
-// The 16-byte date and time of a set-clock request.
-struct ClockTime {
-    uint16_t year = 0, month = 0, dayOfWeek = 0, day = 0;
-    uint16_t hour = 0, minute = 0, second = 0, milliseconds = 0;
-};
 
 using RemoteFactory = std::function<Result(IZVRemote** remote)>;
 

@@ -13,6 +13,7 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/data_file_commands_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/dialog_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/html_help_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/lin_schedule_table_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_children_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_close_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_commands_win.cpp
@@ -29,10 +30,15 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/session_commands_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/session_messages_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/setup_channel_pages_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/setup_clock_page_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/setup_condition_pages_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/setup_files_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/setup_frame_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/setup_general_pages_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/setup_model_page_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/setup_page_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/setup_record_pages_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/setup_schedule_page_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/setup_transfer_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/setup_transmit_pages_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/setup_window_win.cpp

@@ -32,6 +32,7 @@ bool SetupFrame::onInit() {
     current_ = 0;
     if (!entries_.empty()) {
         currentKey_ = static_cast<int32_t>(entries_[0].item.key);
+        context_.currentKey = entries_[0].item.key;
         filling_ = true;
         TreeView_SelectItem(item(IDC_FRAME_TREE), entries_[0].treeItem);
         filling_ = false;
@@ -104,6 +105,7 @@ void SetupFrame::select(size_t index) {
     currentKey_ = entry.page ? static_cast<int32_t>(entry.item.key) : -1;
     if (!entry.page) return;
     context_.transmitIndex = transmitIndexOfKey(entry.item.key);
+    context_.currentKey = entry.item.key;
     // Refreshed before it shows, so that it never shows the values of the entry before.
     entry.page->refresh();
     entry.page->show(true);

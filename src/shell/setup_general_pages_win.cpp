@@ -3,6 +3,8 @@
 #include "base/bytes.h"
 #include "resources/ids/setup_channel_page_res.h"
 #include "resources/ids/setup_later_pages_res.h"
+#include "resources/ids/setup_lin_schedule_res.h"
+#include "setup/page_models.h"
 #include "resources/ids/setup_mode_page_res.h"
 #include "resources/ids/setup_protocol_page_res.h"
 #include "resources/ids/setup_timer_page_res.h"
@@ -21,24 +23,45 @@ public:
     using SetupPage::SetupPage;
 };
 
-// Operation mode (radio buttons 8000 = mode 0, 8004 = mode 4); the LIN schedule window
-// will sit on placeholder 2001 and show for mode 4 with LIN on the transmit channel.
+// Operation mode (radio buttons 8000 = mode 0, 8004 = mode 4); the LIN schedule page sits on
+// placeholder 2001 and shows for mode 4 with LIN on the transmit channel.
 class ModePage final : public SetupPage {
 public:
     using SetupPage::SetupPage;
 
     void store() override {
         places::setupIdent(context_.setup.image)[places::kOperationMode] = checked(IDC_MODE_NORMAL) ? 0 : 4;
+        if (schedule_) schedule_->store();
     }
     void refresh() override {
         const bool normal = places::setupIdent(context_.setup.image)[places::kOperationMode] == 0;
         CheckRadioButton(window(), IDC_MODE_NORMAL, IDC_MODE_SCHEDULE, normal ? IDC_MODE_NORMAL : IDC_MODE_SCHEDULE);
+        showSchedule();
     }
 
 protected:
-    void clicked(int id) override {
-        if (id == IDC_MODE_NORMAL || id == IDC_MODE_SCHEDULE) store();
+    bool onInit() override {
+        schedule_ = makeLinSchedulePage(context_);
+        if (!schedule_->create(IDD_SETUP_LIN_SCHEDULE, window(), IDC_MODE_SCHEDULE_PLACE)) schedule_.reset();
+        refresh();
+        return false;
     }
+    void clicked(int id) override {
+        if (id != IDC_MODE_NORMAL && id != IDC_MODE_SCHEDULE) return;
+        places::setupIdent(context_.setup.image)[places::kOperationMode] = checked(IDC_MODE_NORMAL) ? 0 : 4;
+        showSchedule();
+    }
+
+private:
+    // Hiding it changes nothing in the setup.
+    void showSchedule() const {
+        if (!schedule_) return;
+        const bool shown = linSchedulePageShown(context_.setup.image);
+        if (shown) schedule_->refresh();
+        schedule_->show(shown);
+    }
+
+    std::unique_ptr<SetupPage> schedule_;
 };
 
 // Channel protocols and the transmit channel.
@@ -196,8 +219,11 @@ private:
 }  // namespace
 
 std::unique_ptr<SetupPage> makeSetupPage(int templateId, int parameter, SetupEditorContext& context) {
+    if (auto page = makeConditionPage(context, templateId)) return page;
+    if (auto page = makeRecordPage(context, templateId)) return page;
     switch (templateId) {
         case IDD_SETUP_MODE: return std::make_unique<ModePage>(context);
+        case IDD_SETUP_CLOCK_ONLINE: return makeClockPage(context);
         case IDD_SETUP_PROTOCOLS: return std::make_unique<ProtocolPage>(context);
         case IDD_SETUP_CHANNEL: return makeChannelPage(context, parameter);
         case IDD_SETUP_TRANSMIT_OVERVIEW: return makeTransmitOverviewPage(context);

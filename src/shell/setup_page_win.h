@@ -29,6 +29,8 @@ struct SetupEditorContext {
     bool linAvailable = false;
     uint32_t linBitRateMinimum = 4000;
     int transmitIndex = 0;   // the transmit entry of the current tree item, 0..15
+    uint32_t currentKey = 0; // the key of the current tree item (the condition entry it opens)
+    std::string remoteModel; // "model" of [remote]: labels and limits that follow the model
 };
 
 class SetupPage : public Dialog {

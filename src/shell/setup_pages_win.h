@@ -17,4 +17,15 @@ std::unique_ptr<SetupPage> makeTransmitOverviewPage(SetupEditorContext& context)
 std::unique_ptr<SetupPage> makeCanEntryPage(SetupEditorContext& context);
 std::unique_ptr<SetupPage> makeLinEntryPage(SetupEditorContext& context);
 
+// setup_schedule_page_win.cpp: the LIN schedule page (a sub-page of the operation mode's).
+std::unique_ptr<SetupPage> makeLinSchedulePage(SetupEditorContext& context);
+// setup_condition_pages_win.cpp: the condition overview, entry and parameter pages; null for
+// other templates.
+std::unique_ptr<SetupPage> makeConditionPage(SetupEditorContext& context, int templateId);
+// setup_record_pages_win.cpp: signal pattern, settings, recording and the option board's
+// pages; null for other templates.
+std::unique_ptr<SetupPage> makeRecordPage(SetupEditorContext& context, int templateId);
+// setup_clock_page_win.cpp: the analyzer clock while connected.
+std::unique_ptr<SetupPage> makeClockPage(SetupEditorContext& context);
+
 }  // namespace zv::shell

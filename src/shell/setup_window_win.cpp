@@ -41,6 +41,7 @@ SetupEditorContext makeContext(MainWindow& main) {
     context.boardType = board;
     context.linAvailable = info && info->linAvailable;
     context.linBitRateMinimum = linBitRateMinimum(info ? info->model : std::string_view());
+    context.remoteModel = info ? std::string(info->model) : std::string();
     return context;
 }
 
