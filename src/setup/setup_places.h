@@ -13,9 +13,21 @@ namespace zv::places {
 constexpr size_t kSetupIdent = 4;
 constexpr size_t kCanChannel[2] = {28, 60};
 constexpr size_t kLinChannel[2] = {100, 388};
+constexpr size_t kConditionBlock = 692;
+constexpr size_t kConditionEntry[4] = {700, 856, 1012, 1168};
+constexpr size_t kConditionParam12[2] = {1324, 1336};
+constexpr size_t kConditionParam8[2] = {1348, 1356};
 constexpr size_t kProtocolSelection = 1376;
+constexpr size_t kAuxRecord16A = 1392;
 constexpr size_t kMiscSettings = 1592;
+constexpr size_t kAuxRecord32 = 1632;
 constexpr size_t kLinSchedule = 1664;
+
+// Inside a ConditionEntry.
+constexpr size_t kEntryFlag = 4;
+constexpr size_t kConditionPattern = 8;
+constexpr size_t kConditionTail = 132;
+constexpr size_t kLinScheduleSlots = 21, kLinScheduleSlotSize = 8;
 
 // Fields of those records.
 constexpr size_t kOperationMode = 4;      // SetupIdent
@@ -31,6 +43,10 @@ inline uint8_t* linChannel(SetupImage& image, int channel) { return image.data()
 inline uint8_t* protocolSelection(SetupImage& image) { return image.data() + kProtocolSelection; }
 inline uint8_t* miscSettings(SetupImage& image) { return image.data() + kMiscSettings; }
 inline uint8_t* setupIdent(SetupImage& image) { return image.data() + kSetupIdent; }
+inline uint8_t* conditionEntry(SetupImage& image, int entry) { return image.data() + kConditionEntry[entry & 3]; }
+inline uint8_t* auxRecord16A(SetupImage& image) { return image.data() + kAuxRecord16A; }
+inline uint8_t* auxRecord32(SetupImage& image) { return image.data() + kAuxRecord32; }
+inline uint8_t* linSchedule(SetupImage& image) { return image.data() + kLinSchedule; }
 inline uint8_t* canEntry(CanTransmitTables& tables, int index) {
     return tables.data() + 8 + kCanEntrySize * (static_cast<size_t>(index) % kTransmitEntryCount);
 }

@@ -26,9 +26,11 @@ IntRange pbs2Range(int pts, int pbs1) {
 
 IntRange sjwRange(int pbs2) { return {1, std::min(pbs2, 4)}; }
 
-uint32_t linBitRateMinimum(std::string_view model) {
-    return model == "AN-1100" || model == "AN-2100" || model == "AN-6100" ? 16000 : 4000;
+bool isFirstSeriesModel(std::string_view model) {
+    return model == "AN-1100" || model == "AN-2100" || model == "AN-6100";
 }
+
+uint32_t linBitRateMinimum(std::string_view model) { return isFirstSeriesModel(model) ? 16000 : 4000; }
 
 uint32_t automaticLinFrameTimeoutMs(uint32_t linBitRate) {
     const uint32_t bitsPerSecond = linBitRate / 10;

@@ -24,6 +24,9 @@ IntRange sjwRange(int pbs2);
 // LIN bit rate limits in 0.1 bit/s by the [remote] model name.
 constexpr uint32_t kLinBitRateMaximum = 260000;
 uint32_t linBitRateMinimum(std::string_view remoteModel);
+// Whether the [remote] model is one of "AN-1100", "AN-2100", "AN-6100" (a higher LIN minimum,
+// another label on the recording page).
+bool isFirstSeriesModel(std::string_view remoteModel);
 
 // The automatic frame time-out in ms: 1.4 times the nominal time of an 8-byte frame (124 bit
 // times), rounded up to whole ms, for a LIN bit rate in 0.1 bit/s; within 1..99999.
