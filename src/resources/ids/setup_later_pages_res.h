@@ -1,19 +1,37 @@
-// Setup pages that exist as empty pages for now: further settings, conditions, signal
-// pattern, analyzer clock and the board-specific pages.
+// Setup pages of the LIN schedule, the conditions, the signal pattern, the further settings,
+// the analyzer clock and the option boards. One header per dialog (their control ids repeat);
+// this one includes them all.
 #ifndef ZV_RESOURCES_SETUP_LATER_PAGES_RES_H
 #define ZV_RESOURCES_SETUP_LATER_PAGES_RES_H
 
-#define IDD_SETUP_SETTINGS         0x411  // tree item 10003
-#define IDD_SETUP_CONDITIONS       0x461  // 10008
-#define IDD_SETUP_CONDITION_ENTRY  0x46b  // 10009..10012
-#define IDD_SETUP_CONDITION_PARAMS 0x49d  // 10017
-#define IDD_SETUP_SIGNAL_PATTERN   0x4a7  // 10018
-#define IDD_SETUP_RECORDING        0x4c5  // 10020
-#define IDD_SETUP_CLOCK_OFFLINE    0x4de  // 10021, not connected
-#define IDD_SETUP_CLOCK_ONLINE     0x4df  // 10021, connected
-#define IDD_SETUP_BOARD_2A         0x4ee  // 10022: board types 65554, 65555, 65570, 65571
-#define IDD_SETUP_BOARD_6100       0x4ed  // 10022: board types 65556, 65572
-#define IDD_SETUP_BOARD_OTHER      0x5df  // 10022: all other board types
-
+#include "setup_lin_schedule_res.h"          // on the operation-mode page
+#include "setup_schedule_table_res.h"
+#include "setup_schedule_simple_res.h"
+#include "setup_settings_res.h"              // tree item 10003
+#include "setup_thinning_res.h"
+#include "setup_conditions_res.h"            // 10008
+#include "setup_condition_entry_res.h"       // 10009..10012
+#include "setup_cond_lin_errors_res.h"
+#include "setup_cond_frame_res.h"
+#include "setup_cond_remote_res.h"
+#include "setup_cond_trigger_input_res.h"
+#include "setup_cond_sync_line_res.h"
+#include "setup_cond_inputs_res.h"
+#include "setup_act_trigger_res.h"
+#include "setup_act_count_res.h"
+#include "setup_act_pulse_res.h"
+#include "setup_act_level_res.h"
+#include "setup_act_beep_res.h"
+#include "setup_act_marker_res.h"
+#include "setup_condition_params_res.h"      // 10017
+#include "setup_signal_pattern_res.h"        // 10018
+#include "setup_signal_settings_res.h"
+#include "setup_recording_res.h"             // 10020
+#include "setup_recording_pc_res.h"
+#include "setup_clock_offline_res.h"         // 10021, not connected
+#include "setup_clock_online_res.h"          // 10021, connected
+#include "setup_board_2a_res.h"              // 10022: board types 65554, 65555, 65570, 65571
+#include "setup_board_6100_res.h"            // 10022: board types 65556, 65572
+#include "setup_board_other_res.h"           // 10022: all other board types
 
 #endif

@@ -167,7 +167,7 @@
 #define IDS_CAN_OPTION1_0                 10046
 #define IDS_CAN_OPTION1_1                 10047
 #define IDS_ID_TABLE_TAB_1                10048   // .. 10051: identifiers 00-0F .. 30-3F
-#define IDS_CAN_OPTION2_0                 55
+#define IDS_CAN_OPTION2_0                 55      // also the LIN schedule's frame timing
 #define IDS_CAN_OPTION2_1                 56
 #define IDS_FRAME_TYPE_STANDARD           11345   // .. 11348: the four CAN frame types
 #define IDS_VARIATION_MODE_0              11349
@@ -175,6 +175,50 @@
 #define IDS_LIN_ENTRY_HEADER              11351   // entry kind 0
 #define IDS_LIN_ENTRY_RESPONSE            11352   // entry kind 1
 #define IDS_TIMER_PERIOD_MONTH            12021   // .. 12023: day / hour / minute apply
+#define IDS_SCHEDULE_MODE_SIMPLE          53      // LIN schedule mode 1
+#define IDS_SCHEDULE_MODE_TABLE           54      // LIN schedule mode 0
+#define IDS_RESOLUTION_FIRST              10151   // .. 10153: time-stamp resolution
+#define IDS_THINNING_FIRST                10154   // .. 10158: the frames that are thinned out
+#define IDS_RECORD_LENGTH_FIRST           12001   // .. 12003: records of 40, 80, 136 bytes
+#define IDS_BUFFER_RING                   12004
+#define IDS_BUFFER_STOP                   12005
+#define IDS_RECORDING_START_FIRST         12006   // .. 12010
+#define IDS_TARGET_MEMORY                 12011   // first target of the AN-1100, AN-2100, AN-6100
+#define IDS_TARGET_PC                     12012
+#define IDS_TARGET_CARD                   12013   // first target of the other models
+
+// Condition entries: pattern kinds (by board), actions and the entries of their sub-pages
+#define IDS_CONDITION_KIND_LIN_ERRORS     10301
+#define IDS_CONDITION_KIND_TRIGGER_INPUT  10304
+#define IDS_CONDITION_KIND_FRAME          10307
+#define IDS_CONDITION_KIND_REMOTE         10308
+#define IDS_CONDITION_KIND_SYNC_LINE      10309
+#define IDS_CONDITION_KIND_INPUTS         10310
+#define IDS_CONDITION_ACTION_FIRST        10311   // .. 10317: actions 0..6
+#define IDS_SIGNAL_EDGE_RISING            10321
+#define IDS_SIGNAL_EDGE_FALLING           10322
+#define IDS_SIGNAL_LEVEL_HIGH             10323
+#define IDS_SIGNAL_LEVEL_LOW              10324
+#define IDS_LEVEL_LOW                     10329   // also the signal pattern's qualifier level
+#define IDS_LEVEL_HIGH                    10330
+#define IDS_BEEP_SOUND_FIRST              10331   // .. 10334
+#define IDS_TRIGGER_POSITION_FIRST        10341   // .. 10344
+#define IDS_PULSE_WIDTH_FIRST             10345   // .. 10347
+#define IDS_LEVEL_HOLD_STOP               10348
+#define IDS_LEVEL_HOLD_NEXT               10349
+#define IDS_REPEAT_ONCE                   10350
+#define IDS_REPEAT_EACH_TIME              10351
+#define IDS_REPEAT_UNTIL_STOPPED          10352
+#define IDS_CONDITION_UNIT_MS             10361   // .. 10363: ms, s, min
+#define IDS_MARKER_FIRST                  11301   // .. 11330: markers 1..30
+
+// Signal pattern page
+#define IDS_SIGNAL_HOLD_FIRST             12031   // .. 12044: how long the pattern must hold
+#define IDS_SIGNAL_RESULT_FIRST           12045   // .. 12047: what a match does
+
+// Analyzer clock page: a date or time out of range
+#define IDS_CLOCK_INVALID                 9021
+#define IDS_CLOCK_CAPTION                 12051
 
 // Setup files and transfers (caption IDS_FILE_ERROR_CAPTION / IDS_SETUP_CAPTION)
 #define IDS_SETUP_CAPTION                 20052
