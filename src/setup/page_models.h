@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "base/board_type.h"
+#include "base/clock_time.h"
 #include "setup/setup_areas.h"
 
 namespace zv {
@@ -258,11 +259,6 @@ void storeBoardPage(SetupImage& image, const BoardPageView& view, const PageCont
 
 // ---- Analyzer clock (page 0x4df) ---------------------------------------------------------
 
-// The PC's local time as SYSTEMTIME holds it.
-struct ClockTime {
-    uint16_t year = 0, month = 0, dayOfWeek = 0, day = 0, hour = 0, minute = 0, second = 0, milliseconds = 0;
-    bool operator==(const ClockTime&) const = default;
-};
 // The 16-byte system-time record the set-clock request carries (u16 each, in field order).
 std::array<uint8_t, 16> clockRecord(const ClockTime& time);
 

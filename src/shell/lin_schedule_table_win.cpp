@@ -159,7 +159,9 @@ void LinScheduleTable::scrollIntoView(int s) {
 }
 
 LRESULT LinScheduleTable::onScroll(WPARAM wParam) {
-    SCROLLINFO info{sizeof info, SIF_ALL};
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
     GetScrollInfo(window_, SB_VERT, &info);
     int target = position_;
     switch (LOWORD(wParam)) {

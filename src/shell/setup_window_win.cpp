@@ -37,7 +37,7 @@ constexpr SetupButton kSetupButtons[] = {
 SetupEditorContext makeContext(MainWindow& main) {
     const BoardType board = main.model.boardType.load();
     const BoardInfo* info = findBoard(board);
-    SetupEditorContext context{main, main.setup};
+    SetupEditorContext context{main, main.setup, 0, false, 4000, 0, 0, {}};
     context.boardType = board;
     context.linAvailable = info && info->linAvailable;
     context.linBitRateMinimum = linBitRateMinimum(info ? info->model : std::string_view());
