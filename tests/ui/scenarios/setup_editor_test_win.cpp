@@ -15,6 +15,7 @@
 #include "file_dialog_win.h"
 #include "lan_analyzer_win.h"
 #include "measurement_fixture_win.h"
+#include "setup_editor_fixture_win.h"
 #include "remote_buffer_win.h"
 #include "setup/setup_fields.h"
 #include "setup/setup_file.h"
@@ -24,118 +25,11 @@
 namespace zvui {
 namespace {
 
-constexpr const char* kSetupCaption = "Setup";
-constexpr int kTree = 2043;
-constexpr int kSetupToolbar = 2006;
-constexpr int kSyncBox = 2290;
-constexpr int kBoardText = 2030;
 constexpr unsigned kReceiveFailed = 20054;
 constexpr unsigned kSendFailed = 20055;
-constexpr unsigned kHexSetBytes = 0x403;
-
 constexpr const char* kChannel1Rate = "SetupImage.ChannelSettings.CanChannelGroup.CanChannel1.bitRateCode";
 constexpr const char* kChannel2Rate = "SetupImage.ChannelSettings.CanChannelGroup.CanChannel2.bitRateCode";
 
-struct FoundControl {
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK findVisible(HWND window, LPARAM context) {
-    auto* f = reinterpret_cast<FoundControl*>(context);
-    if (GetDlgCtrlID(window) != f->id || !IsWindowVisible(window)) return TRUE;
-    f->found = window;
-    return FALSE;
-}
-
-// Pre-order: the tree's items in the order of the page table.
-void collectItems(HWND tree, HTREEITEM item, std::vector<HTREEITEM>& items) {
-    for (; item; item = reinterpret_cast<HTREEITEM>(sendTo(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
-        items.push_back(item);
-        collectItems(tree, reinterpret_cast<HTREEITEM>(sendTo(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))),
-                     items);
-    }
-}
-
-double msSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-class SetupEditor : public MeasurementFixture {
-protected:
-    // Opens the window with command 2012; null when it does not come up.
-    HWND openEditor() {
-        postCommand(mainWindow_, 2012);
-        editor_ = waitForDialog(program_.processId(), kSetupCaption, 20000);
-        return editor_;
-    }
-    bool closeEditor() {
-        pressDialogButton(editor_, 2);
-        return waitFor([&] { return !dialogOpen(program_.processId(), kSetupCaption); }, 20000);
-    }
-    std::vector<HTREEITEM> treeItems() const {
-        HWND tree = dialogControl(editor_, kTree);
-        std::vector<HTREEITEM> items;
-        collectItems(tree, reinterpret_cast<HTREEITEM>(sendTo(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), items);
-        return items;
-    }
-    // Selects the item of KEY as a click would, and waits until its page has been refreshed.
-    bool selectPage(uint32_t key) {
-        const auto table = zv::setupPageItems();
-        const std::vector<HTREEITEM> items = treeItems();
-        for (size_t i = 0; i < table.size() && i < items.size(); ++i) {
-            if (table[i].key != key) continue;
-            if (sendTo(dialogControl(editor_, kTree), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items[i])) == -1)
-                return false;
-            return true;
-        }
-        return false;
-    }
-    // The visible control ID of the open window (the page in view and its sub-pages), as soon
-    // as it shows: a page selected shows its sub-pages when its posted refresh has run.
-    HWND field(int id) const {
-        HWND found = nullptr;
-        waitFor([&] { return (found = visibleNow(id)) != nullptr; }, 5000);
-        return found;
-    }
-    HWND visibleNow(int id) const {
-        FoundControl f{id, nullptr};
-        EnumChildWindows(editor_, findVisible, reinterpret_cast<LPARAM>(&f));
-        return f.found;
-    }
-    // The caption of the page in view.
-    std::string pageCaption() const {
-        HWND tree = dialogControl(editor_, kTree);
-        for (HWND child = GetWindow(GetParent(tree), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-            if (IsWindowVisible(child) && className(child) == "#32770") return windowText(child);
-        return {};
-    }
-    bool typeHexBytes(HWND control, const std::vector<uint8_t>& bytes) {
-        RemoteBuffer buffer(control, 16);
-        return buffer.valid() && buffer.write(0, bytes.data(), bytes.size()) &&
-               sendTo(control, kHexSetBytes, bytes.size(), reinterpret_cast<LPARAM>(buffer.address())) == TRUE;
-    }
-    int setupButtonState(int command) const { return toolbarButtonState(dialogControl(editor_, kSetupToolbar), command); }
-    std::string profileValue(const char* section, const char* key) const {
-        char value[256] = {};
-        GetPrivateProfileStringA(section, key, "", value, sizeof value, (sandbox_->dataFolder() + "\\profile.ini").c_str());
-        return value;
-    }
-    // A message box (not the setup window) with CAPTION; an empty one when none comes.
-    MessageBoxInfo waitForBox(const std::string& caption, HWND besides = nullptr) const {
-        MessageBoxInfo box;
-        waitFor([&] {
-            for (const MessageBoxInfo& b : messageBoxesOf(program_.processId())) {
-                if (b.window != editor_ && b.window != besides && b.caption == caption) box = b;
-            }
-            return box.window != nullptr;
-        }, 10000);
-        return box;
-    }
-    void snap(const std::string& name) const { saveScreenshot(editor_, screenshotPath("setup-" + name)); }
-
-    HWND editor_ = nullptr;
-};
 
 // ---- The window offline ------------------------------------------------------------------
 
@@ -145,8 +39,8 @@ TEST_F(SetupEditor, OfflineItShowsTheBoardsPagesChoosesPagesAtSelectionAndWrites
     ASSERT_NE(startMain(), nullptr);
     ASSERT_NE(openEditor(), nullptr);
 
-    EXPECT_EQ(windowText(dialogControl(editor_, kBoardText)), "AN-2400 + EX-NB3BP");
-    EXPECT_TRUE(buttonChecked(dialogControl(editor_, kSyncBox)));
+    EXPECT_EQ(windowText(dialogControl(editor_, kSetupBoardText)), "AN-2400 + EX-NB3BP");
+    EXPECT_TRUE(buttonChecked(dialogControl(editor_, kSetupSyncBox)));
     EXPECT_EQ(treeItems().size(), zv::setupPageItems().size());
     // Not connected: receive and send are grey, open and save are not.
     EXPECT_EQ(setupButtonState(2129) & (kButtonEnabled | kButtonIndeterminate), kButtonIndeterminate);
@@ -239,7 +133,7 @@ TEST_F(SetupEditor, OfflineItShowsTheBoardsPagesChoosesPagesAtSelectionAndWrites
     CloseHandle(holder);
     EXPECT_EQ(readTextFile(locked), "kept");
 
-    ASSERT_TRUE(setCheckBox(dialogControl(editor_, kSyncBox), false));
+    ASSERT_TRUE(setCheckBox(dialogControl(editor_, kSetupSyncBox), false));
     ASSERT_TRUE(closeEditor());
     EXPECT_EQ(profileValue("miscellaneous", "syncSetup"), "no");
 }
@@ -256,7 +150,7 @@ TEST_F(SetupEditor, ACanOnlyBoardOffersTwoProtocolsAndShowsItsOwnSetupAfterTheAu
 
     // First round: change channel 2 to 50k; closing sends it through the CAN-only layout.
     ASSERT_NE(openEditor(), nullptr);
-    EXPECT_EQ(windowText(dialogControl(editor_, kBoardText)), "AN-2100 + EX-NB2A");
+    EXPECT_EQ(windowText(dialogControl(editor_, kSetupBoardText)), "AN-2100 + EX-NB2A");
     EXPECT_EQ(setupButtonState(2129), kButtonEnabled);
     ASSERT_TRUE(selectPage(10002));
     EXPECT_EQ(comboEntries(field(1134)).size(), 2u);
@@ -279,7 +173,7 @@ TEST_F(SetupEditor, ACanOnlyBoardOffersTwoProtocolsAndShowsItsOwnSetupAfterTheAu
         << comboSelectedEntry(field(1137));
     ASSERT_TRUE(selectPage(10040));
     EXPECT_EQ(comboSelectedEntry(field(1137)), "125k");
-    ASSERT_TRUE(setCheckBox(dialogControl(editor_, kSyncBox), false));
+    ASSERT_TRUE(setCheckBox(dialogControl(editor_, kSetupSyncBox), false));
     ASSERT_TRUE(closeEditor());
 }
 
