@@ -115,6 +115,22 @@
 #define ZV_SETUP_TIME_INDENT       12                        // start / stop time of the timer
 #define ZV_SETUP_TIME_W            200
 #define ZV_SETUP_TIME_H            ZV_SETUP_BAND_H(1)
+#define ZV_SETUP_SCHEDULE_SUB_W    ZV_SETUP_SCHEDULE_W       // schedule table or simple, rows 1..11
+#define ZV_SETUP_SCHEDULE_SUB_H    ZV_SETUP_BAND_H(11)
+#define ZV_SETUP_PATTERN_W         ZV_SETUP_PAGE_W           // pattern of a condition entry, rows 1..7
+#define ZV_SETUP_PATTERN_H         ZV_SETUP_BAND_H(7)
+#define ZV_SETUP_ACTION_W          ZV_SETUP_PAGE_W           // action of a condition entry, rows 9..11
+#define ZV_SETUP_ACTION_H          ZV_SETUP_BAND_H(3)
+#define ZV_SETUP_SIGNAL_W          ZV_SETUP_PAGE_W           // signal pattern settings, rows 1..5
+#define ZV_SETUP_SIGNAL_H          ZV_SETUP_BAND_H(5)
+#define ZV_SETUP_THINNING_W        ZV_SETUP_PAGE_W           // thinning of the settings page, rows 6..8
+#define ZV_SETUP_THINNING_H        ZV_SETUP_BAND_H(3)
+#define ZV_SETUP_RECORDING_PC_W    ZV_SETUP_PAGE_W           // PC target of the recording page, row 4
+#define ZV_SETUP_RECORDING_PC_H    ZV_SETUP_BAND_H(1)
+// The slot table of the LIN schedule, a window of the program: sixteen rows that scroll,
+// about eight of them in view. Rows 4..10 of the schedule-table sub-page.
+#define ZV_SETUP_SLOTS_W           220
+#define ZV_SETUP_SLOTS_H           ZV_SETUP_BAND_H(7)
 
 // Columns: a label, then its field; a second column starts at ZV_SETUP_COL2_X.
 #define ZV_SETUP_LABEL_X           ZV_MARGIN
@@ -133,6 +149,11 @@
 #define ZV_HEX_PAIR_W              40
 #define ZV_HEX_BYTES_W             110
 #define ZV_SETUP_BUTTON_W          56
+#define ZV_SETUP_CONDITION_LIST_W  140                       // pattern kinds, actions, long choices
+// Bit-pattern fields: zvlkctrl paints one cell per bit, as wide as its widest digit plus six
+// pixels, an eighth of a cell apart, two pixels in from its own frame.
+#define ZV_BIT_CELL_W              10
+#define ZV_BIT_PATTERN_W(bits)     ((bits) * ZV_BIT_CELL_W + 4)
 
 #define ZV_SETUP_LABEL(text, id, x, row, w) \
     LTEXT text, id, x, ZV_SETUP_LABEL_Y(row), w, ZV_LABEL_H
@@ -144,6 +165,8 @@
     EDITTEXT id, x, ZV_SETUP_ROW_Y(row), ZV_EDIT_W(chars), ZV_FIELD_H, ES_AUTOHSCROLL | WS_TABSTOP | style
 #define ZV_SETUP_HEX_INPUT(id, x, row, w) \
     CONTROL "", id, "VRX_HexInput", WS_TABSTOP | WS_BORDER, x, ZV_SETUP_ROW_Y(row), w, ZV_FIELD_H
+#define ZV_SETUP_BIT_PATTERN(id, x, row, bits) \
+    CONTROL "", id, "VRX_BitPattern", WS_TABSTOP, x, ZV_SETUP_ROW_Y(row), ZV_BIT_PATTERN_W(bits), ZV_FIELD_H
 #define ZV_SETUP_CHECK(text, id, x, row, w) \
     AUTOCHECKBOX text, id, x, ZV_SETUP_ROW_Y(row) + 1, w, ZV_CHECK_H, WS_TABSTOP
 #define ZV_SETUP_BUTTON(text, id, x, row) \

@@ -1,7 +1,8 @@
 // The setup editor's templates, measured with their own font: every text of a static, check
 // box, radio button and push button fits its control (also the longest texts the program
 // writes into them), no two visible controls cover each other, and every sub-page
-// placeholder has exactly the size of the sub-page template that the program lays onto it.
+// placeholder has exactly the size of the sub-page template that the program lays onto it,
+// and every bit-pattern field and the LIN schedule's slot table have room for what they show.
 // That every control lies inside its dialog is checked for all templates by
 // language_library_test.cpp.
 //
@@ -12,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -157,6 +160,20 @@ protected:
         for (long id = IDS_FRAME_TYPE_STANDARD; id < IDS_FRAME_TYPE_STANDARD + 4; ++id) entryKinds.push_back(loadString(id));
         entryKinds.push_back(loadString(IDS_LIN_ENTRY_HEADER));
         entryKinds.push_back(loadString(IDS_LIN_ENTRY_RESPONSE));
+        // The conditions overview: each entry's pattern kind and action, the parameters
+        std::vector<std::string> conditionKinds, conditionActions, units;
+        for (const long id : {IDS_CONDITION_KIND_LIN_ERRORS, IDS_CONDITION_KIND_TRIGGER_INPUT, IDS_CONDITION_KIND_FRAME,
+                              IDS_CONDITION_KIND_REMOTE, IDS_CONDITION_KIND_SYNC_LINE, IDS_CONDITION_KIND_INPUTS}) {
+            conditionKinds.push_back(loadString(id));
+        }
+        for (long id = IDS_CONDITION_ACTION_FIRST; id < IDS_CONDITION_ACTION_FIRST + 7; ++id) {
+            conditionActions.push_back(loadString(id));
+        }
+        for (long id = IDS_CONDITION_UNIT_MS; id < IDS_CONDITION_UNIT_MS + 3; ++id) units.push_back(loadString(id));
+        for (auto* texts : {&conditionKinds, &conditionActions, &units}) {
+            std::stable_sort(texts->begin(), texts->end(),
+                             [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+        }
         return {
             // The model and board of the connected analyzer
             {IDD_SETUP_WINDOW, IDC_SETUP_BOARD_TEXT, 1,
@@ -170,6 +187,14 @@ protected:
             {IDD_SETUP_TRANSMIT_OVERVIEW, IDC_OVERVIEW_LABEL_1, 15, entryKinds},
             {IDD_SETUP_TRANSMIT_OVERVIEW, IDC_OVERVIEW_IDENT_0, 1, {"1FFFFFFF", "7FF", "3F"}},
             {IDD_SETUP_TRANSMIT_OVERVIEW, IDC_OVERVIEW_IDENT_1, 15, {"1FFFFFFF", "7FF", "3F"}},
+            {IDD_SETUP_CONDITIONS, IDC_CONDITIONS_KIND_1, 4, conditionKinds},
+            {IDD_SETUP_CONDITIONS, IDC_CONDITIONS_ACTION_1, 4, conditionActions},
+            {IDD_SETUP_CONDITIONS, IDC_CONDITIONS_TIME_1, 2, {"999999"}},
+            {IDD_SETUP_CONDITIONS, IDC_CONDITIONS_UNIT_1, 2, units},
+            {IDD_SETUP_CONDITIONS, IDC_CONDITIONS_COUNT_1, 2, {"999999"}},
+            // The PC's time on the clock page
+            {IDD_SETUP_CLOCK_ONLINE, IDC_CLOCK_PC_YEAR, 1, {"2099"}},
+            {IDD_SETUP_CLOCK_ONLINE, IDC_CLOCK_PC_MONTH, 5, {"59", "00", "08"}},
         };
     }
 
@@ -246,6 +271,10 @@ TEST_F(SetupTemplates, VisibleControlsDoNotOverlap) {
         {IDD_SETUP_CAN_ENTRY,
          {{IDC_CAN_ENTRY_DATA_LABEL, IDC_CAN_ENTRY_DATA},
           {IDC_CAN_ENTRY_LENGTH_LABEL, IDC_CAN_ENTRY_LENGTH, IDC_CAN_ENTRY_LENGTH_UNIT}}},
+        {IDD_SETUP_SIGNAL_SETTINGS,
+         {{IDC_SIGNAL_PATTERN_9, IDC_SIGNAL_CAPTION_9_1, IDC_SIGNAL_CAPTION_9_2, IDC_SIGNAL_CAPTION_9_3,
+           IDC_SIGNAL_CAPTION_9_4, IDC_SIGNAL_CAPTION_9_5},
+          {IDC_SIGNAL_PATTERN_5, IDC_SIGNAL_CAPTION_5}}},
     };
     auto groupOf = [&](long dialog, int id) {
         const auto it = byTurns.find(dialog);
@@ -304,6 +333,12 @@ TEST_F(SetupTemplates, SubPagesFitTheirPlaceholdersExactly) {
         {IDD_SETUP_LIN_ENTRY, IDC_LIN_ENTRY_DATA_PLACE, IDD_SETUP_LIN_DATA},
         {IDD_SETUP_TIMER, IDC_TIMER_START_PLACE, IDD_SETUP_TIMER_TIME},
         {IDD_SETUP_TIMER, IDC_TIMER_STOP_PLACE, IDD_SETUP_TIMER_TIME},
+        {IDD_SETUP_MODE, IDC_MODE_SCHEDULE_PLACE, IDD_SETUP_LIN_SCHEDULE},
+        {IDD_SETUP_LIN_SCHEDULE, IDC_SCHEDULE_PLACE, IDD_SETUP_SCHEDULE_TABLE},
+        {IDD_SETUP_LIN_SCHEDULE, IDC_SCHEDULE_PLACE, IDD_SETUP_SCHEDULE_SIMPLE},
+        {IDD_SETUP_SETTINGS, IDC_SETTINGS_PLACE, IDD_SETUP_THINNING},
+        {IDD_SETUP_SIGNAL_PATTERN, IDC_SIGNAL_PLACE, IDD_SETUP_SIGNAL_SETTINGS},
+        {IDD_SETUP_RECORDING, IDC_RECORDING_PLACE, IDD_SETUP_RECORDING_PC},
     };
     const auto names = setupTemplates();
     auto check = [&](long parentId, int placeholder, long childId) {
@@ -324,6 +359,14 @@ TEST_F(SetupTemplates, SubPagesFitTheirPlaceholdersExactly) {
         DestroyWindow(parent);
     };
     for (const auto& placement : placements) check(placement.parent, placement.placeholder, placement.child);
+    for (const long pattern : {IDD_SETUP_COND_LIN_ERRORS, IDD_SETUP_COND_FRAME, IDD_SETUP_COND_REMOTE,
+                               IDD_SETUP_COND_TRIGGER_INPUT, IDD_SETUP_COND_SYNC_LINE, IDD_SETUP_COND_INPUTS}) {
+        check(IDD_SETUP_CONDITION_ENTRY, IDC_CONDITION_PATTERN_PLACE, pattern);
+    }
+    for (const long action : {IDD_SETUP_ACT_TRIGGER, IDD_SETUP_ACT_COUNT, IDD_SETUP_ACT_PULSE, IDD_SETUP_ACT_LEVEL,
+                              IDD_SETUP_ACT_BEEP, IDD_SETUP_ACT_MARKER}) {
+        check(IDD_SETUP_CONDITION_ENTRY, IDC_CONDITION_ACTION_PLACE, action);
+    }
     // Every page of the tree goes onto the frame's placeholder.
     for (const long page : {IDD_SETUP_MODE, IDD_SETUP_PROTOCOLS, IDD_SETUP_SETTINGS, IDD_SETUP_CHANNEL,
                             IDD_SETUP_CONDITIONS, IDD_SETUP_CONDITION_ENTRY, IDD_SETUP_CONDITION_PARAMS,
@@ -333,6 +376,88 @@ TEST_F(SetupTemplates, SubPagesFitTheirPlaceholdersExactly) {
                             IDD_SETUP_BOARD_OTHER}) {
         check(IDD_SETUP_FRAME, IDC_FRAME_PAGE_PLACE, page);
     }
+}
+
+// Every bit-pattern field (its header says "bit-pattern field, N bits") shows all its cells:
+// zvlkctrl paints a cell as wide as the widest digit plus six pixels, an eighth of a cell
+// between cells, four pixels in from the edge when it draws its own frame (two inside a
+// border); the last cell keeps two pixels clear of the frame.
+TEST_F(SetupTemplates, BitPatternFieldsShowAllTheirBits) {
+    std::vector<std::string> errors;
+    const auto names = setupTemplates();
+    std::map<std::string, long> templateOfHeader;
+    for (const auto& id : allIds(errors)) {
+        if (startsWith(id.name, "IDD_") && names.count(id.value) != 0) templateOfHeader[id.header] = id.value;
+    }
+    int checked = 0;
+    for (const auto& id : allIds(errors)) {
+        const size_t at = id.comment.find("bit-pattern field, ");
+        if (!startsWith(id.name, "IDC_") || at == std::string::npos) continue;
+        const int bits = std::atoi(id.comment.c_str() + at + std::strlen("bit-pattern field, "));
+        ASSERT_TRUE(bits >= 4 && bits <= 9) << id.name << ": " << id.comment;
+        const long templateId = templateOfHeader.at(id.header);
+        HWND dialog = create(templateId);
+        ASSERT_NE(dialog, nullptr) << id.header;
+        HWND field = GetDlgItem(dialog, static_cast<int>(id.value));
+        ASSERT_NE(field, nullptr) << id.name;
+        EXPECT_EQ(className(field), "VRX_BitPattern") << id.name;
+        EXPECT_TRUE(SendMessageA(field, WM_USER, 0, bits)) << id.name << " refuses " << bits << " bits";
+        HDC dc = GetDC(field);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
+        int widest = 0;
+        for (const char c : std::string("0123456789ABCDEFxP?-")) {
+            SIZE size{};
+            GetTextExtentPoint32A(dc, &c, 1, &size);
+            widest = std::max(widest, static_cast<int>(size.cx));
+        }
+        SelectObject(dc, old);
+        ReleaseDC(field, dc);
+        const int cell = widest + 6;
+        const bool border = (GetWindowLongA(field, GWL_STYLE) & WS_BORDER) != 0;
+        const int need = (border ? 2 : 4) + bits * cell + (bits - 1) * (cell / 8) + 2;
+        RECT client{};
+        GetClientRect(field, &client);
+        EXPECT_GE(client.right, need) << names.at(templateId) << ": " << id.name << " (" << bits << " bits)";
+        ++checked;
+        DestroyWindow(dialog);
+    }
+    EXPECT_EQ(checked, 14);  // the frame and remote-frame patterns, the inputs, the signals
+}
+
+// The LIN schedule's slot table, which the program lays onto its placeholder, lays out its
+// rows from the letter "A" of the UI font (or of the page's font): a row is as wide as
+// 24 letters and four fields of a letter and eleven pixels, plus eight pixels, and
+// letter height + 9 pixels high. The placeholder holds a row beside the scroll bar and shows
+// about half of the sixteen rows.
+TEST_F(SetupTemplates, ScheduleSlotPlaceholderHoldsTheSlotRows) {
+    HWND page = create(IDD_SETUP_SCHEDULE_TABLE);
+    ASSERT_NE(page, nullptr);
+    RECT place{};
+    GetClientRect(GetDlgItem(page, IDC_SCHEDULE_SLOTS_PLACE), &place);
+    const std::string spec = loadString(IDS_UI_FONT);
+    const size_t comma = spec.find(',');
+    ASSERT_NE(comma, std::string::npos);
+    HDC dc = GetDC(page);
+    LOGFONTA logFont{};
+    logFont.lfHeight = -MulDiv(std::atoi(spec.c_str()), GetDeviceCaps(dc, LOGPIXELSY), 72);
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(logFont.lfFaceName, spec.substr(spec.find_first_not_of(' ', comma + 1)).c_str(), LF_FACESIZE);
+    HFONT uiFont = CreateFontIndirectA(&logFont);
+    for (HFONT font : {uiFont, reinterpret_cast<HFONT>(SendMessageA(page, WM_GETFONT, 0, 0))}) {
+        HGDIOBJ old = SelectObject(dc, font);
+        SIZE a{};
+        GetTextExtentPoint32A(dc, "A", 1, &a);
+        SelectObject(dc, old);
+        const int field = a.cx + 11;
+        const int rowWidth = 24 * a.cx + 4 * field + 8 + GetSystemMetrics(SM_CXVSCROLL);
+        const double rowsInView = static_cast<double>(place.bottom) / (a.cy + 9);
+        EXPECT_GE(place.right, rowWidth) << "letter " << a.cx << " x " << a.cy << " px";
+        EXPECT_GE(rowsInView, 7.0) << "letter " << a.cx << " x " << a.cy << " px";
+        EXPECT_LE(rowsInView, 10.0) << "letter " << a.cx << " x " << a.cy << " px";
+    }
+    DeleteObject(uiFont);
+    ReleaseDC(page, dc);
+    DestroyWindow(page);
 }
 
 // The identifier list lies inside the display area of its tab control, below the tabs.

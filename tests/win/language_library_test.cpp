@@ -167,7 +167,11 @@ TEST_F(LanguageLibrary, EveryStringOfANumberedRunLoads) {
         long first;
         int count;
     } runs[] = {{IDS_PAGE_TRANSMIT_ENTRY_1, 16}, {IDS_ID_TABLE_TAB_1, 4}, {IDS_FRAME_TYPE_STANDARD, 4},
-                {IDS_TIMER_PERIOD_MONTH, 3},     {IDS_PAGE_CONDITION_1, 4}};
+                {IDS_TIMER_PERIOD_MONTH, 3},     {IDS_PAGE_CONDITION_1, 4},       {IDS_RESOLUTION_FIRST, 3},
+                {IDS_THINNING_FIRST, 5},         {IDS_RECORD_LENGTH_FIRST, 3},    {IDS_RECORDING_START_FIRST, 5},
+                {IDS_CONDITION_ACTION_FIRST, 7}, {IDS_BEEP_SOUND_FIRST, 4},       {IDS_TRIGGER_POSITION_FIRST, 4},
+                {IDS_PULSE_WIDTH_FIRST, 3},      {IDS_CONDITION_UNIT_MS, 3},      {IDS_MARKER_FIRST, 30},
+                {IDS_SIGNAL_HOLD_FIRST, 14},     {IDS_SIGNAL_RESULT_FIRST, 3}};
     for (const auto& run : runs) {
         std::set<std::string> texts;
         for (long id = run.first; id < run.first + run.count; ++id) {

@@ -13,7 +13,7 @@
 #define IDC_COND_FRAME_ID_4        2169   // bit-pattern field, 8 bits (bits 7..0)
 #define IDC_COND_FRAME_DATA        1205   // hexadecimal input, 8 bytes (pattern)
 #define IDC_COND_FRAME_EXTRA_1     1206   // bit-pattern field, 8 bits
-#define IDC_COND_FRAME_EXTRA_2     1207
-#define IDC_COND_FRAME_EXTRA_3     1208
+#define IDC_COND_FRAME_EXTRA_2     1207   // bit-pattern field, 8 bits
+#define IDC_COND_FRAME_EXTRA_3     1208   // bit-pattern field, 8 bits
 
 #endif
