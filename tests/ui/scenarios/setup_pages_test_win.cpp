@@ -208,12 +208,17 @@ TEST_P(SetupPagesByBoard, ShowsTheBoardsOwnPageAndConditionKinds) {
     ASSERT_NE(openEditor(), nullptr);
     ASSERT_TRUE(selectPage(10022));
     EXPECT_EQ(pageCaption(), f.boardCaption);
+    snap(std::string("10022-option-board-") + f.name);
     ASSERT_TRUE(selectPage(10009));
     EXPECT_EQ(comboEntries(field(2156)).size(), f.kinds);
     ASSERT_TRUE(chooseComboEntry(field(2156), 0));
+    snap(std::string("10009-condition-entry-") + f.name);
     // The first kind is a frame on CAN-only boards and LIN errors on the others.
     EXPECT_EQ(visibleNow(1209) != nullptr, f.kinds == 4) << "frame sub-page";
     EXPECT_EQ(visibleNow(1210) != nullptr, f.kinds != 4) << "LIN-error sub-page";
+    ASSERT_TRUE(selectPage(10018));
+    ASSERT_TRUE(setCheckBox(field(2266), true));
+    snap(std::string("10018-signal-pattern-") + f.name);
     ASSERT_TRUE(closeEditor());
 }
 
@@ -237,6 +242,14 @@ TEST_F(SetupPages, TabbingThroughTheSixteenScheduleRowsKeepsEachInView) {
     HWND first = field(101);
     ASSERT_NE(first, nullptr);
     HWND table = GetParent(first);
+    ASSERT_TRUE(selectPage(10021));
+    EXPECT_EQ(pageCaption(), "Clock (offline)");
+    snap("10021-clock-offline");
+    ASSERT_TRUE(selectPage(10001));
+    ASSERT_TRUE(chooseComboEntry(field(1240), 1));  // the simple schedule
+    snap("10001-lin-schedule-simple");
+    ASSERT_TRUE(chooseComboEntry(field(1240), 0));
+    first = field(101);
     ASSERT_TRUE(setFocusIn(first));
     int rowsSeen = 0;
     for (int step = 0; step < 16 * 4 && rowsSeen < 16; ++step) {
