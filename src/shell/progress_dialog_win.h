@@ -1,7 +1,7 @@
-// The transfer dialog (template 0x73) of capture-buffer uploads and setup transfers: the text of the current
-// step, a progress bar and a Cancel button that appears once the long transfer starts. It is
-// modal; while it is open its handle is in MainWindow::progressDialog and with the session's
-// sink, so that the main window's handlers and the session can reach it.
+// The transfer dialog (template 0x73) of capture-buffer uploads and setup transfers: the text
+// of the current step, a progress bar and a Cancel button that appears once the long transfer
+// starts. It is modal; while it is open its handle is in MainWindow::progressDialog and with
+// the session's sink, so that the main window's handlers and the session can reach it.
 #pragma once
 
 #include <windows.h>

@@ -367,11 +367,7 @@ protected:
     }
 };
 
-void fillOnOff(SetupPage& page, int id) {
-    SendDlgItemMessageA(page.window(), id, CB_RESETCONTENT, 0, 0);
-    SendDlgItemMessageA(page.window(), id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("OFF"));
-    SendDlgItemMessageA(page.window(), id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("ON"));
-}
+void fillOnOff(SetupPage& page, int id) { page.fillCombo(id, {"OFF", "ON"}); }
 
 }  // namespace
 
