@@ -78,6 +78,8 @@ const Profile kProfiles[] = {
     {"LinkLostWhileMonitoring", "fixed-rate = 20000\r\nfault = drop=monitor:300000\r\n", "", Start::Monitoring},
     {"LinkLostDuringUpload", "fixed-rate = 20000\r\nthrottle = usb-full\r\nfault = drop=upload:65536\r\n", "",
      Start::Connected},
+    // Keys and answers in the setup editor's tree and pages.
+    {"SetupEditor", "fixed-rate = 3000\r\n", "", Start::SetupEditor},
     // The setup editor opening over a slow line: its receive ends in the third area.
     {"LinkLostDuringSetup", "fixed-rate = 3000\r\nthrottle = serial:115200\r\nfault = drop=setup:9000\r\n", "",
      Start::SetupEditor},
