@@ -70,12 +70,23 @@ void initConditionPattern(uint8_t* r, const InitContext&) {
     for (unsigned i = 0; i < 8; ++i) r[41 + 4 * i] = 0xFF;
 }
 
-constexpr FieldDef kConditionTailFields[] = {{"bytes", 4, 20}};
-
-void initConditionTail(uint8_t* r, const InitContext&) {
-    r[17] = 1;
-    r[19] = 1;
-}
+// Named after the action whose sub-page edits them.
+constexpr FieldDef kConditionTailFields[] = {
+    {"action", 4, 1},
+    {"reserved5", 5, 2},
+    {"action1Choice", 7, 1},
+    {"action2First", 8, 2},
+    {"action2Second", 10, 2},
+    {"action3First", 12, 1},
+    {"action3Second", 13, 1},
+    {"action4First", 14, 1},
+    {"action4Second", 15, 1},
+    {"action5First", 16, 1},
+    {"action5Second", 17, 1, 1},
+    {"action6Selection", 18, 1},
+    {"action6Choice", 19, 1, 1},
+    {"action6Value", 20, 4},
+};
 
 constexpr FieldDef kConditionEntryFields[] = {
     {"entryFlag", 4, 1},
@@ -107,7 +118,19 @@ constexpr FieldDef kProtocolSelectionFields[] = {
     {"reserved13", 13, 3},
 };
 
-constexpr FieldDef kAuxRecord16AFields[] = {{"bytes", 4, 10}, {"value14", 14, 2, 3}};
+// Named after the controls of the page that edits them (0x411, 0x412).
+constexpr FieldDef kAuxRecord16AFields[] = {
+    {"selection2212", 4, 1},
+    {"check2213", 5, 1},
+    {"check2214", 6, 1},
+    {"check2215", 7, 1},
+    {"check2216", 8, 1},
+    {"reserved9", 9, 2},
+    {"check2220", 11, 1},
+    {"check2217", 12, 1},
+    {"selection2219", 13, 1},
+    {"value14", 14, 2, 3},
+};
 
 constexpr FieldDef kBoardFeaturesFields[] = {
     {"reserved4", 4, 2},
@@ -342,8 +365,7 @@ const RecordDef kChannelSettings{"ChannelSettings", 664, ParseKind::Group, kGrou
 const RecordDef kModeBlocks{"ModeBlocks", 16, ParseKind::Group, kGroup2Fields, kModeBlocksChildren};
 const RecordDef kConditionPattern{"ConditionPattern", 124, ParseKind::Leaf, kConditionPatternFields, {},
                                   initConditionPattern};
-const RecordDef kConditionTail{"ConditionTail", 24, ParseKind::Leaf, kConditionTailFields, {},
-                               initConditionTail};
+const RecordDef kConditionTail{"ConditionTail", 24, ParseKind::Leaf, kConditionTailFields, {}};
 const RecordDef kConditionEntry{"ConditionEntry", 156, ParseKind::ConditionEntry, kConditionEntryFields,
                                 kConditionEntryChildren};
 const RecordDef kConditionParam12{"ConditionParam12", 12, ParseKind::Leaf, kConditionParam12Fields, {}};

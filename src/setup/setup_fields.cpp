@@ -9,6 +9,7 @@
 
 #include "base/bytes.h"
 #include "setup/field_text.h"
+#include "setup/page_models.h"
 #include "setup/setup_dump.h"
 #include "setup/setup_rules.h"
 
@@ -32,7 +33,8 @@ enum class Rule : uint8_t {
     CanIdentifier,    // the 11- or 29-bit field, whichever the entry's frame type uses
     LinIdentifier,
     TransmitData,     // the eight-byte field control: bytes and their count
-    LinChecksum,      // the one-byte field control: byte and whether it is given
+    OptionalByte,     // a one-byte field control: the byte and, in SIBLING, whether it is given
+    SlotByte,         // as OptionalByte, but emptying the field keeps the byte
     DataLength,
     TransmitField4,
     TransmitField8,
@@ -41,6 +43,18 @@ enum class Rule : uint8_t {
     TimerDay,
     TimerHour,
     TimerMinute,
+    ScheduleByte,       // LIN schedule edits 1241..1243
+    ScheduleTime,       // edit 2087
+    ScheduleCount,      // edit 2085
+    SlotTable,          // slot byte 1: empty is 16
+    SlotValue,          // slot bytes 3 and 4 (SIBLING: the flag)
+    ActionCount,        // condition action 2 counts
+    ActionValue,        // condition action 6 value
+    ConditionParameter,
+    SettingsValue,      // edit 2218
+    BoardValue,         // edit 2249, where the board's page has it
+    BoardPair,          // check box 2248: bytes 28 and 29 together
+    BoardCheck37,       // check box 2251, where the board's page has it
 };
 
 struct PageRule {
@@ -48,6 +62,7 @@ struct PageRule {
     std::string_view field;  // the FieldDef's name
     Rule rule;
     int entries = 0;         // Choice: how many entries the combo box lists
+    std::string_view sibling = {};  // the field a rule writes along with this one
 };
 
 const PageRule kPageRules[] = {
@@ -86,7 +101,7 @@ const PageRule kPageRules[] = {
     {&setup::kCanTransmitEntry, "dataLength", Rule::DataLength},
     {&setup::kCanTransmitEntry, "data", Rule::TransmitData},
     {&setup::kLinTransmitEntry, "identifier", Rule::LinIdentifier},
-    {&setup::kLinTransmitEntry, "checksum", Rule::LinChecksum},
+    {&setup::kLinTransmitEntry, "checksum", Rule::OptionalByte, 0, "hasChecksum"},
     {&setup::kLinTransmitEntry, "entryKind", Rule::Choice, 2},
     {&setup::kLinTransmitEntry, "data", Rule::TransmitData},
     {&setup::kVariationRecord, "variationOn", Rule::Choice, 2},
@@ -95,6 +110,56 @@ const PageRule kPageRules[] = {
     {&setup::kVariationRecord, "dataBytePosition", Rule::Choice, 8},
     {&setup::kVariationRecord, "item[].first", Rule::VariationFirst},
     {&setup::kVariationRecord, "item[].second", Rule::VariationSecond},
+    {&setup::kLinSchedule, "byte4", Rule::Choice, 2},
+    {&setup::kLinSchedule, "byte6", Rule::ScheduleByte},
+    {&setup::kLinSchedule, "byte7", Rule::ScheduleByte},
+    {&setup::kLinSchedule, "byte8", Rule::ScheduleByte},
+    {&setup::kLinSchedule, "value12", Rule::ScheduleTime},
+    {&setup::kLinSchedule, "value16", Rule::ScheduleCount},
+    {&setup::kLinSchedule, "byte20", Rule::Choice, 2},
+    {&setup::kLinSchedule, "LinScheduleSlot[].transmitTable", Rule::SlotTable},
+    {&setup::kLinSchedule, "LinScheduleSlot[].enabled", Rule::Choice, 2},
+    {&setup::kLinSchedule, "LinScheduleSlot[].value", Rule::SlotValue, 0, "LinScheduleSlot[].hasValue"},
+    {&setup::kLinSchedule, "LinScheduleSlot[].byte", Rule::SlotByte, 0, "LinScheduleSlot[].hasByte"},
+    {&setup::kConditionEntry, "entryFlag", Rule::Choice, 2},
+    {&setup::kConditionEntryCanOnly, "entryFlag", Rule::Choice, 2},
+    {&setup::kConditionTail, "action", Rule::Choice, 7},
+    {&setup::kConditionTail, "action1Choice", Rule::Choice, 4},
+    {&setup::kConditionTail, "action2First", Rule::ActionCount},
+    {&setup::kConditionTail, "action2Second", Rule::ActionCount},
+    {&setup::kConditionTail, "action3First", Rule::Choice, 2},
+    {&setup::kConditionTail, "action3Second", Rule::Choice, 3},
+    {&setup::kConditionTail, "action4First", Rule::Choice, 2},
+    {&setup::kConditionTail, "action4Second", Rule::Choice, 2},
+    {&setup::kConditionTail, "action5First", Rule::Choice, 4},
+    {&setup::kConditionTail, "action5Second", Rule::Choice, 3},
+    {&setup::kConditionTail, "action6Selection", Rule::Choice, 30},
+    {&setup::kConditionTail, "action6Choice", Rule::Choice, 2},
+    {&setup::kConditionTail, "action6Value", Rule::ActionValue},
+    {&setup::kConditionParam12, "value", Rule::ConditionParameter},
+    {&setup::kConditionParam12, "flag", Rule::Choice, 3},
+    {&setup::kConditionParam8, "value", Rule::ConditionParameter},
+    {&setup::kAuxRecord16A, "selection2212", Rule::Choice, 3},
+    {&setup::kAuxRecord16A, "check2213", Rule::Choice, 2},
+    {&setup::kAuxRecord16A, "check2214", Rule::Choice, 2},
+    {&setup::kAuxRecord16A, "check2215", Rule::Choice, 2},
+    {&setup::kAuxRecord16A, "check2216", Rule::Choice, 2},
+    {&setup::kAuxRecord16A, "check2217", Rule::Choice, 2},
+    {&setup::kAuxRecord16A, "check2220", Rule::Choice, 2},
+    {&setup::kAuxRecord16A, "selection2219", Rule::Choice, 5},
+    {&setup::kAuxRecord16A, "value14", Rule::SettingsValue},
+    {&setup::kMiscSettings, "selection2238", Rule::Choice, 5},
+    {&setup::kMiscSettings, "switch2239", Rule::Choice, 2},
+    {&setup::kMiscSettings, "check2240", Rule::Choice, 2},
+    {&setup::kMiscSettings, "boardByte28", Rule::BoardPair, 0, "boardByte29"},
+    {&setup::kMiscSettings, "boardByte29", Rule::BoardPair, 0, "boardByte28"},
+    {&setup::kMiscSettings, "boardByte30", Rule::BoardValue},
+    {&setup::kMiscSettings, "boardByte31", Rule::Choice, 2},
+    {&setup::kMiscSettings, "boardByte37", Rule::BoardCheck37},
+    {&setup::kAuxRecord32, "byte4", Rule::Choice, 2},
+    {&setup::kAuxRecord32, "byte5", Rule::Choice, 14},
+    {&setup::kAuxRecord32, "byte6", Rule::Choice, 3},
+    {&setup::kAuxRecord32, "byte12", Rule::Choice, 2},
 };
 
 // The page rule of a field, or nothing for a field no page edits. The variation page edits
@@ -109,10 +174,12 @@ const PageRule* pageRuleOf(const FieldSite& site) {
     return nullptr;
 }
 
-// A sibling field of the same record by name ("frameType" beside the identifier).
+// A sibling field of the same record by name ("frameType" beside the identifier); of a
+// repeated field, the sibling of the same index ("LinScheduleSlot[].hasValue").
 size_t siblingOffset(const FieldSite& site, std::string_view name) {
     for (const FieldDef& f : site.record->fields)
-        if (f.name == name) return site.recordOffset + f.offset;
+        if (f.name == name)
+            return site.recordOffset + f.offset + (f.count > 1 && site.index > 0 ? size_t(site.index) * f.stride : 0);
     return site.recordOffset;  // every caller names a field its record has
 }
 
@@ -240,8 +307,12 @@ std::string shownText(const FieldSite& site, const uint8_t* bytes, const BoardIn
             const size_t count = std::min<size_t>(bytes[siblingOffset(site, "dataCount")], 8);
             return formatHexBytes(bytes + site.offset, count);
         }
-        case Rule::LinChecksum:
-            return bytes[siblingOffset(site, "hasChecksum")] ? formatHexBytes(bytes + site.offset, 1) : "";
+        case Rule::OptionalByte:
+        case Rule::SlotByte:
+            return bytes[siblingOffset(site, rule->sibling)] ? formatHexBytes(bytes + site.offset, 1) : "";
+        case Rule::SlotTable: return formatSlotTable(static_cast<uint8_t>(value));
+        case Rule::SlotValue:
+            return formatSlotValue(bytes[siblingOffset(site, rule->sibling)], static_cast<uint8_t>(value));
         default: return fieldDumpText(f, bytes, site.offset);
     }
 }
@@ -336,13 +407,38 @@ std::string storeText(const FieldSite& site, uint8_t* bytes, std::string_view te
             bytes[siblingOffset(site, "dataCount")] = static_cast<uint8_t>(read->size());
             return {};
         }
-        case Rule::LinChecksum: {
+        case Rule::OptionalByte:
+        case Rule::SlotByte: {
             const auto read = readHexBytes(text, 1);
             if (!read) return "takes one hexadecimal byte, or nothing";
-            bytes[at] = read->empty() ? 0 : read->front();
-            bytes[siblingOffset(site, "hasChecksum")] = static_cast<uint8_t>(read->size());
+            if (!read->empty()) bytes[at] = read->front();
+            else if (rule->rule == Rule::OptionalByte) bytes[at] = 0;
+            bytes[siblingOffset(site, rule->sibling)] = static_cast<uint8_t>(read->size());
             return {};
         }
+        case Rule::SlotTable: put(readSlotTable(text)); return {};
+        case Rule::SlotValue: readSlotValue(text, bytes[siblingOffset(site, rule->sibling)], bytes[at]); return {};
+        case Rule::ScheduleByte: put(clampScheduleByte(text)); return {};
+        case Rule::ScheduleTime: put(clampScheduleTime(text)); return {};
+        case Rule::ScheduleCount: put(clampScheduleCount(text)); return {};
+        case Rule::ActionCount: put(clampActionCount(text)); return {};
+        case Rule::ActionValue: put(clampActionValue(text)); return {};
+        case Rule::ConditionParameter: put(clampConditionParameter(text)); return {};
+        case Rule::SettingsValue: put(clampSettingsValue(text)); return {};
+        case Rule::BoardValue:
+            if (!boardPageHas2249(boardPageTemplate(board.code))) break;
+            put(clampBoardValue(text));
+            return {};
+        case Rule::BoardPair:
+            if (!entry || *entry < 0 || *entry > 1) return rangeError(0, 1) + " (check box 2248 sets bytes 28 and 29)";
+            put(*entry);
+            bytes[siblingOffset(site, rule->sibling)] = static_cast<uint8_t>(*entry);
+            return {};
+        case Rule::BoardCheck37:
+            if (!boardPageHas2251(boardPageTemplate(board.code))) break;
+            if (!entry || *entry < 0 || *entry > 1) return rangeError(0, 1);
+            put(*entry);
+            return {};
         case Rule::DataLength: put(clampDataLength(decimalOrZero(text))); return {};
         case Rule::TransmitField4: put(clampTransmitField4(decimalOrZero(text))); return {};
         case Rule::TransmitField8: put(clampTransmitField8(decimalOrZero(text))); return {};

@@ -207,12 +207,12 @@ TEST_F(SetupFields, ProtocolOffersLinOnlyWhereTheBoardHasIt) {
 }
 
 TEST_F(SetupFields, PlainFieldsTakeNumbersWithinTheirWidth) {
-    set("SetupImage.AuxRecord16A.value14", "0xFFFF");
-    EXPECT_EQ(get("SetupImage.AuxRecord16A.value14"), "65535");
-    refused("SetupImage.AuxRecord16A.value14", "65536");
-    refused("SetupImage.AuxRecord16A.value14", "-1");
-    refused("SetupImage.AuxRecord16A.value14", "12ab");
-    refused("SetupImage.AuxRecord16A.value14", "");
+    set("SetupImage.MiscSettings.size2236", "0xFFFF");
+    EXPECT_EQ(get("SetupImage.MiscSettings.size2236"), "65535");
+    refused("SetupImage.MiscSettings.size2236", "65536");
+    refused("SetupImage.MiscSettings.size2236", "-1");
+    refused("SetupImage.MiscSettings.size2236", "12ab");
+    refused("SetupImage.MiscSettings.size2236", "");
     const std::string second = kCanEntry0 + "VariationRecord.item[9].second";
     set(second, "-2147483648");
     refused(second, "0x80000000");

@@ -210,6 +210,27 @@ TEST_F(ZvsetupFields, EdgeCasesOfThePagesSurviveTheFile) {
               "6M\n");
 }
 
+TEST_F(ZvsetupFields, ScheduleConditionAndBoardFieldsTakeThePageRules) {
+    const std::string slot = "SetupImage.LinSchedule.LinScheduleSlot[";
+    const std::string entry = "SetupImage.ConditionBlock.ConditionEntry[1].ConditionTail.";
+    const std::string misc = "SetupImage.MiscSettings.";
+    EXPECT_EQ(setThenGet("65572", "dual.SU",
+                         {slot + "2].transmitTable=A", slot + "3].transmitTable=", slot + "3].value=9A",
+                          "SetupImage.LinSchedule.value12=0", "SetupImage.LinSchedule.byte7=-5",
+                          entry + "action2First=-3", "SetupImage.ConditionBlock.ConditionParam12[1].value=0",
+                          "SetupImage.AuxRecord16A.value14=2000", misc + "boardByte30=75", misc + "boardByte28=0"},
+                         {slot + "2].transmitTable", slot + "3].transmitTable", slot + "3].value",
+                          slot + "3].hasValue", "SetupImage.LinSchedule.value12", "SetupImage.LinSchedule.byte7",
+                          entry + "action2First", "SetupImage.ConditionBlock.ConditionParam12[1].value",
+                          "SetupImage.ConditionBlock.ConditionParam12[0].value", "SetupImage.AuxRecord16A.value14",
+                          misc + "boardByte30", misc + "boardByte29"}),
+              "A\n\n99\n1\n3\n0\n0\n1\n1\n1024\n60\n0\n");
+    // Page 0x4ee of this board has no edit 2249: the byte takes any number, as a field without a page.
+    EXPECT_EQ(setThenGet("65555", "can.SU", {"SetupImageCanOnly.MiscSettings.boardByte30=75"},
+                         {"SetupImageCanOnly.MiscSettings.boardByte30"}),
+              "75\n");
+}
+
 TEST_F(ZvsetupFields, RefusedChangesWriteNothing) {
     const std::string out = file("out.SU");
     for (const std::vector<std::string>& assignments : std::vector<std::vector<std::string>>{
