@@ -257,15 +257,20 @@ TEST_F(SetupPages, TabbingThroughTheSixteenScheduleRowsKeepsEachInView) {
         const int id = GetDlgCtrlID(focused);
         if (GetParent(focused) == table && id >= 101 && id <= 116) ++rowsSeen;
         if (GetParent(focused) == table || GetParent(GetParent(focused)) == table) {
+            // The table scrolls as the focus arrives, just after the focus has moved.
             RECT control{}, client{};
-            GetWindowRect(focused, &control);
-            GetClientRect(table, &client);
-            MapWindowPoints(table, nullptr, reinterpret_cast<POINT*>(&client), 2);
-            EXPECT_GE(control.top, client.top) << "control " << id;
-            EXPECT_LE(control.bottom, client.bottom) << "control " << id;
+            const auto inView = [&] {
+                GetWindowRect(focused, &control);
+                GetClientRect(table, &client);
+                MapWindowPoints(table, nullptr, reinterpret_cast<POINT*>(&client), 2);
+                return control.top >= client.top && control.bottom <= client.bottom;
+            };
+            EXPECT_TRUE(waitFor(inView, 2000)) << "control " << id << " at " << control.top << ".." << control.bottom
+                                               << ", table " << client.top << ".." << client.bottom;
         }
+        // The key goes through the input queue: wait until the focus has moved on.
         ASSERT_TRUE(pressKey(editor_, VK_TAB));
-        sendTo(editor_, WM_NULL, 0, 0);
+        ASSERT_TRUE(waitFor([&] { return focusedWindowOf(editor_) != focused; }, 5000)) << "Tab did not move on";
     }
     EXPECT_EQ(rowsSeen, 16);
     ASSERT_TRUE(closeEditor());
