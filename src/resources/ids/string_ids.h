@@ -124,6 +124,28 @@
 #define IDS_WATCH_STANDARD                10058
 #define IDS_WATCH_EXTENDED                10059
 
+// Search dialog: condition kinds 0..5, find or count, the LIN errors' channel, the level
+#define IDS_SEARCH_KIND_TRIGGER           10371
+#define IDS_SEARCH_KIND_LIN_ERROR         10372
+#define IDS_SEARCH_KIND_FRAME             10383
+#define IDS_SEARCH_KIND_REMOTE            10384
+#define IDS_SEARCH_KIND_TIME              10375
+#define IDS_SEARCH_KIND_EXT_LEVEL         10385
+#define IDS_SEARCH_MODE_FIND              10381
+#define IDS_SEARCH_MODE_COUNT             10382
+#define IDS_SEARCH_ALL_CHANNELS           10117   // before IDS_WATCH_CHANNEL_1 and _2
+#define IDS_SEARCH_LEVEL_0                10386
+#define IDS_SEARCH_LEVEL_1                10387
+// ... and the box at the end of a search that selected no row (caption IDS_SEARCH_CAPTION)
+#define IDS_SEARCH_CAPTION                20037
+#define IDS_SEARCH_NO_MATCH               20036
+#define IDS_SEARCH_COUNT_FMT              20038   // the number of matching rows
+
+// Batch conversion: an input that is not a data file. The box shows the file's name, a line
+// feed and IDS_CONVERSION_NOT_A_DATA_FILE.
+#define IDS_CONVERSION_CAPTION            20055
+#define IDS_CONVERSION_NOT_A_DATA_FILE    13026
+
 // Questions when closing or disconnecting while connected (caption IDS_APP_TITLE)
 #define IDS_CLOSE_WHILE_CONNECTED         9038
 #define IDS_CLOSE_WHILE_MEASURING         9039
@@ -224,7 +246,7 @@
 #define IDS_SETUP_CAPTION                 20052
 #define IDS_SETUP_SAVE_FAILED_TEXT_FMT    20053   // %s: the file and the reason
 #define IDS_SETUP_RECEIVE_FAILED_FMT      20054   // %08X: the result
-#define IDS_SETUP_SEND_FAILED_FMT         20055   // %08X: the result
+#define IDS_SETUP_SEND_FAILED_FMT         20058   // %08X: the result
 #define IDS_SETUP_NO_LAYOUT               20056   // a save before any board is known
 
 #endif
