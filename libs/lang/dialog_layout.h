@@ -75,6 +75,17 @@
 #define ZV_BOTTOM_BUTTON(text, id, w, h, slot) \
     PUSHBUTTON text, id, ZV_BOTTOM_BUTTON_X(w, slot), ZV_BOTTOM_BUTTON_Y(h), ZV_BUTTON_W, ZV_BUTTON_H, WS_TABSTOP
 
+// Wider buttons for longer texts ("Find previous"), in the same corner
+#define ZV_WIDE_BUTTON_W           64
+#define ZV_BOTTOM_WIDE_BUTTON_X(w, slot) ((w) - ZV_MARGIN - ((slot) + 1) * ZV_WIDE_BUTTON_W - (slot) * ZV_GAP)
+#define ZV_BOTTOM_WIDE_DEFBUTTON(text, id, w, h, slot) \
+    DEFPUSHBUTTON text, id, ZV_BOTTOM_WIDE_BUTTON_X(w, slot), ZV_BOTTOM_BUTTON_Y(h), ZV_WIDE_BUTTON_W, ZV_BUTTON_H, WS_TABSTOP
+#define ZV_BOTTOM_WIDE_BUTTON(text, id, w, h, slot) \
+    PUSHBUTTON text, id, ZV_BOTTOM_WIDE_BUTTON_X(w, slot), ZV_BOTTOM_BUTTON_Y(h), ZV_WIDE_BUTTON_W, ZV_BUTTON_H, WS_TABSTOP
+// An invisible placeholder of a page at X, Y (dialog units) in a modal dialog
+#define ZV_PLACE(id, x, y, w, h) \
+    CONTROL "", id, "Static", SS_BLACKFRAME | NOT WS_VISIBLE, x, y, w, h
+
 // The preferences dialog: its tab control leaves room for one page below the tabs
 #define ZV_TAB_HEADER_H            14
 #define ZV_PREF_W                  (ZV_PAGE_W + 2 * ZV_MARGIN + 8)
@@ -178,6 +189,42 @@
 // Read-only lists (the transmit table overview) use a closer step.
 #define ZV_SETUP_LIST_STEP         12
 #define ZV_SETUP_LIST_Y(row)       (ZV_SETUP_ROW_TOP + 2 + (row) * ZV_SETUP_LIST_STEP)
+
+// The search dialog: its condition page lies below the margin and above the buttons; the
+// page of the condition kind begins at row 2 of the condition page. The kind pages use the
+// setup grid (label, then field at ZV_SETUP_FIELD_X).
+#define ZV_SEARCH_KIND_W           240
+#define ZV_SEARCH_KIND_H           ZV_SETUP_BAND_H(7)
+#define ZV_SEARCH_CONDITION_W      ZV_SEARCH_KIND_W
+#define ZV_SEARCH_CONDITION_H      (ZV_SETUP_BAND_H(2) + ZV_SEARCH_KIND_H)
+#define ZV_SEARCH_W                ZV_SEARCH_CONDITION_W
+#define ZV_SEARCH_H                (ZV_MARGIN + ZV_SEARCH_CONDITION_H + ZV_GAP + ZV_BUTTON_H + ZV_MARGIN)
+// The time fields of the search: three edits of two characters with a separator between them
+#define ZV_SEARCH_TIME_SEP_W       6
+#define ZV_SEARCH_TIME_X(n)        (ZV_SETUP_FIELD_X + (n) * (ZV_EDIT_W(2) + ZV_SEARCH_TIME_SEP_W))
+#define ZV_SEARCH_TIME_SEP(text, n) \
+    CTEXT text, -1, ZV_SEARCH_TIME_X(n) + ZV_EDIT_W(2), ZV_SETUP_LABEL_Y(0), ZV_SEARCH_TIME_SEP_W, ZV_LABEL_H
+// A note over the whole width of a kind page, NLINES lines high
+#define ZV_SEARCH_NOTE(text, id, row, nlines) \
+    LTEXT text, id, ZV_MARGIN, ZV_SETUP_LABEL_Y(row), ZV_SEARCH_KIND_W - 2 * ZV_MARGIN, (nlines) * ZV_LABEL_H
+
+// The batch conversion dialog, on the preferences grid (ZV_ROW_Y): the folder with its two
+// buttons, the file list with the selection buttons beside it, the options, the two
+// progress bars, Start, Stop and Close.
+#define ZV_BATCH_W                 300
+#define ZV_BATCH_LIST_ROWS         7
+#define ZV_BATCH_OPTIONS_ROW       (2 + ZV_BATCH_LIST_ROWS)
+#define ZV_BATCH_PROGRESS_ROW      (ZV_BATCH_OPTIONS_ROW + 3)
+#define ZV_BATCH_H                 (ZV_ROW_Y(ZV_BATCH_PROGRESS_ROW + 2) + ZV_GAP + ZV_BUTTON_H + ZV_MARGIN)
+#define ZV_BATCH_WIDE_W            (ZV_BATCH_W - 2 * ZV_MARGIN)
+#define ZV_BATCH_SIDE_X            (ZV_BATCH_W - ZV_MARGIN - ZV_SETUP_BUTTON_W)
+#define ZV_BATCH_SIDE2_X           (ZV_BATCH_SIDE_X - ZV_GAP - ZV_SETUP_BUTTON_W)
+#define ZV_BATCH_LABEL_W           70
+#define ZV_BATCH_FIELD_X           (ZV_MARGIN + ZV_BATCH_LABEL_W + ZV_GAP)
+#define ZV_BATCH_COL2_X            (ZV_BATCH_W / 2 + ZV_GAP)
+#define ZV_BATCH_COL2_FIELD_X      (ZV_BATCH_COL2_X + ZV_BATCH_LABEL_W + ZV_GAP)
+#define ZV_BATCH_LIST_W            56
+#define ZV_BATCH_PROGRESS_H        10
 
 // The page frame: the tree of page captions, the page beside it, a hint below the page
 #define ZV_SETUP_TREE_W            116
