@@ -193,7 +193,7 @@
 // The search dialog: its condition page lies below the margin and above the buttons; the
 // page of the condition kind begins at row 2 of the condition page. The kind pages use the
 // setup grid (label, then field at ZV_SETUP_FIELD_X).
-#define ZV_SEARCH_KIND_W           240
+#define ZV_SEARCH_KIND_W           266
 #define ZV_SEARCH_KIND_H           ZV_SETUP_BAND_H(7)
 #define ZV_SEARCH_CONDITION_W      ZV_SEARCH_KIND_W
 #define ZV_SEARCH_CONDITION_H      (ZV_SETUP_BAND_H(2) + ZV_SEARCH_KIND_H)

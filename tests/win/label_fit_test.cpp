@@ -1,12 +1,13 @@
-// The setup editor's templates, measured with their own font: every text of a static, check
-// box, radio button and push button fits its control (also the longest texts the program
+// The templates of the setup editor, the search dialog and the batch conversion, measured with
+// their own font: every text of a static, check box, radio button and push button fits its
+// control (also the longest texts the program
 // writes into them), no two visible controls cover each other, and every sub-page
 // placeholder has exactly the size of the sub-page template that the program lays onto it,
 // and every bit-pattern field and the LIN schedule's slot table have room for what they show.
 // That every control lies inside its dialog is checked for all templates by
 // language_library_test.cpp.
 //
-// With ZV_TEMPLATE_SHOTS set to a folder, PicturesOfTheSetupTemplates writes a PNG of each
+// With ZV_TEMPLATE_SHOTS set to a folder, PicturesOfTheTemplates writes a PNG of each
 // template there (the test does nothing otherwise).
 #include <windows.h>
 #include <commctrl.h>
@@ -24,6 +25,8 @@
 
 #include "id_headers.h"
 #include "language_host.h"
+#include "batch_conversion_res.h"
+#include "search_pages_res.h"
 #include "setup_channel_page_res.h"
 #include "setup_later_pages_res.h"
 #include "setup_mode_page_res.h"
@@ -37,12 +40,15 @@
 namespace zv::wintest {
 namespace {
 
-// The setup editor's templates by name, as their headers give them.
-std::map<long, std::string> setupTemplates() {
+// The templates laid out on the grid by name, as their headers give them: the setup editor,
+// the search dialog and the batch conversion.
+std::map<long, std::string> gridTemplates() {
     std::map<long, std::string> result;
     std::vector<std::string> errors;
     for (const auto& id : allIds(errors)) {
-        if (startsWith(id.header, "setup_") && startsWith(id.name, "IDD_")) result[id.value] = id.name;
+        const bool onGrid = startsWith(id.header, "setup_") || startsWith(id.header, "search_") ||
+                            startsWith(id.header, "batch_");
+        if (onGrid && startsWith(id.name, "IDD_")) result[id.value] = id.name;
     }
     return result;
 }
@@ -134,7 +140,7 @@ struct RuntimeTexts {
     std::vector<std::string> texts;
 };
 
-class SetupTemplates : public ::testing::Test {
+class GridTemplates : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { host_.open(); }
     static void TearDownTestSuite() { host_.close(); }
@@ -201,7 +207,7 @@ protected:
     static LanguageHost host_;
 };
 
-LanguageHost SetupTemplates::host_;
+LanguageHost GridTemplates::host_;
 
 // "IDD_SETUP_CAN_ENTRY (0x5e6), control 1247 "(0 - 1FFFFFFF)": 12 px too wide (86 px in 74 px)"
 std::string clipped(const std::string& dialog, long templateId, HWND control, const std::string& text,
@@ -220,8 +226,8 @@ void expectTextFits(HWND control, const std::string& text, const std::string& di
     EXPECT_LE(need.cy, room.height) << clipped(dialog, templateId, control, text, "high", need.cy, room.height);
 }
 
-TEST_F(SetupTemplates, EveryTextFitsItsControl) {
-    const auto all = setupTemplates();
+TEST_F(GridTemplates, EveryTextFitsItsControl) {
+    const auto all = gridTemplates();
     ASSERT_GE(all.size(), 30u);
     const auto extra = runtimeTexts();
     int measured = 0;
@@ -248,7 +254,7 @@ TEST_F(SetupTemplates, EveryTextFitsItsControl) {
 
 // The measure itself: a label one character wide cannot hold a word, and an empty
 // placeholder is no text at all.
-TEST_F(SetupTemplates, MeasureFindsAClippedLabel) {
+TEST_F(GridTemplates, MeasureFindsAClippedLabel) {
     HWND dialog = create(IDD_SETUP_PROTOCOLS);
     ASSERT_NE(dialog, nullptr);
     HWND narrow = CreateWindowExA(0, "STATIC", "Transmit channel:", WS_CHILD | SS_LEFT, 0, 0, 30, 13, dialog,
@@ -266,7 +272,7 @@ TEST_F(SetupTemplates, MeasureFindsAClippedLabel) {
 
 // No two visible controls of a template cover each other, except those that the program
 // shows by turns on one row (a CAN entry's data bytes or, for remote frames, its length).
-TEST_F(SetupTemplates, VisibleControlsDoNotOverlap) {
+TEST_F(GridTemplates, VisibleControlsDoNotOverlap) {
     const std::map<long, std::vector<std::vector<int>>> byTurns = {
         {IDD_SETUP_CAN_ENTRY,
          {{IDC_CAN_ENTRY_DATA_LABEL, IDC_CAN_ENTRY_DATA},
@@ -286,7 +292,7 @@ TEST_F(SetupTemplates, VisibleControlsDoNotOverlap) {
         }
         return -1;
     };
-    for (const auto& [templateId, name] : setupTemplates()) {
+    for (const auto& [templateId, name] : gridTemplates()) {
         HWND dialog = create(templateId);
         ASSERT_NE(dialog, nullptr) << name;
         std::vector<HWND> shown;
@@ -314,7 +320,7 @@ TEST_F(SetupTemplates, VisibleControlsDoNotOverlap) {
 // Where the program lays a sub-page (or a page, or the frame) onto a placeholder, the two
 // have the same size; a smaller placeholder would cut the sub-page off, a larger one leave
 // a gap that the layout does not expect.
-TEST_F(SetupTemplates, SubPagesFitTheirPlaceholdersExactly) {
+TEST_F(GridTemplates, SubPagesFitTheirPlaceholdersExactly) {
     const struct {
         long parent;
         int placeholder;
@@ -340,7 +346,7 @@ TEST_F(SetupTemplates, SubPagesFitTheirPlaceholdersExactly) {
         {IDD_SETUP_SIGNAL_PATTERN, IDC_SIGNAL_PLACE, IDD_SETUP_SIGNAL_SETTINGS},
         {IDD_SETUP_RECORDING, IDC_RECORDING_PLACE, IDD_SETUP_RECORDING_PC},
     };
-    const auto names = setupTemplates();
+    const auto names = gridTemplates();
     auto check = [&](long parentId, int placeholder, long childId) {
         const std::string what = names.at(parentId) + " control " + std::to_string(placeholder) + " for " +
                                  names.at(childId);
@@ -367,6 +373,11 @@ TEST_F(SetupTemplates, SubPagesFitTheirPlaceholdersExactly) {
                               IDD_SETUP_ACT_BEEP, IDD_SETUP_ACT_MARKER}) {
         check(IDD_SETUP_CONDITION_ENTRY, IDC_CONDITION_ACTION_PLACE, action);
     }
+    check(IDD_SEARCH, IDC_SEARCH_PLACE, IDD_SEARCH_CONDITION);
+    for (const long kind : {IDD_SEARCH_TRIGGER, IDD_SEARCH_LIN_ERRORS, IDD_SEARCH_FRAME, IDD_SEARCH_REMOTE,
+                            IDD_SEARCH_TIME, IDD_SEARCH_EXT_LEVEL}) {
+        check(IDD_SEARCH_CONDITION, IDC_SEARCH_KIND_PLACE, kind);
+    }
     // Every page of the tree goes onto the frame's placeholder.
     for (const long page : {IDD_SETUP_MODE, IDD_SETUP_PROTOCOLS, IDD_SETUP_SETTINGS, IDD_SETUP_CHANNEL,
                             IDD_SETUP_CONDITIONS, IDD_SETUP_CONDITION_ENTRY, IDD_SETUP_CONDITION_PARAMS,
@@ -382,9 +393,9 @@ TEST_F(SetupTemplates, SubPagesFitTheirPlaceholdersExactly) {
 // zvlkctrl paints a cell as wide as the widest digit plus six pixels, an eighth of a cell
 // between cells, four pixels in from the edge when it draws its own frame (two inside a
 // border); the last cell keeps two pixels clear of the frame.
-TEST_F(SetupTemplates, BitPatternFieldsShowAllTheirBits) {
+TEST_F(GridTemplates, BitPatternFieldsShowAllTheirBits) {
     std::vector<std::string> errors;
-    const auto names = setupTemplates();
+    const auto names = gridTemplates();
     std::map<std::string, long> templateOfHeader;
     for (const auto& id : allIds(errors)) {
         if (startsWith(id.name, "IDD_") && names.count(id.value) != 0) templateOfHeader[id.header] = id.value;
@@ -421,7 +432,7 @@ TEST_F(SetupTemplates, BitPatternFieldsShowAllTheirBits) {
         ++checked;
         DestroyWindow(dialog);
     }
-    EXPECT_EQ(checked, 14);  // the frame and remote-frame patterns, the inputs, the signals
+    EXPECT_EQ(checked, 25);  // the frame and remote-frame patterns of conditions and search, the inputs, the signals
 }
 
 // The LIN schedule's slot table, which the program lays onto its placeholder, lays out its
@@ -429,7 +440,7 @@ TEST_F(SetupTemplates, BitPatternFieldsShowAllTheirBits) {
 // 24 letters and four fields of a letter and eleven pixels, plus eight pixels, and
 // letter height + 9 pixels high. The placeholder holds a row beside the scroll bar and shows
 // about half of the sixteen rows.
-TEST_F(SetupTemplates, ScheduleSlotPlaceholderHoldsTheSlotRows) {
+TEST_F(GridTemplates, ScheduleSlotPlaceholderHoldsTheSlotRows) {
     HWND page = create(IDD_SETUP_SCHEDULE_TABLE);
     ASSERT_NE(page, nullptr);
     RECT place{};
@@ -461,7 +472,7 @@ TEST_F(SetupTemplates, ScheduleSlotPlaceholderHoldsTheSlotRows) {
 }
 
 // The identifier list lies inside the display area of its tab control, below the tabs.
-TEST_F(SetupTemplates, IdentifierListLiesInsideItsTabs) {
+TEST_F(GridTemplates, IdentifierListLiesInsideItsTabs) {
     HWND table = create(IDD_SETUP_LIN_ID_TABLE);
     ASSERT_NE(table, nullptr);
     HWND tabs = GetDlgItem(table, IDC_ID_TABLE_TABS);
@@ -489,14 +500,14 @@ TEST_F(SetupTemplates, IdentifierListLiesInsideItsTabs) {
 
 // Pictures for reviewing the layout: each template in a visible window, with the runtime
 // texts filled in, saved as <folder>/<name>.png.
-TEST_F(SetupTemplates, PicturesOfTheSetupTemplates) {
+TEST_F(GridTemplates, PicturesOfTheTemplates) {
     const char* folder = std::getenv("ZV_TEMPLATE_SHOTS");
     if (folder == nullptr || *folder == '\0') GTEST_SKIP() << "ZV_TEMPLATE_SHOTS is not set";
     HWND host = CreateWindowExA(0, "STATIC", "templates", WS_POPUP | WS_VISIBLE, 0, 0, 900, 700, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(host, nullptr);
     const auto extra = runtimeTexts();
-    for (const auto& [templateId, name] : setupTemplates()) {
+    for (const auto& [templateId, name] : gridTemplates()) {
         HWND dialog = create(templateId, host);
         ASSERT_NE(dialog, nullptr) << name;
         const bool child = (GetWindowLongA(dialog, GWL_STYLE) & WS_CHILD) != 0;
