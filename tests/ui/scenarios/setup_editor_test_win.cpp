@@ -26,7 +26,7 @@ namespace zvui {
 namespace {
 
 constexpr unsigned kReceiveFailed = 20054;
-constexpr unsigned kSendFailed = 20055;
+constexpr unsigned kSendFailed = 20058;
 constexpr const char* kChannel1Rate = "SetupImage.ChannelSettings.CanChannelGroup.CanChannel1.bitRateCode";
 constexpr const char* kChannel2Rate = "SetupImage.ChannelSettings.CanChannelGroup.CanChannel2.bitRateCode";
 
