@@ -126,6 +126,38 @@ if ! grep -q $'\r$' "$work/native.csv" || grep -q $'\r\r' "$work/windows.csv"; t
   echo "zvdconv_wine_check: line ends are not CR LF" >&2
   failures=$((failures + 1))
 fi
+# --find: the rows and the counts of the same conditions, byte for byte.
+find_sets=(
+  "trigger|"
+  "lin-error=B,S,P,C,mark|--csv"
+  "frame ch=2 id=0x123 data=11 ?? 3x|--hex"
+  "remote ch=2 id=0x1ABCDEF0|--count"
+  "time=01:02.0*|--delta"
+  "ext=1|--count --channel 1"
+)
+for find_set in "${find_sets[@]}"; do
+  condition=${find_set%%|*}
+  read -r -a extra <<<"${find_set#*|}"
+  run_native "$work/in" --find "$condition" "${extra[@]}" analog.DT dual.DT canonly.DT empty.DT >"$work/native.find"
+  run_wine "$work/in" --find "$condition" "${extra[@]}" analog.DT dual.DT canonly.DT empty.DT >"$work/windows.find"
+  if ! cmp -s "$work/native.find" "$work/windows.find" || [[ ! -s "$work/native.find" ]]; then
+    echo "zvdconv_wine_check: --find output differs or is empty for: $condition ${extra[*]}" >&2
+    diff <(od -c "$work/native.find") <(od -c "$work/windows.find") | head -n 10 >&2 || true
+    failures=$((failures + 1))
+  fi
+done
+set +e
+run_native "$work/in" --find "frame id=0x12g" analog.DT >/dev/null 2>"$work/native.err"
+native_rc=$?
+run_wine "$work/in" --find "frame id=0x12g" analog.DT >/dev/null 2>"$work/windows.err"
+wine_rc=$?
+set -e
+# Standard error is a text stream on Windows: its line ends are CR LF there.
+if [[ $native_rc -ne 2 || $wine_rc -ne 2 ]] || ! cmp -s "$work/native.err" <(tr -d '\r' <"$work/windows.err"); then
+  echo "zvdconv_wine_check: a malformed condition: native $native_rc, windows $wine_rc (want 2, same message)" >&2
+  failures=$((failures + 1))
+fi
+
 printf 'not a data file' >"$work/in/bad.DT"
 set +e
 run_native "$work/in" bad.DT 2>/dev/null
@@ -142,4 +174,4 @@ if [[ $failures -ne 0 ]]; then
   echo "zvdconv_wine_check: $failures check(s) failed" >&2
   exit 1
 fi
-echo "zvdconv_wine_check: native and Windows outputs are identical (${#option_sets[@]} option sets, stdout, exit status)"
+echo "zvdconv_wine_check: native and Windows outputs are identical (${#option_sets[@]} option sets, ${#find_sets[@]} searches, stdout, exit status)"

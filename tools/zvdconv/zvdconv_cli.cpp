@@ -1,6 +1,9 @@
 #include "zvdconv_cli.h"
 
 #include <algorithm>
+#include <array>
+#include <memory>
+#include <variant>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -10,6 +13,8 @@
 #include "capture/capture.h"
 #include "conversion/print_out.h"
 #include "conversion/rate_text.h"
+#include "search/condition_text.h"
+#include "search/search_match.h"
 
 namespace zv::tools {
 namespace {
@@ -23,6 +28,7 @@ constexpr const char* kUsage =
     "usage: zvdconv [--csv] [--hex] [--channel both|1|2] [--delta] [-j N] FILE.DT...\n"
     "       zvdconv [options] -o OUT FILE.DT\n"
     "       zvdconv --info FILE.DT...\n"
+    "       zvdconv --find CONDITION [--count] [--csv] [--hex] [--delta] [--channel C] [-o OUT|-] FILE.DT...\n"
     "\n"
     "Converts data files into fixed-layout text (.txt) or CSV (.csv) files beside them: the\n"
     "extension is replaced (appended when there is none) and an existing output is replaced.\n"
@@ -35,9 +41,25 @@ constexpr const char* kUsage =
     "  -o OUT             convert one file into OUT; '-' is standard output\n"
     "  --info             print record tag, record count, analog flag, channel protocols and\n"
     "                     bit rates and the time span of each file\n"
+    "  --find CONDITION   print the rows of the records that meet the search condition, as\n"
+    "                     the conversion writes them (to standard output unless -o OUT); with\n"
+    "                     several inputs each file's rows follow a line with its name\n"
+    "  --count            with --find: print \"FILE: N\", the number of matching records\n"
+    "\n"
+    "A condition is a kind and the fields of its page (docs/search-conditions.md):\n"
+    "  trigger                          records with a trigger mark\n"
+    "  lin-error=B,S,P,C,mark [ch=1]    LIN records with these error codes or any error mark\n"
+    "  frame [ch=2] id=0x123 data=11 ?? 3x p1 [p1=0101xxxx]\n"
+    "                                   frames by identifier (0x + 3 digits standard, 8\n"
+    "                                   extended, x any digit; or 11 or 29 bits of 0, 1, x)\n"
+    "                                   and data (??: any byte, p1-p3: an extra pattern)\n"
+    "  remote [ch=2] id=0x18FEF1xx      CAN remote frames by identifier\n"
+    "  time=12:3*.**                    records stamped in this window (*: any digit)\n"
+    "  ext=1                            records with the EXT input at this level\n"
     "\n"
     "SOURCE_DATE_EPOCH, when set, is the date and time of the text banner (in UTC).\n"
-    "Exit status: 0 all converted, 1 an input was not a data file or an output failed, 2 usage.\n";
+    "Exit status: 0 all converted (or searched), 1 an input was not a data file or an output\n"
+    "failed, 2 usage or a malformed condition.\n";
 
 struct Options {
     ConversionOptions conversion;
@@ -45,6 +67,9 @@ struct Options {
     std::optional<std::string> output;
     bool info = false;
     bool help = false;
+    bool jobsGiven = false;
+    std::optional<std::string> find;
+    bool count = false;
     std::vector<std::string> files;
 };
 
@@ -103,6 +128,16 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o) {
             if (digits) n = std::stoi(v);
             if (!digits || n < 1 || n > kMaxJobs) return "-j takes a number from 1 to 16, not '" + v + "'";
             o.jobs = n;
+            o.jobsGiven = true;
+        } else if (a == "--find" || a.rfind("--find=", 0) == 0) {
+            if (a == "--find") {
+                if (std::string e = value("--find", v); !e.empty()) return e;
+            } else {
+                v = a.substr(7);
+            }
+            o.find = v;
+        } else if (a == "--count") {
+            o.count = true;
         } else if (a == "-o") {
             if (std::string e = value("-o", v); !e.empty()) return e;
             if (v.empty()) return "-o needs a file name";
@@ -116,7 +151,9 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o) {
     if (o.info && (o.output || o.conversion.csv || o.conversion.hex || o.conversion.deltaT ||
                    o.conversion.channelSelection != 0))
         return "--info takes no conversion options";
-    if (o.output && o.files.size() != 1) return "-o takes exactly one input file";
+    if (o.count && !o.find) return "--count needs --find";
+    if (o.find && (o.info || o.jobsGiven)) return "--find takes neither --info nor -j";
+    if (o.output && o.files.size() != 1 && !o.find) return "-o takes exactly one input file";
     return {};
 }
 
@@ -264,6 +301,112 @@ FileOutcome convertOne(const std::string& input, const std::string& output, cons
     return outcome;
 }
 
+// --find: the rows (or the number) of the records that meet the condition, file by file.
+// Lines are collected in a block and handed to the sink when it is nearly full.
+class FindWriter {
+public:
+    explicit FindWriter(OutputSink& sink) : sink_(sink) {}
+    char* room() {
+        if (kBlock - used_ < kMaxRowLength + 2) flush();
+        return block_.data() + used_;
+    }
+    void advance(char* end) { used_ = static_cast<size_t>(end - block_.data()); }
+    void text(std::string_view t) {
+        while (!t.empty()) {
+            const size_t n = std::min(t.size(), kMaxRowLength);
+            std::copy_n(t.data(), n, room());
+            used_ += n;
+            t.remove_prefix(n);
+        }
+    }
+    bool flush() {
+        if (used_ > 0 && !sink_.write(block_.data(), used_)) failed_ = true;
+        used_ = 0;
+        return !failed_;
+    }
+    bool failed() const { return failed_; }
+
+private:
+    static constexpr size_t kBlock = 64 * 1024;
+    OutputSink& sink_;
+    std::array<char, kBlock> block_{};
+    size_t used_ = 0;
+    bool failed_ = false;
+};
+
+int runFind(const Options& o, const ZvdconvIo& io) {
+    const std::variant<SearchCondition, ConditionTextError> parsed = parseSearchCondition(*o.find);
+    if (const auto* error = std::get_if<ConditionTextError>(&parsed)) {
+        io.standardError("zvdconv: --find: malformed condition\n" + describeConditionTextError(*o.find, *error));
+        return kExitUsage;
+    }
+    const SearchCondition& condition = std::get<SearchCondition>(parsed);
+    const bool counting = o.count || condition.countMode != 0;
+
+    FileSink file;
+    OutputSink* sink = io.standardOutput;
+    const bool toFile = o.output && *o.output != "-";
+    const std::string outputName = toFile ? *o.output : std::string("standard output");
+    if (toFile) {
+        if (!file.open(*o.output)) {
+            io.standardError("zvdconv: " + *o.output + ": cannot be created; nothing searched\n");
+            return kExitBadInput;
+        }
+        sink = &file;
+    }
+    if (sink == nullptr) return kExitBadInput;
+    auto writer = std::make_unique<FindWriter>(*sink);
+    int rc = kExitOk;
+    for (const std::string& input : o.files) {
+        LoadedDataFile data;
+        if (!data.loadFile(input)) {
+            io.standardError(loadFailureText(input, data.status()));
+            rc = kExitBadInput;
+            continue;
+        }
+        const CCapture& capture = data.capture();
+        const SearchMatcher matcher(condition, capture.recordTag());
+        const uint8_t* records = capture.recordAreaBegin();
+        const uint32_t n = capture.count();
+        const int channels = o.conversion.channelSelection;
+        if (counting) {
+            uint64_t matches = 0;
+            if (channels == 0) {
+                matches = matcher.count(records, 0, n);
+            } else {
+                for (int64_t i = matcher.findForward(records, n, 0); i >= 0; i = matcher.findForward(records, n, static_cast<uint32_t>(i) + 1))
+                    matches += channelSelected(records[static_cast<size_t>(i) * kCaptureRecordSize], channels) ? 1u : 0u;
+            }
+            writer->text(input + ": " + std::to_string(matches) + "\n");
+            continue;
+        }
+        const RowContext context = RowContext::make(capture, o.conversion);
+        bool named = o.files.size() == 1;
+        for (int64_t i = matcher.findForward(records, n, 0); i >= 0; i = matcher.findForward(records, n, static_cast<uint32_t>(i) + 1)) {
+            const auto row = static_cast<uint32_t>(i);
+            const CaptureRecord r = capture.record(row);
+            if (!channelSelected(r.source(), channels)) continue;
+            if (!named) {
+                writer->text(input + "\r\n");
+                named = true;
+            }
+            const uint32_t previous = row > 0 ? capture.record(row - 1).timeStamp() : 0;
+            char* end = formatRow(writer->room(), context, r, previous, row > 0);
+            *end++ = '\r';
+            *end++ = '\n';
+            writer->advance(end);
+        }
+    }
+    const bool written = writer->flush() && (!toFile || file.close());
+    if (!written) {
+        io.standardError("zvdconv: output " + outputName + " could not be written completely" +
+                         (toFile ? " (removed)" : "") + "\n");
+        if (toFile) std::remove(o.output->c_str());
+        return kExitBadInput;
+    }
+    return rc;
+}
+
 }  // namespace
 
 std::string outputPathFor(const std::string& input, std::string_view extension) {
@@ -283,6 +426,7 @@ int runZvdconv(const std::vector<std::string>& args, const ZvdconvIo& io) {
         if (io.standardOutput) io.standardOutput->write(kUsage, std::char_traits<char>::length(kUsage));
         return kExitOk;
     }
+    if (o.find) return runFind(o, io);
     std::optional<BannerTime> bannerTime;
     if (io.sourceDateEpoch && !io.sourceDateEpoch->empty()) {
         const std::optional<int64_t> epoch = parseSourceDateEpoch(*io.sourceDateEpoch);

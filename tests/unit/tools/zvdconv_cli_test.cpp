@@ -191,5 +191,55 @@ TEST(ZvdconvInfo, SummaryOfEachFile) {
     EXPECT_EQ(zvdconv({"--info", dir.file("missing.DT")}).rc, 1);
 }
 
+TEST(ZvdconvFind, RowsAsTheConversionWritesThem) {
+    test::TempDir dir;
+    const std::string input = dir.file("run.DT");
+    testfiles::writeFile(input, mdclFile());
+    // The CAN frame's row, with the time difference to the record before it in the file.
+    const ToolRun can = zvdconv({"--find", "frame ch=2 id=0x123 data=77", "--csv", input});
+    EXPECT_EQ(can.rc, 0) << can.err;
+    EXPECT_EQ(can.out, "01:02.040,00:00.006,2,,,123,DATA,1,77,,,,,,,,,G,1,\r\n");
+    EXPECT_EQ(zvdconv({"--find", "frame ch=2 id=0x124 data=77", input}).out, "");
+    // Several inputs: each file's rows after its name; the channel option still selects.
+    testfiles::writeFile(dir.file("b.DT"), mdclFile());
+    const ToolRun two = zvdconv({"--find=lin-error=mark", "--csv", "--hex", input, dir.file("b.DT")});
+    EXPECT_EQ(two.out, input + "\r\n01:02.034,-------,1,55,66,BC,FRAME,,A1,,,,,,,,A2,E,0,\r\n" + dir.file("b.DT") +
+                           "\r\n01:02.034,-------,1,55,66,BC,FRAME,,A1,,,,,,,,A2,E,0,\r\n");
+    EXPECT_EQ(zvdconv({"--find=lin-error=mark", "--channel", "2", input}).out, "");
+    // Into a file.
+    const ToolRun toFile = zvdconv({"--find", "ext=1", "-o", dir.file("found.txt"), input});
+    EXPECT_EQ(toFile.rc, 0) << toFile.err;
+    EXPECT_EQ(toFile.out, "");
+    EXPECT_EQ(testfiles::readFile(dir.file("found.txt")).size(), zvdconv({"--find", "ext=1", input}).out.size());
+}
+
+TEST(ZvdconvFind, CountPerFileAndFailuresNamed) {
+    test::TempDir dir;
+    const std::string input = dir.file("run.DT");
+    testfiles::writeFile(input, mdclFile());
+    testfiles::writeFile(dir.file("bad.DT"), hexBytes("00 01 02"));
+    const ToolRun r = zvdconv({"--find", "time=01:02.**", "--count", dir.file("bad.DT"), input});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.out, input + ": 2\n");  // the bad file is not reported as searched
+    EXPECT_NE(r.err.find(dir.file("bad.DT") + ": not a data file"), std::string::npos) << r.err;
+    EXPECT_EQ(zvdconv({"--find", "ext mode=count", "--channel", "1", input}).out, input + ": 1\n");
+
+    const ToolRun noOutput = zvdconv({"--find", "trigger", "-o", dir.file("no/such/folder/out.txt"), input});
+    EXPECT_EQ(noOutput.rc, 1);
+    EXPECT_NE(noOutput.err.find(dir.file("no/such/folder/out.txt") + ": cannot be created"), std::string::npos);
+}
+
+TEST(ZvdconvFind, MalformedConditionAndBadCombinations) {
+    const ToolRun r = zvdconv({"--find", "frame id=0x12g", "a.DT"});
+    EXPECT_EQ(r.rc, 2);
+    EXPECT_EQ(r.err, "zvdconv: --find: malformed condition\n"
+                     "  frame id=0x12g\n"
+                     "               ^ at character 14: expected a hexadecimal digit or x\n");
+    EXPECT_EQ(zvdconv({"--count", "a.DT"}).rc, 2);
+    EXPECT_EQ(zvdconv({"--find", "trigger", "-j", "2", "a.DT"}).rc, 2);
+    EXPECT_EQ(zvdconv({"--find", "trigger", "--info", "a.DT"}).rc, 2);
+    EXPECT_EQ(zvdconv({"--find"}).rc, 2);
+}
+
 }  // namespace
 }  // namespace zv::tools
