@@ -33,6 +33,9 @@ void nextBufferFile(MainWindow& main) { stepBufferFileCommand(main, +1); }
 void preferences(MainWindow& main) { preferencesCommand(main); }
 void watchSettings(MainWindow& main) { watchSettingsCommand(main); }
 void setupEditor(MainWindow& main) { setupEditorCommand(main); }
+void search(MainWindow& main) { searchCommand(main); }
+void findPrevious(MainWindow& main) { findCommand(main, false); }
+void findNext(MainWindow& main) { findCommand(main, true); }
 
 void exitProgram(MainWindow& main) {
     // No question and no disconnect: the window goes as it is. Commands still in the queue
@@ -73,9 +76,9 @@ constexpr CommandEntry kCommands[] = {
     {IDM_UPLOAD_BUFFER, upload},
     {IDM_CANCEL_TRANSFER, cancelTransfer},
     {IDM_OPEN_DATA_FILE, openDataFile},
-    {IDM_FIND, notAvailableYet},
-    {IDM_FIND_PREVIOUS, notAvailableYet},
-    {IDM_FIND_NEXT, notAvailableYet},
+    {IDM_FIND, search},
+    {IDM_FIND_PREVIOUS, findPrevious},
+    {IDM_FIND_NEXT, findNext},
     {IDM_KEY_EMULATION, notAvailableYet},
     {IDM_SETUP_EDITOR, setupEditor},
     {IDM_PREFERENCES, preferences},

@@ -13,6 +13,7 @@
 #include "remote/czvremote5m.h"
 #include "remote/session_sink_win.h"
 #include "remote/zvremote.h"
+#include "search/search_condition.h"
 #include "setup/setup_areas.h"
 #include "shell/command_state.h"
 #include "shell/app_folders.h"
@@ -99,6 +100,9 @@ struct MainWindow {
     // DATAFILE.TMP holds the shown bytes (its copy at opening succeeded); save-as copies it
     // then, and the shown file itself otherwise.
     bool workingFileIsShown = false;
+
+    // The search condition of the capture list, held between openings of the search dialog.
+    SearchConditionStore search;
 
     // The transfer dialog of an upload while it is open (upload_commands_win.cpp).
     HWND progressDialog = nullptr;
@@ -229,6 +233,11 @@ bool captureListNotify(MainWindow& main, const NMHDR& header, LPARAM lParam, LRE
 // refresh from the watch slots and the monitoring counters.
 void resetMonitorList(MainWindow& main);
 void refreshMonitorList(MainWindow& main);
+
+// Search in the capture list (search_dialog_win.cpp): command 1008 and find previous / next
+// (1009 / 1010) with the condition it defined.
+void searchCommand(MainWindow& main);
+void findCommand(MainWindow& main, bool forward);
 
 // Dialogs (preferences_dialog_win.cpp, watch_dialog_win.cpp): commands 2019 and 40020.
 void preferencesCommand(MainWindow& main);

@@ -27,6 +27,7 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/preferences_pages_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/program_entry_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/progress_dialog_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/search_dialog_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/session_commands_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/session_messages_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/setup_channel_pages_win.cpp

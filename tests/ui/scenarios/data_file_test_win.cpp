@@ -3,6 +3,8 @@
 // numbered buffer files and the selected row.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,7 +16,10 @@
 #include "capture/capture_record.h"
 #include "capture/cell_text.h"
 #include "capture/data_file_writer.h"
+#include "dialog_read_win.h"
 #include "file_dialog_win.h"
+#include "remote_buffer_win.h"
+#include "measurement_fixture_win.h"
 #include "program_fixture_win.h"
 #include "setup/data_info.h"
 
@@ -375,6 +380,76 @@ TEST_F(DataFile, SelectingARowShowsItInTheStatusBar) {
     EXPECT_TRUE(paneShows(1, "2 / 29 [select.DT]"));
     ASSERT_TRUE(selectListViewRow(list_, 17));
     EXPECT_TRUE(paneShows(1, "17 / 29 [select.DT]"));
+}
+
+
+// ---- Search -------------------------------------------------------------------------------
+
+constexpr int kFindCommand = 1008;
+constexpr int kFindPreviousCommand = 1009;
+constexpr int kFindNextCommand = 1010;
+
+int selectedRowOf(HWND list) { return static_cast<int>(sendTo(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)); }
+
+// Sends a value message whose pointer must lie in the program's memory.
+bool sendValue(HWND control, UINT message, WPARAM wParam, const void* data, size_t size) {
+    RemoteBuffer buffer(control, size);
+    return buffer.valid() && buffer.write(0, data, size) &&
+           sendTo(control, message, wParam, reinterpret_cast<LPARAM>(buffer.address())) != -1;
+}
+
+TEST_F(DataFile, SearchFindsForwardAndBackwardCountsAndKeepsTheConditionOnlyOnCancel) {
+    const std::string path = sandboxFile("search.DT");
+    ASSERT_TRUE(writeBytes(path, dataFileBytes(mixedRecords(50))));
+    openAndWaitForRows(path, 50);
+
+    // A frame with the standard identifier 123 and at least one data byte: rows 4, 9, ... 49.
+    postCommand(mainWindow_, kFindCommand);
+    HWND dialog = waitForDialog(program_.processId(), "Search", 10000);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(chooseComboEntry(dialogControl(dialog, 1286), 2));
+    const int high[2] = {0x1F, 0x04}, middle[2] = {0xFC, 0x8C};  // bits 18-28 of 0x123 << 18
+    ASSERT_TRUE(sendValue(dialogControl(dialog, 1289), 0x401, 0, high, sizeof high));
+    ASSERT_TRUE(sendValue(dialogControl(dialog, 1290), 0x401, 0, middle, sizeof middle));
+    uint8_t cells[32] = {};
+    for (int i = 1; i < 8; ++i) cells[i * 4 + 1] = 0xFF;  // byte 0 any, then the pattern ends
+    ASSERT_TRUE(sendValue(dialogControl(dialog, 1293), 0x401, 8, cells, sizeof cells));
+    ASSERT_TRUE(pressDialogButton(dialog, 1));
+    ASSERT_TRUE(waitFor([&] { return selectedRowOf(list_) == 4; }, 5000))
+        << selectedRowOf(list_) << " " << (messageBoxesOf(program_.processId()).empty() ? std::string() : messageBoxesOf(program_.processId())[0].text);
+    postCommand(mainWindow_, kFindNextCommand);
+    ASSERT_TRUE(waitFor([&] { return selectedRowOf(list_) == 9; }, 5000)) << selectedRowOf(list_);
+    postCommand(mainWindow_, kFindPreviousCommand);
+    ASSERT_TRUE(waitFor([&] { return selectedRowOf(list_) == 4; }, 5000)) << selectedRowOf(list_);
+
+    // Counting from the row below the selected one: rows 9 to 49.
+    postCommand(mainWindow_, kFindCommand);
+    dialog = waitForDialog(program_.processId(), "Search", 10000);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(comboSelection(dialogControl(dialog, 1286)), 2);  // the condition was kept
+    ASSERT_TRUE(chooseComboEntry(dialogControl(dialog, 1287), 1));
+    ASSERT_TRUE(pressDialogButton(dialog, 1));
+    EXPECT_EQ(answerBox(englishString(20037)).second, englishFormatted(20038, 9));
+
+    // Cancel keeps the condition; the close box forgets it at the next opening.
+    postCommand(mainWindow_, kFindCommand);
+    dialog = waitForDialog(program_.processId(), "Search", 10000);
+    ASSERT_TRUE(pressDialogButton(dialog, 2));
+    postCommand(mainWindow_, kFindCommand);
+    dialog = waitForDialog(program_.processId(), "Search", 10000);
+    EXPECT_EQ(comboSelection(dialogControl(dialog, 1286)), 2);
+    EXPECT_EQ(comboSelection(dialogControl(dialog, 1287)), 1);
+    postClose(dialog);
+    ASSERT_TRUE(waitFor([&] { return !dialogOpen(program_.processId(), "Search"); }, 5000));
+    postCommand(mainWindow_, kFindCommand);
+    dialog = waitForDialog(program_.processId(), "Search", 10000);
+    EXPECT_EQ(comboSelection(dialogControl(dialog, 1286)), 0);
+
+    // A time window no record falls in: minute 59.
+    ASSERT_TRUE(chooseComboEntry(dialogControl(dialog, 1286), 4));
+    ASSERT_TRUE(setControlText(dialogControl(dialog, 2276), "59"));
+    ASSERT_TRUE(pressDialogButton(dialog, 1));
+    EXPECT_EQ(answerBox(englishString(20037)).second, englishString(20036));
 }
 
 }  // namespace
