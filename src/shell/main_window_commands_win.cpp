@@ -34,6 +34,7 @@ void preferences(MainWindow& main) { preferencesCommand(main); }
 void watchSettings(MainWindow& main) { watchSettingsCommand(main); }
 void setupEditor(MainWindow& main) { setupEditorCommand(main); }
 void search(MainWindow& main) { searchCommand(main); }
+void batchConversion(MainWindow& main) { batchConversionCommand(main); }
 void findPrevious(MainWindow& main) { findCommand(main, false); }
 void findNext(MainWindow& main) { findCommand(main, true); }
 
@@ -90,7 +91,7 @@ constexpr CommandEntry kCommands[] = {
     {IDM_HELP, help},
     {IDM_PREVIOUS_BUFFER_FILE, previousBufferFile},
     {IDM_NEXT_BUFFER_FILE, nextBufferFile},
-    {IDM_BATCH_CONVERSION, notAvailableYet},
+    {IDM_BATCH_CONVERSION, batchConversion},
     {IDM_ABOUT, about},
     {IDM_SAVE_DATA_FILE_AS, saveDataFileAs},
     {IDM_DELTA_TIME, toggleDeltaTime},

@@ -239,6 +239,9 @@ void refreshMonitorList(MainWindow& main);
 void searchCommand(MainWindow& main);
 void findCommand(MainWindow& main, bool forward);
 
+// Batch conversion (batch_conversion_win.cpp): command 40010.
+void batchConversionCommand(MainWindow& main);
+
 // Dialogs (preferences_dialog_win.cpp, watch_dialog_win.cpp): commands 2019 and 40020.
 void preferencesCommand(MainWindow& main);
 void watchSettingsCommand(MainWindow& main);

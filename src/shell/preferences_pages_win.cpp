@@ -1,6 +1,7 @@
 // The pages of the preferences dialog: connection, analyzer model, buffer files, screenshot
 // folder and setup synchronisation.
 #include "shell/preferences_pages_win.h"
+#include "shell/folder_browser_win.h"
 
 #include <objbase.h>
 #include <shlobj.h>
@@ -24,37 +25,6 @@ void limitCombo(HWND combo, size_t chars) { SendMessageA(combo, CB_LIMITTEXT, st
 // Folder paths show in the default GUI font, which fits more of a long path than the dialog's.
 void useGuiFont(HWND control) {
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
-}
-
-int CALLBACK browseCallback(HWND browser, UINT message, LPARAM, LPARAM start) {
-    if (message == BFFM_INITIALIZED && start) SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, start);
-    // A typed name that is no folder keeps the browser open for another try.
-    if (message == BFFM_VALIDATEFAILEDA) return 1;
-    return 0;
-}
-
-// The system's folder browser over file-system folders, starting at FOLDER; true with the
-// chosen folder in FOLDER.
-bool browseForFolder(HWND owner, std::string& folder) {
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    char name[MAX_PATH] = "";
-    BROWSEINFOA info{};
-    info.hwndOwner = owner;
-    info.pszDisplayName = name;
-    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_VALIDATE;
-    info.lpfn = browseCallback;
-    info.lParam = reinterpret_cast<LPARAM>(folder.c_str());
-    bool chosen = false;
-    if (LPITEMIDLIST list = SHBrowseForFolderA(&info)) {
-        char path[MAX_PATH] = "";
-        if (SHGetPathFromIDListA(list, path) && path[0] != '\0') {
-            folder = path;
-            chosen = true;
-        }
-        CoTaskMemFree(list);
-    }
-    if (SUCCEEDED(com)) CoUninitialize();
-    return chosen;
 }
 
 void browseInto(const Dialog& page, int field) {

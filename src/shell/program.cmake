@@ -9,9 +9,11 @@ target_sources(zvcore PRIVATE
 
 if(WIN32)
   add_executable(ZVLK5MQ WIN32
+    ${CMAKE_CURRENT_LIST_DIR}/batch_conversion_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/capture_view_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/data_file_commands_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/dialog_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/folder_browser_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/html_help_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/lin_schedule_table_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_children_win.cpp

@@ -240,7 +240,7 @@ namespace {
 using LaterCommands = MainWindow;
 
 TEST_F(LaterCommands, SayTheyAreNotAvailableYetAndLeaveTheWindowAsItWas) {
-    for (int command : {40010}) {
+    for (int command : {2000}) {
         SCOPED_TRACE(command);
         postCommand(mainWindow_, command);
         const MessageBoxInfo box = waitForMessageBox(program_.processId(), 5000);

@@ -1,0 +1,264 @@
+// Command 40010, the batch conversion dialog (template 0x70): a folder, its "*.DT" files, the
+// options, and a batch that converts the selected files one after another, each on a worker
+// thread, into text or CSV files beside them. The folder and two options live in [CVT].
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "conversion/print_out.h"
+#include "resources/ids/batch_conversion_res.h"
+#include "resources/ids/command_ids.h"
+#include "resources/ids/string_ids.h"
+#include "shell/dialog_win.h"
+#include "shell/folder_browser_win.h"
+#include "shell/main_window_win.h"
+
+namespace zv::shell {
+namespace {
+
+constexpr int kFileDone = 1024;     // WM_COMMAND from the worker: one file is done
+constexpr size_t kMaxBatch = 4096;
+constexpr const char* kSection = "CVT";
+
+std::string programFolder() {
+    char path[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, n);
+    folder.erase(folder.find_last_of("\\/") + 1);
+    if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+    return folder;
+}
+
+// The input path with its extension replaced (or, without one, appended).
+std::string outputPathFor(const std::string& input, bool csv) {
+    const size_t slash = input.find_last_of("\\/");
+    const size_t dot = input.find_last_of('.');
+    const std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash) ? input.substr(0, dot) : input;
+    return stem + (csv ? ".csv" : ".txt");
+}
+
+class BatchDialog final : public Dialog {
+public:
+    explicit BatchDialog(MainWindow& main) : main_(main) {}
+    ~BatchDialog() override { joinWorker(); }
+
+    void run() {
+        ModalScope modal(main_);
+        runModal(main_.modules.language, IDD_BATCH_CONVERSION, main_.window);
+    }
+
+protected:
+    bool onInit() override {
+        fillCombo(IDC_BATCH_CHANNELS, {"CH1&CH2", "CH1", "CH2"});
+        selectCombo(IDC_BATCH_CHANNELS, std::clamp(profileNumber("CH"), 0, 2));
+        fillCombo(IDC_BATCH_HEX, {"OFF", "ON"});
+        selectCombo(IDC_BATCH_HEX, std::clamp(profileNumber("HEX"), 0, 1));
+        char folder[MAX_PATH] = {};
+        GetPrivateProfileStringA(kSection, "PATH", programFolder().c_str(), folder, sizeof folder,
+                                 main_.folders.profile.c_str());
+        setItemText(IDC_BATCH_FOLDER, folder);
+        fillList();
+        enableItem(IDC_BATCH_STOP, false);
+        setChecked(IDC_BATCH_DELTA_T, main_.deltaTime);
+        enableItem(IDC_BATCH_DELTA_T, !checked(IDC_BATCH_CSV));
+        updateStart();
+        return true;
+    }
+
+    bool onCommand(int id, int code, HWND control) override {
+        switch (id) {
+            case IDC_BATCH_FILES:
+                if (code == LBN_SELCHANGE) updateStart();
+                return true;
+            case IDC_BATCH_SELECT_ALL:
+            case IDC_BATCH_SELECT_NONE:
+                SendDlgItemMessageA(window(), IDC_BATCH_FILES, LB_SETSEL, id == IDC_BATCH_SELECT_ALL, -1);
+                updateStart();
+                return true;
+            case IDC_BATCH_CSV: enableItem(IDC_BATCH_DELTA_T, !checked(IDC_BATCH_CSV)); return true;
+            case IDC_BATCH_BROWSE: {
+                std::string folder = itemText(IDC_BATCH_FOLDER);
+                if (browseForFolder(window(), folder)) {
+                    setItemText(IDC_BATCH_FOLDER, folder);
+                    writeProfile("PATH", folder);
+                }
+                fillList();
+                return true;
+            }
+            case IDC_BATCH_REFRESH: fillList(); return true;
+            case IDC_BATCH_START: start(); return true;
+            case IDC_BATCH_STOP:
+                // Escape arrives as Stop too: only a usable Stop stops.
+                if (control || IsWindowEnabled(item(IDC_BATCH_STOP))) stop();
+                return true;
+            case IDC_BATCH_CLOSE: close(); return true;
+            case kFileDone: fileDone(); return true;
+            default: return false;
+        }
+    }
+    bool onMessage(UINT message, WPARAM, LPARAM, INT_PTR& result) override {
+        if (message != WM_CLOSE) return false;
+        close();
+        result = TRUE;
+        return true;
+    }
+
+private:
+    int profileNumber(const char* key) const {
+        return static_cast<int>(GetPrivateProfileIntA(kSection, key, 0, main_.folders.profile.c_str()));
+    }
+    void writeProfile(const char* key, const std::string& value) const {
+        WritePrivateProfileStringA(kSection, key, value.c_str(), main_.folders.profile.c_str());
+    }
+
+    void fillList() const {
+        HWND list = item(IDC_BATCH_FILES);
+        SendMessageA(list, LB_RESETCONTENT, 0, 0);
+        WIN32_FIND_DATAA found{};
+        HANDLE search = FindFirstFileA((itemText(IDC_BATCH_FOLDER) + "\\*.DT").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+                    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(found.cFileName));
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        updateStart();
+    }
+    void updateStart() const {
+        if (position_ >= 0) return;
+        enableItem(IDC_BATCH_START, SendDlgItemMessageA(window(), IDC_BATCH_FILES, LB_GETSELCOUNT, 0, 0) > 0);
+    }
+    void enableInputs(bool on) const {
+        for (int id : {IDC_BATCH_BROWSE, IDC_BATCH_START, IDC_BATCH_CHANNELS, IDC_BATCH_HEX, IDC_BATCH_FILES,
+                       IDC_BATCH_REFRESH, IDC_BATCH_SELECT_ALL, IDC_BATCH_SELECT_NONE})
+            enableItem(id, on);
+    }
+
+    void start() {
+        enableInputs(false);
+        options_ = {comboSelection(IDC_BATCH_CHANNELS), comboSelection(IDC_BATCH_HEX) == 1, checked(IDC_BATCH_CSV),
+                    checked(IDC_BATCH_DELTA_T)};
+        options_.channelSelection = std::max(options_.channelSelection, 0);
+        if (position_ < 0) {
+            std::vector<int> selected(kMaxBatch);
+            const LRESULT n = SendDlgItemMessageA(window(), IDC_BATCH_FILES, LB_GETSELITEMS, kMaxBatch,
+                                                  reinterpret_cast<LPARAM>(selected.data()));
+            selected.resize(static_cast<size_t>(std::max<LRESULT>(n, 0)));
+            if (!selected.empty()) {
+                batch_ = std::move(selected);
+                position_ = 0;
+                SendDlgItemMessageA(window(), IDC_BATCH_TOTAL_PROGRESS, PBM_SETRANGE32, 0, static_cast<LPARAM>(batch_.size()));
+                SendDlgItemMessageA(window(), IDC_BATCH_TOTAL_PROGRESS, PBM_SETSTEP, 1, 0);
+                SendDlgItemMessageA(window(), IDC_BATCH_TOTAL_PROGRESS, PBM_SETPOS, 0, 0);
+                enableItem(IDC_BATCH_STOP, true);
+                startJob(batch_[0]);
+            } else {
+                enableInputs(true);
+                updateStart();
+            }
+        } else {
+            position_ = static_cast<int>(batch_.size());  // ends after the file in work
+        }
+        writeProfile("CH", std::to_string(options_.channelSelection));
+        writeProfile("HEX", options_.hex ? "1" : "0");
+    }
+
+    void startJob(int listIndex) {
+        char name[MAX_PATH] = {};
+        SendDlgItemMessageA(window(), IDC_BATCH_FILES, LB_GETTEXT, static_cast<WPARAM>(listIndex), reinterpret_cast<LPARAM>(name));
+        job_.inputPath = itemText(IDC_BATCH_FOLDER) + "\\" + name;
+        job_.outputPath = outputPathFor(job_.inputPath, options_.csv);
+        job_.options = options_;
+        name_ = name;
+        conversionWriter().resetCancel();
+        worker_ = CreateThread(nullptr, 0, workerMain, this, 0, nullptr);
+        if (!worker_) PostMessageA(window(), WM_COMMAND, kFileDone, 0);  // the file is passed over
+    }
+
+    static DWORD WINAPI workerMain(LPVOID context) {
+        auto* self = static_cast<BatchDialog*>(context);
+        HWND dialog = self->window();
+        HWND bar = GetDlgItem(dialog, IDC_BATCH_FILE_PROGRESS);
+        if (!prepareConversion(self->job_)) {
+            const std::string text = self->name_ + "\n" + loadText(self->main_, IDS_CONVERSION_NOT_A_DATA_FILE);
+            MessageBoxA(dialog, text.c_str(), loadText(self->main_, IDS_CONVERSION_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
+        } else {
+            runConversion([bar](uint64_t done, uint64_t total) {
+                // Scaled to 16 bits for the bar; posted, so that the worker never waits for the dialog.
+                const uint64_t scale = total > 0xFFFF ? total / 0xFFFF + 1 : 1;
+                PostMessageA(bar, PBM_SETRANGE32, 0, static_cast<LPARAM>(total / scale));
+                PostMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(done / scale), 0);
+            });
+        }
+        PostMessageA(bar, PBM_SETPOS, 0, 0);
+        // Posted, not sent: the dialog joins this thread before it starts the next one.
+        PostMessageA(dialog, WM_COMMAND, kFileDone, 0);
+        return 0;
+    }
+
+    void joinWorker() {
+        if (!worker_) return;
+        WaitForSingleObject(worker_, INFINITE);
+        CloseHandle(worker_);
+        worker_ = nullptr;
+    }
+
+    void fileDone() {
+        joinWorker();
+        if (position_ < 0) return;
+        ++position_;
+        SendDlgItemMessageA(window(), IDC_BATCH_TOTAL_PROGRESS, PBM_STEPIT, 0, 0);
+        if (position_ < static_cast<int>(batch_.size())) {
+            startJob(batch_[static_cast<size_t>(position_)]);
+            return;
+        }
+        position_ = -1;
+        enableInputs(true);
+        SendDlgItemMessageA(window(), IDC_BATCH_TOTAL_PROGRESS, PBM_SETPOS, 0, 0);
+        enableItem(IDC_BATCH_STOP, false);
+        updateStart();
+    }
+
+    void stop() {
+        enableItem(IDC_BATCH_STOP, false);
+        if (position_ >= 0) {
+            conversionWriter().cancel();
+            position_ = static_cast<int>(batch_.size());
+        }
+    }
+
+    // A batch in work is stopped and its worker waited for: it writes into this dialog.
+    void close() {
+        if (position_ >= 0) {
+            conversionWriter().cancel();
+            position_ = static_cast<int>(batch_.size());
+        }
+        joinWorker();
+        position_ = -1;
+        writeProfile("PATH", itemText(IDC_BATCH_FOLDER));
+        writeProfile("CH", std::to_string(std::max(comboSelection(IDC_BATCH_CHANNELS), 0)));
+        writeProfile("HEX", comboSelection(IDC_BATCH_HEX) == 1 ? "1" : "0");
+        end(0);
+    }
+
+    MainWindow& main_;
+    ConversionJob job_;
+    ConversionOptions options_;
+    std::string name_;
+    std::vector<int> batch_;
+    int position_ = -1;
+    HANDLE worker_ = nullptr;
+};
+
+}  // namespace
+
+void batchConversionCommand(MainWindow& main) {
+    BatchDialog dialog(main);
+    dialog.run();
+}
+
+}  // namespace zv::shell
