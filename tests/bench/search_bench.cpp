@@ -1,7 +1,7 @@
 // The capture list's counting search over a 12 MiB data file (393,216 records of emulator
-// traffic on a CAN and a LIN channel, with trigger marks and EXT input changes), one condition
-// of each kind, in records per second; and a find next that crosses the whole file without a
-// match, the longest a find command can take on that file.
+// traffic on a CAN and a LIN channel, with trigger marks, LIN error marks and EXT input
+// changes), one condition of each kind, in records per second; and a find next that crosses
+// the whole file without a match, the longest a find command can take on that file.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -42,8 +42,11 @@ const std::vector<uint8_t>& fileImage() {
         records.resize(static_cast<size_t>(kRecords) * zv::kCaptureRecordSize);
         // Trigger marks and EXT input changes now and then, as a real measurement has them.
         for (size_t i = 0; i < kRecords; i += 997) records[i * zv::kCaptureRecordSize + 1] |= 0x80;
-        for (size_t i = 0; i < kRecords; ++i)
-            if ((i / 5000) % 2 == 1) records[i * zv::kCaptureRecordSize + 1] |= 0x10;
+        for (size_t i = 0; i < kRecords; ++i) {
+            uint8_t* r = &records[i * zv::kCaptureRecordSize];
+            if ((i / 5000) % 2 == 1) r[1] |= 0x10;
+            if (i % 1013 == 0 && (r[0] == zv::kSourceLin1 || r[0] == zv::kSourceLin2)) r[2] |= 0x04;  // data byte 0 marked
+        }
 
         const size_t header = zv::dataFileHeaderSize(kBoard);
         std::vector<uint8_t> bytes(header + records.size());
