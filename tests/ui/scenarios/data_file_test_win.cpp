@@ -452,5 +452,89 @@ TEST_F(DataFile, SearchFindsForwardAndBackwardCountsAndKeepsTheConditionOnlyOnCa
     EXPECT_EQ(answerBox(englishString(20037)).second, englishString(20036));
 }
 
+// ---- Batch conversion ------------------------------------------------------------------------
+
+constexpr int kBatchCommand = 40010;
+
+int64_t sizeOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return static_cast<int64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+}
+
+// The list order of NAMES in a list box of the program (each found by its text).
+std::vector<std::string> inListOrder(HWND list, const std::vector<std::string>& names) {
+    std::vector<std::string> ordered(names.size());
+    for (const std::string& name : names) {
+        const LRESULT at = sendTo(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name.c_str()));
+        if (at < 0 || static_cast<size_t>(at) >= ordered.size()) return {};
+        ordered[static_cast<size_t>(at)] = name;
+    }
+    return ordered;
+}
+
+TEST_F(DataFile, BatchConvertsTheSelectedFilesInOrderStopsAfterTheFileInWorkAndKeepsItsKeys) {
+    const std::string folder = sandboxFile("batch");
+    ASSERT_TRUE(makeFolders(folder));
+    // The list shows the files in the order the system finds them; the big one goes second.
+    ASSERT_TRUE(writeBytes(folder + "\\a.DT", dataFileBytes(mixedRecords(300))));
+    ASSERT_TRUE(writeBytes(folder + "\\b.DT", dataFileBytes(mixedRecords(200))));
+    ASSERT_TRUE(writeBytes(folder + "\\c.DT", dataFileBytes(mixedRecords(250))));
+    postCommand(mainWindow_, kBatchCommand);
+    HWND dialog = waitForDialog(program_.processId(), "Batch Conversion", 10000);
+    ASSERT_NE(dialog, nullptr);
+    HWND list = dialogControl(dialog, 1095);
+    ASSERT_TRUE(setControlText(dialogControl(dialog, 1008), folder));
+    ASSERT_TRUE(pressDialogButton(dialog, 40018));
+    ASSERT_TRUE(waitFor([&] { return sendTo(list, LB_GETCOUNT, 0, 0) == 3; }, 5000));
+    const std::vector<std::string> names = inListOrder(list, {"a.DT", "b.DT", "c.DT"});
+    ASSERT_EQ(names.size(), 3u);
+    ASSERT_TRUE(writeBytes(folder + "\\" + names[1], dataFileBytes(mixedRecords(1000000))));
+    const auto output = [&](size_t i, const char* extension) {
+        return folder + "\\" + names[i].substr(0, names[i].size() - 3) + extension;
+    };
+    const auto idle = [&] { return IsWindowEnabled(dialogControl(dialog, 1)) && !IsWindowEnabled(dialogControl(dialog, 2)); };
+
+    // All three, in list order.
+    ASSERT_TRUE(pressDialogButton(dialog, 1011));
+    ASSERT_TRUE(waitFor([&] { return IsWindowEnabled(dialogControl(dialog, 1)); }, 5000));
+    ASSERT_TRUE(pressDialogButton(dialog, 1));
+    ASSERT_TRUE(waitFor([&] { return sizeOf(output(2, ".txt")) > 0 && idle(); }, 60000));
+    const int64_t whole[3] = {sizeOf(output(0, ".txt")), sizeOf(output(1, ".txt")), sizeOf(output(2, ".txt"))};
+    EXPECT_GT(whole[1], whole[0]);
+    EXPECT_EQ(sendTo(dialogControl(dialog, 1097), PBM_GETPOS, 0, 0), 0);
+
+    // Stop while the second file converts: the first whole, the second shortened, no third.
+    for (size_t i = 0; i < 3; ++i) DeleteFileA(output(i, ".txt").c_str());
+    ASSERT_TRUE(pressDialogButton(dialog, 1));
+    ASSERT_TRUE(waitFor([&] { return sizeOf(output(1, ".txt")) > 0; }, 30000));
+    ASSERT_TRUE(pressDialogButton(dialog, 2));
+    ASSERT_TRUE(waitFor(idle, 30000));
+    EXPECT_EQ(sizeOf(output(0, ".txt")), whole[0]);
+    EXPECT_LT(sizeOf(output(1, ".txt")), whole[1]);
+    EXPECT_EQ(sizeOf(output(2, ".txt")), -1);
+
+    // CSV: the deltaT box is disabled and the outputs are named .csv.
+    ASSERT_TRUE(setCheckBox(dialogControl(dialog, 1025), true));
+    EXPECT_FALSE(IsWindowEnabled(dialogControl(dialog, 1026)));
+    ASSERT_TRUE(pressDialogButton(dialog, 1012));
+    ASSERT_TRUE(sendTo(list, LB_SETSEL, TRUE, 2) != -1);
+    sendTo(dialog, WM_COMMAND, MAKEWPARAM(1095, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    ASSERT_TRUE(pressDialogButton(dialog, 1));
+    ASSERT_TRUE(waitFor([&] { return sizeOf(output(2, ".csv")) > 0 && idle(); }, 30000));
+    EXPECT_EQ(sizeOf(output(0, ".csv")), -1);
+
+    // Closing keeps the folder and the options in [CVT].
+    ASSERT_TRUE(chooseComboEntry(dialogControl(dialog, 1013), 2));
+    postClose(dialog);
+    ASSERT_TRUE(waitFor([&] { return !dialogOpen(program_.processId(), "Batch Conversion"); }, 10000));
+    char value[MAX_PATH] = {};
+    const std::string profile = sandbox_->dataFolder() + "\\profile.ini";
+    GetPrivateProfileStringA("CVT", "PATH", "", value, sizeof value, profile.c_str());
+    EXPECT_EQ(std::string(value), folder);
+    GetPrivateProfileStringA("CVT", "CH", "", value, sizeof value, profile.c_str());
+    EXPECT_EQ(std::string(value), "2");
+}
+
 }  // namespace
 }  // namespace zvui
