@@ -198,28 +198,34 @@ TEST_P(SetupEditorLostLink, ClosesTheTransferDialogSaysSoAndKeepsTheWorkingSetup
     ASSERT_TRUE(chooseComboEntry(field(1137), std::string("500k"))) << comboEntries(field(1137)).size();
 
     PostMessageA(editor_, WM_COMMAND, c.receive ? 2129 : 2130, 0);
-    // The transfer's own box, after the main window's warning of the lost link (which holds
-    // the transfer dialog's end until it is answered).
+    // The transfer's own box, and the main window's warning of the lost link: which comes first
+    // depends on whether the link went before or after the session closed the transfer dialog.
     const std::string caption = englishString(20052);
     MessageBoxInfo box;
     std::vector<std::string> others;
-    ASSERT_TRUE(waitFor([&] {
+    const auto answerOthers = [&] {
         for (const MessageBoxInfo& b : messageBoxesOf(program_.processId())) {
-            if (b.window == editor_) continue;
-            if (b.caption == caption) {
-                box = b;
-                return true;
-            }
+            if (b.window == editor_ || b.caption == caption) continue;
             others.push_back(b.text);
             answerMessageBox(b, IDOK);
         }
-        return false;
+    };
+    ASSERT_TRUE(waitFor([&] {
+        answerOthers();
+        for (const MessageBoxInfo& b : messageBoxesOf(program_.processId())) {
+            if (b.window != editor_ && b.caption == caption) box = b;
+        }
+        return box.window != nullptr;
     }, 20000)) << "no message box";
-    EXPECT_EQ(others, std::vector<std::string>{englishString(9013)});
     const std::string expected = englishString(c.receive ? kReceiveFailed : kSendFailed);
     EXPECT_EQ(box.text.substr(0, 30), expected.substr(0, 30)) << box.text;
     EXPECT_FALSE(dialogOpen(program_.processId(), "Transfer"));
     ASSERT_TRUE(answerMessageBox(box, IDOK));
+    EXPECT_TRUE(waitFor([&] {
+        answerOthers();
+        return !others.empty();
+    }, 10000));
+    EXPECT_EQ(others, std::vector<std::string>{englishString(9013)});
 
     // The edit is still there, and the window still takes the user's choices.
     ASSERT_TRUE(selectPage(10041));
