@@ -187,12 +187,20 @@ private:
             const std::string text = self->name_ + "\n" + loadText(self->main_, IDS_CONVERSION_NOT_A_DATA_FILE);
             MessageBoxA(dialog, text.c_str(), loadText(self->main_, IDS_CONVERSION_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
         } else {
-            runConversion([bar](uint64_t done, uint64_t total) {
+            const ConvertResult result = runConversion([bar](uint64_t done, uint64_t total) {
                 // Scaled to 16 bits for the bar; posted, so that the worker never waits for the dialog.
                 const uint64_t scale = total > 0xFFFF ? total / 0xFFFF + 1 : 1;
                 PostMessageA(bar, PBM_SETRANGE32, 0, static_cast<LPARAM>(total / scale));
                 PostMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(done / scale), 0);
             });
+            // An output that could not be created or written whole is not a converted file.
+            if (result == ConvertResult::OutputNotOpen || result == ConvertResult::WriteFailed) {
+                if (result == ConvertResult::WriteFailed) DeleteFileA(self->job_.outputPath.c_str());
+                const std::string output = self->job_.outputPath.substr(self->job_.outputPath.find_last_of('\\') + 1);
+                const std::string text = output + "\n" + loadText(self->main_, IDS_CONVERSION_OUTPUT_FAILED);
+                MessageBoxA(dialog, text.c_str(), loadText(self->main_, IDS_CONVERSION_CAPTION).c_str(),
+                            MB_OK | MB_ICONWARNING);
+            }
         }
         PostMessageA(bar, PBM_SETPOS, 0, 0);
         // Posted, not sent: the dialog joins this thread before it starts the next one.

@@ -517,12 +517,24 @@ TEST_F(DataFile, BatchConvertsTheSelectedFilesInOrderStopsAfterTheFileInWorkAndK
     // CSV: the deltaT box is disabled and the outputs are named .csv.
     ASSERT_TRUE(setCheckBox(dialogControl(dialog, 1025), true));
     EXPECT_FALSE(IsWindowEnabled(dialogControl(dialog, 1026)));
-    ASSERT_TRUE(pressDialogButton(dialog, 1012));
+    ASSERT_TRUE(pressDialogButton(dialog, 1012));  // posted: wait for it before selecting
+    ASSERT_TRUE(waitFor([&] { return sendTo(list, LB_GETSELCOUNT, 0, 0) == 0; }, 5000));
     ASSERT_TRUE(sendTo(list, LB_SETSEL, TRUE, 2) != -1);
     sendTo(dialog, WM_COMMAND, MAKEWPARAM(1095, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     ASSERT_TRUE(pressDialogButton(dialog, 1));
     ASSERT_TRUE(waitFor([&] { return sizeOf(output(2, ".csv")) > 0 && idle(); }, 30000));
     EXPECT_EQ(sizeOf(output(0, ".csv")), -1);
+
+    // An output another program holds open is named in a box, and the batch goes on.
+    HANDLE holder = CreateFileA(output(0, ".csv").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(pressDialogButton(dialog, 1011));
+    ASSERT_TRUE(pressDialogButton(dialog, 1));
+    const auto [boxCaption, boxText] = answerBox(englishString(20055));
+    EXPECT_NE(boxText.find(names[0].substr(0, 1) + ".csv"), std::string::npos) << boxText;
+    ASSERT_TRUE(waitFor(idle, 60000));
+    CloseHandle(holder);
+    EXPECT_GT(sizeOf(output(2, ".csv")), 0);
 
     // Closing keeps the folder and the options in [CVT].
     ASSERT_TRUE(chooseComboEntry(dialogControl(dialog, 1013), 2));
