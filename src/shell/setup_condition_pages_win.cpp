@@ -26,14 +26,6 @@
 namespace zv::shell {
 namespace {
 
-PageContext pageContext(const SetupEditorContext& c) {
-    PageContext p;
-    p.boardType = c.boardType;
-    p.remoteModel = c.remoteModel;
-    p.entry = conditionEntryForTreeItem(static_cast<int>(c.currentKey));
-    return p;
-}
-
 // ---- Overview ------------------------------------------------------------------------------
 
 class ConditionOverviewPage final : public ModelPage<ConditionOverviewView> {
@@ -42,10 +34,10 @@ public:
 
 protected:
     ConditionOverviewView showView() const override {
-        return showConditionOverview(context_.setup.image, pageContext(context_));
+        return showConditionOverview(context_.setup.image, pageContextOf(context_));
     }
     void storeView(const ConditionOverviewView& view) override {
-        storeConditionOverview(context_.setup.image, view, pageContext(context_));
+        storeConditionOverview(context_.setup.image, view, pageContextOf(context_));
     }
     std::vector<Binding> bindings() const override {
         return {{0, IDC_CONDITIONS_ENABLE_1, [](ConditionOverviewView& v) -> FieldRef { return &v.enabled[0]; }},
@@ -83,10 +75,10 @@ public:
 
 protected:
     ConditionEntryView showView() const override {
-        return showConditionEntry(context_.setup.image, pageContext(context_));
+        return showConditionEntry(context_.setup.image, pageContextOf(context_));
     }
     void storeView(const ConditionEntryView& view) override {
-        storeConditionEntry(context_.setup.image, view, pageContext(context_));
+        storeConditionEntry(context_.setup.image, view, pageContextOf(context_));
     }
     std::vector<SubPage> subPages() const override {
         std::vector<SubPage> pages;
@@ -190,10 +182,10 @@ public:
 
 protected:
     ConditionParametersView showView() const override {
-        return showConditionParameters(context_.setup.image, pageContext(context_));
+        return showConditionParameters(context_.setup.image, pageContextOf(context_));
     }
     void storeView(const ConditionParametersView& view) override {
-        storeConditionParameters(context_.setup.image, view, pageContext(context_));
+        storeConditionParameters(context_.setup.image, view, pageContextOf(context_));
     }
     std::vector<Binding> bindings() const override {
         using V = ConditionParametersView;

@@ -22,6 +22,16 @@ namespace zv::shell {
 // text, a hexadecimal input's bytes, a bit-pattern field, eight pattern cells.
 using FieldRef = std::variant<int*, bool*, std::string*, std::vector<uint8_t>*, BitPattern*, std::array<uint8_t, 32>*>;
 
+// What the page models need of the editor: the board, the model and the condition entry of
+// the tree item in view.
+inline PageContext pageContextOf(const SetupEditorContext& c) {
+    PageContext p;
+    p.boardType = c.boardType;
+    p.remoteModel = c.remoteModel;
+    p.entry = conditionEntryForTreeItem(static_cast<int>(c.currentKey));
+    return p;
+}
+
 // The control-level half that every model page shares.
 namespace controls {
 void write(HWND control, const FieldRef& field);

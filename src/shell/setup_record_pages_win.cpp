@@ -16,13 +16,6 @@
 namespace zv::shell {
 namespace {
 
-PageContext pageContext(const SetupEditorContext& c) {
-    PageContext p;
-    p.boardType = c.boardType;
-    p.remoteModel = c.remoteModel;
-    return p;
-}
-
 constexpr int kSub = 1;  // the page's one sub-page
 
 class SignalPatternPage final : public ModelPage<SignalPatternView> {
@@ -30,9 +23,9 @@ public:
     using ModelPage::ModelPage;
 
 protected:
-    SignalPatternView showView() const override { return showSignalPattern(context_.setup.image, pageContext(context_)); }
+    SignalPatternView showView() const override { return showSignalPattern(context_.setup.image, pageContextOf(context_)); }
     void storeView(const SignalPatternView& view) override {
-        storeSignalPattern(context_.setup.image, view, pageContext(context_));
+        storeSignalPattern(context_.setup.image, view, pageContextOf(context_));
     }
     std::vector<SubPage> subPages() const override { return {{IDD_SETUP_SIGNAL_SETTINGS, IDC_SIGNAL_PLACE}}; }
     bool subPageShown(size_t, const SignalPatternView& v) const override { return v.on; }
@@ -73,8 +66,8 @@ public:
     using ModelPage::ModelPage;
 
 protected:
-    SettingsView showView() const override { return showSettings(context_.setup.image, pageContext(context_)); }
-    void storeView(const SettingsView& view) override { storeSettings(context_.setup.image, view, pageContext(context_)); }
+    SettingsView showView() const override { return showSettings(context_.setup.image, pageContextOf(context_)); }
+    void storeView(const SettingsView& view) override { storeSettings(context_.setup.image, view, pageContextOf(context_)); }
     std::vector<SubPage> subPages() const override { return {{IDD_SETUP_THINNING, IDC_SETTINGS_PLACE}}; }
     bool subPageShown(size_t, const SettingsView& v) const override { return v.subPageOn; }
     std::vector<Binding> bindings() const override {
@@ -101,8 +94,8 @@ public:
     using ModelPage::ModelPage;
 
 protected:
-    RecordingView showView() const override { return showRecording(context_.setup.image, pageContext(context_)); }
-    void storeView(const RecordingView& view) override { storeRecording(context_.setup.image, view, pageContext(context_)); }
+    RecordingView showView() const override { return showRecording(context_.setup.image, pageContextOf(context_)); }
+    void storeView(const RecordingView& view) override { storeRecording(context_.setup.image, view, pageContextOf(context_)); }
     std::vector<SubPage> subPages() const override { return {{IDD_SETUP_RECORDING_PC, IDC_RECORDING_PLACE}}; }
     bool subPageShown(size_t, const RecordingView& v) const override { return v.switch10 == 1; }
     std::vector<Binding> bindings() const override {
@@ -130,8 +123,8 @@ public:
     BoardPage(SetupEditorContext& context, int templateId) : ModelPage(context), template_(templateId) {}
 
 protected:
-    BoardPageView showView() const override { return showBoardPage(context_.setup.image, pageContext(context_)); }
-    void storeView(const BoardPageView& view) override { storeBoardPage(context_.setup.image, view, pageContext(context_)); }
+    BoardPageView showView() const override { return showBoardPage(context_.setup.image, pageContextOf(context_)); }
+    void storeView(const BoardPageView& view) override { storeBoardPage(context_.setup.image, view, pageContextOf(context_)); }
     std::vector<Binding> bindings() const override {
         using V = BoardPageView;
         std::vector<Binding> b = {{0, IDC_BOARD_OTHER_TERMINATION, [](V& v) -> FieldRef { return &v.check28; }},

@@ -20,9 +20,11 @@
 #include <cstdlib>
 #include <map>
 #include <sstream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "shell/ui_font.h"
 #include "id_headers.h"
 #include "language_host.h"
 #include "batch_conversion_res.h"
@@ -445,14 +447,14 @@ TEST_F(GridTemplates, ScheduleSlotPlaceholderHoldsTheSlotRows) {
     ASSERT_NE(page, nullptr);
     RECT place{};
     GetClientRect(GetDlgItem(page, IDC_SCHEDULE_SLOTS_PLACE), &place);
-    const std::string spec = loadString(IDS_UI_FONT);
-    const size_t comma = spec.find(',');
-    ASSERT_NE(comma, std::string::npos);
+    // The UI font as the program makes it from string 1.
+    const std::optional<zv::shell::UiFontSpec> fontText = zv::shell::parseUiFont(loadString(IDS_UI_FONT));
+    ASSERT_TRUE(fontText.has_value());
     HDC dc = GetDC(page);
     LOGFONTA logFont{};
-    logFont.lfHeight = -MulDiv(std::atoi(spec.c_str()), GetDeviceCaps(dc, LOGPIXELSY), 72);
+    logFont.lfHeight = zv::shell::fontHeightForPoints(fontText->points, GetDeviceCaps(dc, LOGPIXELSY));
     logFont.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(logFont.lfFaceName, spec.substr(spec.find_first_not_of(' ', comma + 1)).c_str(), LF_FACESIZE);
+    lstrcpynA(logFont.lfFaceName, fontText->face.c_str(), LF_FACESIZE);
     HFONT uiFont = CreateFontIndirectA(&logFont);
     for (HFONT font : {uiFont, reinterpret_cast<HFONT>(SendMessageA(page, WM_GETFONT, 0, 0))}) {
         HGDIOBJ old = SelectObject(dc, font);
