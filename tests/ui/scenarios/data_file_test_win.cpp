@@ -435,12 +435,13 @@ TEST_F(DataFile, SearchFindsForwardAndBackwardCountsAndKeepsTheConditionOnlyOnCa
     postCommand(mainWindow_, kFindCommand);
     dialog = waitForDialog(program_.processId(), "Search", 10000);
     ASSERT_TRUE(pressDialogButton(dialog, 2));
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(dialog); }, 5000));  // the press is posted
     postCommand(mainWindow_, kFindCommand);
     dialog = waitForDialog(program_.processId(), "Search", 10000);
     EXPECT_EQ(comboSelection(dialogControl(dialog, 1286)), 2);
     EXPECT_EQ(comboSelection(dialogControl(dialog, 1287)), 1);
     postClose(dialog);
-    ASSERT_TRUE(waitFor([&] { return !dialogOpen(program_.processId(), "Search"); }, 5000));
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(dialog); }, 5000));
     postCommand(mainWindow_, kFindCommand);
     dialog = waitForDialog(program_.processId(), "Search", 10000);
     EXPECT_EQ(comboSelection(dialogControl(dialog, 1286)), 0);
