@@ -17,6 +17,10 @@ struct PaneProbeRequest {
     char texts[kPaneProbeMaxTexts][kPaneProbeTextSize];
 };
 
+// As the pane of a start: record the positions a progress bar is given ("pos N" after each
+// PBM_SETPOS or PBM_STEPIT) instead of status bar texts.
+constexpr uint32_t kProbeProgressPositions = 0xFFFFFFFF;
+
 constexpr const char* kPaneProbeStart = "zvuiRecordPaneTexts";
 constexpr const char* kPaneProbeRead = "zvuiReadPaneTexts";
 
