@@ -469,7 +469,8 @@ protected:
             "[analyzer]\nserial = 30808005\nfixed-rate = 50000\nfault = skip-monitor=5\n"
             "[analyzer]\nserial = 30808006\nfixed-rate = 100000\n"
             "[analyzer]\nserial = 30808007\nboard = 65555\n"
-            "[analyzer]\nserial = 30808008\nfault = drop=setup:3000\n";
+            "[analyzer]\nserial = 30808008\nfault = drop=setup:3000\n"
+            "[analyzer]\nserial = 30808009\nkeyLog = keys.log\n";
         conf.close();
         remote_api::setConfigPath(dir_.file("zvlkrmt.ini"));
         ASSERT_EQ(ZVInitializeRemote(), kOk);
@@ -496,6 +497,15 @@ TEST_F(ZvremoteUsb, ListsTheAnalyzersOfTheConfiguration) {
     EXPECT_TRUE(r.has("30808001  AN-2400 (kind 73731)"));
     EXPECT_TRUE(r.has("30808002  AN-1400 (kind 73730)"));
     EXPECT_TRUE(r.has("30808007  AN-2100 (kind 65539)"));
+}
+
+TEST_F(ZvremoteUsb, TheAnalyzerLogsTheKeyValuesItReceivesBesideTheConfiguration) {
+    ToolRun r = zvremote({"--usb", "30808009", "key", "shift", "k5"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    r = zvremote({"--usb", "30808009", "key", "enter"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    const Bytes log = readBytes(dir_.file("keys.log"));
+    EXPECT_EQ(std::string(log.begin(), log.end()), "0xFFFFFFFF\n0x00008005\n0x00008014\n");
 }
 
 TEST_F(ZvremoteUsbImpatient, RefusedStalledAndUnknownAnalyzersFailWithTheirCodes) {
