@@ -138,7 +138,7 @@ bool KeyEmuFrame::onCreate() {
         SetWindowPlacement(window_, &placement);
     }
     if (HMENU menu = GetSystemMenu(window_, FALSE)) {
-        for (UINT command : {SC_RESTORE, SC_MAXIMIZE, SC_MINIMIZE, SC_SIZE}) DeleteMenu(menu, command, MF_BYCOMMAND);
+        for (int command : {SC_RESTORE, SC_MAXIMIZE, SC_MINIMIZE, SC_SIZE}) DeleteMenu(menu, static_cast<UINT>(command), MF_BYCOMMAND);
     }
     if (toolbar_) SendMessageA(toolbar_, TB_CHECKBUTTON, static_cast<WPARAM>(commandOfImageMode(panel_.imageMode())), TRUE);
     fit();

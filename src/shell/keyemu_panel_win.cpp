@@ -230,7 +230,7 @@ void KeyEmuWindow::onTimer() {
 LRESULT KeyEmuWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     if (tooltip_ && message >= WM_MOUSEFIRST && message <= WM_MOUSELAST && message != WM_LBUTTONDBLCLK &&
         message != WM_RBUTTONDBLCLK && message != WM_MBUTTONDBLCLK) {
-        MSG relayed{window_, message, wParam, lParam, GetMessageTime(), {}};
+        MSG relayed{window_, message, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
         SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
     }
     switch (message) {

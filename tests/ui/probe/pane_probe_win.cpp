@@ -38,6 +38,14 @@ LRESULT CALLBACK recorder(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         }
         return result;
     }
+    if (recordedPane == zvui::kProbeScreenNotifications) {
+        if (message == 0x8000 && wParam == 4) {
+            char text[32];
+            wsprintfA(text, "screen %lu", GetTickCount());
+            record(text);
+        }
+        return CallWindowProcA(original, window, message, wParam, lParam);
+    }
     if (message == SB_SETTEXTA && (wParam & 0xFF) == recordedPane) record(lParam ? reinterpret_cast<const char*>(lParam) : "");
     return CallWindowProcA(original, window, message, wParam, lParam);
 }
