@@ -117,18 +117,17 @@ bool drawKey(Image& sheet, int x, int y, int width, int height, const KeyLook& l
     outlineRect(sheet, cap, t.ink);
     paintCorners(sheet, cap, t.plate);
     const Rect inner = cap.inset(1);
-    Rect face;
+    fillRect(sheet, inner, c.skirt);
+    // The legend is centred on the face as it stands up; down, it moves with the face.
+    Rect face{inner.x, inner.y, inner.width - 1, inner.height - 3};
     if (!down) {
-        fillRect(sheet, inner, c.skirt);
-        face = {inner.x, inner.y, inner.width - 1, inner.height - 3};
         fillRect(sheet, face, c.face);
         edgeRect(sheet, face, c.highlight, c.face);
     } else {
-        fillRect(sheet, inner, c.skirt);
-        face = {inner.x + 1, inner.y + 2, inner.width - 1, inner.height - 2};
-        fillRect(sheet, face, c.pressedFace);
-        // Back to where the up face sits, for the legend.
-        face = {inner.x + 1, inner.y + 2, inner.width - 1, inner.height - 3};
+        face.x += 1;
+        face.y += 2;
+        // The skirt left showing above and left of the sunk face is its shadow.
+        fillRect(sheet, {face.x, face.y, face.width, face.height + 1}, c.pressedFace);
     }
 
     const BitmapFont& font = fontFor(look.legend);
@@ -303,9 +302,9 @@ Image panelPreview(PanelFamily family, std::string& error) {
     if (!error.empty()) return {};
     for (const auto& key : panelKeys()) {
         const Rect window = keyWindow(family, key);
+        const int left = key.column * window.width, top = key.row * window.height;
         for (int y = 0; y < window.height; ++y)
-            for (int x = 0; x < window.width; ++x)
-                image.set(window.x + x, window.y + y, sheet.at(key.column * window.width + x, key.row * window.height + y));
+            for (int x = 0; x < window.width; ++x) image.set(window.x + x, window.y + y, sheet.at(left + x, top + y));
     }
     return image;
 }

@@ -15,7 +15,7 @@
 
 namespace {
 
-using zv::art::PanelFamily;
+using namespace zv::art;
 
 // One output file: its name and how to draw and encode it (error set on failure).
 struct Output {
@@ -23,30 +23,33 @@ struct Output {
     std::function<std::vector<uint8_t>(std::string& error)> make;
 };
 
-std::vector<uint8_t> panelBitmap(PanelFamily family, zv::art::Image (*draw)(PanelFamily, std::string&),
-                                 std::string& error) {
-    const zv::art::Image image = draw(family, error);
-    if (!error.empty()) return {};
-    return zv::art::encodeSixteenColourBitmap(image, zv::art::panelPalette(family));
+using PanelDrawing = Image (*)(PanelFamily, std::string&);
+
+Output panel(const char* name, PanelFamily family, PanelDrawing draw) {
+    return {name, [family, draw](std::string& error) {
+                const Image image = draw(family, error);
+                if (!error.empty()) return std::vector<uint8_t>{};
+                return encodeSixteenColourBitmap(image, panelPalette(family));
+            }};
 }
 
 std::vector<Output> programPictures() {
     return {
-        {"main_toolbar.bmp", [](std::string& e) { return zv::art::encodePaletteBitmap(zv::art::mainToolbar(e)); }},
-        {"setup_toolbar.bmp", [](std::string& e) { return zv::art::encodePaletteBitmap(zv::art::setupToolbar(e)); }},
-        {"program.ico", [](std::string& e) { return zv::art::encodeIcon(zv::art::programIcon(e)); }},
-        {"key_emulation.ico", [](std::string& e) { return zv::art::encodeIcon(zv::art::keyEmulationIcon(e)); }},
-        {"key_panel_an1.bmp", [](std::string& e) { return panelBitmap(PanelFamily::An1, zv::art::panelBackground, e); }},
-        {"key_sprites_an1.bmp", [](std::string& e) { return panelBitmap(PanelFamily::An1, zv::art::keySpriteSheet, e); }},
-        {"key_panel_an2.bmp", [](std::string& e) { return panelBitmap(PanelFamily::An2, zv::art::panelBackground, e); }},
-        {"key_sprites_an2.bmp", [](std::string& e) { return panelBitmap(PanelFamily::An2, zv::art::keySpriteSheet, e); }},
+        {"main_toolbar.bmp", [](std::string& e) { return encodePaletteBitmap(mainToolbar(e)); }},
+        {"setup_toolbar.bmp", [](std::string& e) { return encodePaletteBitmap(setupToolbar(e)); }},
+        {"program.ico", [](std::string& e) { return encodeIcon(programIcon(e)); }},
+        {"key_emulation.ico", [](std::string& e) { return encodeIcon(keyEmulationIcon(e)); }},
+        panel("key_panel_an1.bmp", PanelFamily::An1, panelBackground),
+        panel("key_sprites_an1.bmp", PanelFamily::An1, keySpriteSheet),
+        panel("key_panel_an2.bmp", PanelFamily::An2, panelBackground),
+        panel("key_sprites_an2.bmp", PanelFamily::An2, keySpriteSheet),
     };
 }
 
 std::vector<Output> previews() {
     return {
-        {"key_panel_an1_preview.bmp", [](std::string& e) { return panelBitmap(PanelFamily::An1, zv::art::panelPreview, e); }},
-        {"key_panel_an2_preview.bmp", [](std::string& e) { return panelBitmap(PanelFamily::An2, zv::art::panelPreview, e); }},
+        panel("key_panel_an1_preview.bmp", PanelFamily::An1, panelPreview),
+        panel("key_panel_an2_preview.bmp", PanelFamily::An2, panelPreview),
     };
 }
 
