@@ -51,10 +51,10 @@ TEST(ProgramResources, KeyPanelsAreSixteenColourBitmapsOfTheirSizes) {
     struct Panel {
         int id, width, height;
     };
-    for (const Panel panel : {Panel{IDB_KEY_PANEL_AN1, KEY_PANEL_WIDTH, KEY_PANEL_HEIGHT},
-                              Panel{IDB_KEY_SPRITES_AN1, KEY_SPRITES_AN1_WIDTH, KEY_SPRITES_AN1_HEIGHT},
-                              Panel{IDB_KEY_PANEL_AN2, KEY_PANEL_WIDTH, KEY_PANEL_HEIGHT},
-                              Panel{IDB_KEY_SPRITES_AN2, KEY_SPRITES_AN2_WIDTH, KEY_SPRITES_AN2_HEIGHT}}) {
+    for (const Panel panel : {Panel{IDB_KEY_PANEL_X100, KEY_PANEL_WIDTH, KEY_PANEL_HEIGHT},
+                              Panel{IDB_KEY_SPRITES_X100, KEY_SPRITES_X100_WIDTH, KEY_SPRITES_X100_HEIGHT},
+                              Panel{IDB_KEY_PANEL_X400, KEY_PANEL_WIDTH, KEY_PANEL_HEIGHT},
+                              Panel{IDB_KEY_SPRITES_X400, KEY_SPRITES_X400_WIDTH, KEY_SPRITES_X400_HEIGHT}}) {
         SCOPED_TRACE(panel.id);
         // The panel loads them device-dependent; the stored depth shows in a DIB section.
         HBITMAP loaded = LoadBitmapA(self(), MAKEINTRESOURCEA(panel.id));

@@ -9,6 +9,12 @@ namespace zv::art {
 
 namespace {
 
+// The glass around the LCD window has the colour the window paints while the analyzer is away.
+Rgba lcdGround() {
+    const keyemu::Rgb ground = keyemu::kLiveColours[0];
+    return {ground.red, ground.green, ground.blue, 255};
+}
+
 // The colours of one family, by what they paint.
 struct Theme {
     const char* model;  // the label on the display bezel
@@ -26,33 +32,33 @@ struct Theme {
 };
 
 const Theme& theme(PanelFamily family) {
-    static const Theme an1{
-        "AN-1100/1400",
+    static const Theme x100{
+        "AN-1100/2100/6100",
         {0, 0, 0, 255},       {255, 255, 255, 255},
         {198, 201, 206, 255}, {230, 232, 235, 255}, {130, 136, 146, 255},
         {0, 0, 0, 255},
         {78, 88, 104, 255},
         {40, 44, 52, 255},    {92, 98, 110, 255},
-        {0x9c, 0xce, 0x6a, 255},
+        lcdGround(),
         {238, 238, 232, 255}, {198, 201, 206, 255},
         {58, 64, 76, 255},    {92, 98, 110, 255},   {40, 44, 52, 255},
         {24, 26, 32, 255},
         {200, 52, 44, 255},   {40, 146, 74, 255},  {42, 108, 190, 255}, {255, 196, 48, 255},
     };
-    static const Theme an2{
-        "AN-2100/2400",
+    static const Theme x400{
+        "AN-1400/2400",
         {0, 0, 0, 255},       {255, 255, 255, 255},
         {72, 77, 86, 255},    {112, 118, 128, 255}, {36, 39, 45, 255},
         {255, 255, 255, 255},
         {48, 52, 60, 255},
         {22, 24, 28, 255},    {112, 118, 128, 255},
-        {0x9c, 0xce, 0x6a, 255},
+        lcdGround(),
         {214, 218, 224, 255}, {150, 156, 166, 255},
         {64, 78, 102, 255},   {108, 124, 152, 255}, {48, 52, 60, 255},
         {0, 0, 0, 255},
         {204, 58, 46, 255},   {46, 156, 84, 255},  {24, 150, 170, 255}, {255, 196, 48, 255},
     };
-    return family == PanelFamily::An1 ? an1 : an2;
+    return family == PanelFamily::X100 ? x100 : x400;
 }
 
 enum class KeyStyle { Light, Dark, Stop, Run, Shift };
@@ -163,9 +169,10 @@ const std::vector<Group>& groups() {
 constexpr int kPlateMargin = 4;
 
 Rect plateOf(PanelFamily family, const Group& g) {
-    int x0 = kPanelWidth, y0 = kPanelHeight, x1 = 0, y1 = 0;
-    for (const auto& key : panelKeys()) {
-        if (key.column < g.firstColumn || key.column > g.lastColumn || key.row < g.firstRow || key.row > g.lastRow)
+    int x0 = keyemu::kBackgroundWidth, y0 = keyemu::kBackgroundHeight, x1 = 0, y1 = 0;
+    for (const auto& key : keyemu::kKeyTable) {
+        if (key.spriteColumn < g.firstColumn || key.spriteColumn > g.lastColumn || key.spriteRow < g.firstRow ||
+            key.spriteRow > g.lastRow)
             continue;
         const Rect w = keyWindow(family, key);
         x0 = std::min(x0, w.x);
@@ -205,28 +212,17 @@ bool checkColours(PanelFamily family, std::string& error) {
 
 }  // namespace
 
-const std::vector<PanelKey>& panelKeys() {
-    static const std::vector<PanelKey> keys{
-        {304, 336, 4, 3},                                                    // Shift
-        {44, 336, 0, 3},  {102, 336, 1, 3}, {160, 336, 2, 3}, {218, 336, 3, 3},  // 0-3
-        {44, 295, 0, 2},  {102, 295, 1, 2}, {160, 295, 2, 2}, {218, 295, 3, 2},  // 4-7
-        {44, 254, 0, 1},  {102, 254, 1, 1}, {160, 254, 2, 1}, {218, 254, 3, 1},  // 8, 9, A, B
-        {44, 213, 0, 0},  {102, 213, 1, 0}, {160, 213, 2, 0}, {218, 213, 3, 0},  // C-F
-        {304, 213, 4, 0}, {362, 213, 5, 0}, {420, 213, 6, 0}, {478, 213, 7, 0}, {536, 213, 8, 0},
-        {304, 254, 4, 1}, {304, 295, 4, 2}, {362, 254, 5, 1}, {362, 336, 5, 3},
-        {362, 295, 5, 2}, {420, 254, 6, 1}, {420, 336, 6, 3}, {478, 295, 7, 2},  // arrows
-        {478, 254, 7, 1}, {478, 336, 7, 3}, {420, 295, 6, 2},                    // pages, Enter
-        {536, 254, 8, 1}, {536, 295, 8, 2}, {536, 336, 8, 3},
-    };
-    return keys;
+keyemu::Artwork artworkOf(PanelFamily family) {
+    // One board of each generation; the keypad model gives all of them the same artwork.
+    return *keyemu::artworkFor(family == PanelFamily::X100 ? 65554 : 73762);
 }
 
-int sheetWidth(PanelFamily family) { return family == PanelFamily::An1 ? 390 : 430; }
-int sheetHeight(PanelFamily family) { return family == PanelFamily::An1 ? 200 : 216; }
+std::string_view modelLabel(PanelFamily family) { return theme(family).model; }
 
-Rect keyWindow(PanelFamily family, const PanelKey& key) {
-    return {key.centreX - sheetWidth(family) / 20, key.centreY - sheetHeight(family) / 16,
-            sheetWidth(family) / kSpriteColumns, sheetHeight(family) / kSpriteRows};
+Rect keyWindow(PanelFamily family, const keyemu::KeyDefinition& key) {
+    const keyemu::Artwork art = artworkOf(family);
+    const keyemu::Point corner = keyemu::keyTopLeft(key, art.sheetWidth, art.sheetHeight);
+    return {corner.x, corner.y, art.cellWidth(), art.cellHeight()};
 }
 
 std::vector<Rgba> panelPalette(PanelFamily family) { return themeColours(theme(family)); }
@@ -235,15 +231,16 @@ Image keySpriteSheet(PanelFamily family, std::string& error) {
     error.clear();
     if (!checkColours(family, error)) return {};
     const Theme& t = theme(family);
-    const int w = sheetWidth(family) / kSpriteColumns, h = sheetHeight(family) / kSpriteRows;
-    Image sheet(sheetWidth(family), sheetHeight(family));
+    const keyemu::Artwork art = artworkOf(family);
+    const int w = art.cellWidth(), h = art.cellHeight();
+    Image sheet(art.sheetWidth, art.sheetHeight);
     fillRect(sheet, {0, 0, sheet.width(), sheet.height()}, t.housing);
     for (const auto& look : keyLooks()) {
         for (const bool down : {false, true}) {
-            const int row = look.row + (down ? kDownRows : 0);
+            const int row = look.row + (down ? keyemu::kDownRowOffset : 0);
             if (!drawKey(sheet, look.column * w, row * h, w, h, look, down, false, t, error)) return {};
             if (look.style == KeyStyle::Shift &&
-                !drawKey(sheet, (look.column + kLatchedColumns) * w, row * h, w, h, look, down, true, t, error))
+                !drawKey(sheet, (look.column + keyemu::kLatchedColumnOffset) * w, row * h, w, h, look, down, true, t, error))
                 return {};
         }
     }
@@ -254,14 +251,14 @@ Image panelBackground(PanelFamily family, std::string& error) {
     error.clear();
     if (!checkColours(family, error)) return {};
     const Theme& t = theme(family);
-    Image image(kPanelWidth, kPanelHeight);
-    const Rect whole{0, 0, kPanelWidth, kPanelHeight};
+    Image image(keyemu::kBackgroundWidth, keyemu::kBackgroundHeight);
+    const Rect whole{0, 0, image.width(), image.height()};
     fillRect(image, whole, t.housing);
     outlineRect(image, whole, t.ink);
     edgeRect(image, whole.inset(1), t.housingLight, t.housingShadow);
     edgeRect(image, whole.inset(2), t.housingLight, t.housingShadow);
-    for (const int x : {8, kPanelWidth - 15})
-        for (const int y : {5, kPanelHeight - 12}) drawScrew(image, x, y, t);
+    for (const int x : {8, image.width() - 15})
+        for (const int y : {5, image.height() - 12}) drawScrew(image, x, y, t);
 
     // The display bezel: raised, dark, with the glass sunk into it and the model on its chin.
     const Rect bezel{34, 14, 514, 168};
@@ -300,9 +297,9 @@ Image panelPreview(PanelFamily family, std::string& error) {
     if (!error.empty()) return {};
     const Image sheet = keySpriteSheet(family, error);
     if (!error.empty()) return {};
-    for (const auto& key : panelKeys()) {
+    for (const auto& key : keyemu::kKeyTable) {
         const Rect window = keyWindow(family, key);
-        const int left = key.column * window.width, top = key.row * window.height;
+        const int left = key.spriteColumn * window.width, top = key.spriteRow * window.height;
         for (int y = 0; y < window.height; ++y)
             for (int x = 0; x < window.width; ++x) image.set(window.x + x, window.y + y, sheet.at(left + x, top + y));
     }

@@ -1,44 +1,33 @@
-// The key-emulation panel's artwork for the two analyzer families: the front of the
+// The key-emulation panel's artwork for the two analyzer generations: the front of the
 // instrument (bitmaps 111 and 123) and the sheet of key pictures (bitmaps 112 and 124).
 //
-// The panel is 581 x 371 pixels. The live LCD window covers (50, 31) to (532, 161); the
-// background draws the glass around it. Every key window is one sprite cell whose top left
-// corner is the key's centre less (sheet width / 20, sheet height / 16). The sheet is 10 x 8
-// cells: rows 0-3 the keys up, rows 4-7 the same keys down; column 9 holds Shift latched.
+// Places, sizes and sprite cells come from the keypad model (keyemu/key_pad.h), which the
+// panel itself uses: every key window is one cell of the sheet at keyTopLeft(); the live LCD
+// window covers kLcdWindow, and the front draws the glass around it.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "canvas.h"
+#include "keyemu/key_pad.h"
+#include "keyemu/lcd_picture.h"
 #include "pixel_art.h"
 
 namespace zv::art {
 
 enum class PanelFamily {
-    An1,  // AN-1100/1400: sheet 390 x 200, cells of 39 x 25
-    An2,  // AN-2100/2400: sheet 430 x 216, cells of 43 x 27
+    X100,  // AN-1100, AN-2100, AN-6100: sheet 390 x 200, cells of 39 x 25
+    X400,  // AN-1400, AN-2400: sheet 430 x 216, cells of 43 x 27
 };
 
-constexpr int kPanelWidth = 581;
-constexpr int kPanelHeight = 371;
-constexpr Rect kLcdWindow{50, 31, 482, 130};
-constexpr int kSpriteColumns = 10;
-constexpr int kSpriteRows = 8;
-constexpr int kDownRows = 4;        // a key's down picture is this many rows below its up picture
-constexpr int kLatchedColumns = 5;  // and its latched picture this many columns right
+constexpr Rect kLcdWindow{50, 31, keyemu::kLcdPictureWidth, keyemu::kLcdPictureHeight};
 
-struct PanelKey {
-    int centreX, centreY;  // in panel pixels
-    int column, row;       // its up picture's sprite cell
-};
-
-// The 36 keys, Shift first.
-const std::vector<PanelKey>& panelKeys();
-
-int sheetWidth(PanelFamily family);
-int sheetHeight(PanelFamily family);
-Rect keyWindow(PanelFamily family, const PanelKey& key);
+// The artwork the panel picks for the family's models (bitmap ids, sheet size).
+keyemu::Artwork artworkOf(PanelFamily family);
+// The models named on the front, e.g. "AN-1400/2400".
+std::string_view modelLabel(PanelFamily family);
+Rect keyWindow(PanelFamily family, const keyemu::KeyDefinition& key);
 
 // The 16 colours both pictures of a family are drawn in, in palette order.
 std::vector<Rgba> panelPalette(PanelFamily family);

@@ -39,17 +39,17 @@ std::vector<Output> programPictures() {
         {"setup_toolbar.bmp", [](std::string& e) { return encodePaletteBitmap(setupToolbar(e)); }},
         {"program.ico", [](std::string& e) { return encodeIcon(programIcon(e)); }},
         {"key_emulation.ico", [](std::string& e) { return encodeIcon(keyEmulationIcon(e)); }},
-        panel("key_panel_an1.bmp", PanelFamily::An1, panelBackground),
-        panel("key_sprites_an1.bmp", PanelFamily::An1, keySpriteSheet),
-        panel("key_panel_an2.bmp", PanelFamily::An2, panelBackground),
-        panel("key_sprites_an2.bmp", PanelFamily::An2, keySpriteSheet),
+        panel("key_panel_x100.bmp", PanelFamily::X100, panelBackground),
+        panel("key_sprites_x100.bmp", PanelFamily::X100, keySpriteSheet),
+        panel("key_panel_x400.bmp", PanelFamily::X400, panelBackground),
+        panel("key_sprites_x400.bmp", PanelFamily::X400, keySpriteSheet),
     };
 }
 
 std::vector<Output> previews() {
     return {
-        panel("key_panel_an1_preview.bmp", PanelFamily::An1, panelPreview),
-        panel("key_panel_an2_preview.bmp", PanelFamily::An2, panelPreview),
+        panel("key_panel_x100_preview.bmp", PanelFamily::X100, panelPreview),
+        panel("key_panel_x400_preview.bmp", PanelFamily::X400, panelPreview),
     };
 }
 

@@ -1,5 +1,6 @@
-// The key-emulation panel artwork: sizes and colours the program relies on, a picture for
-// every key in each of its states, and key windows that fit the front around the LCD.
+// The key-emulation panel artwork: sizes and colours the panel relies on, a picture for every
+// key in each of its states, key windows that fit the front around the LCD, and each model
+// shown the front that names it.
 #include "key_panel.h"
 
 #include <gtest/gtest.h>
@@ -7,13 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "base/board_type.h"
 #include "bitmap_font.h"
 #include "image_files.h"
 
 namespace zv::art {
 namespace {
-
-constexpr Rgba kLcdGround{0x9c, 0xce, 0x6a, 255};
 
 bool sameCell(const Image& sheet, int w, int h, int c1, int r1, int c2, int r2) {
     for (int y = 0; y < h; ++y)
@@ -34,10 +34,10 @@ TEST_P(KeyPanelArt, SizesAndSixteenColours) {
     ASSERT_TRUE(error.empty()) << error;
     const Image sheet = keySpriteSheet(GetParam(), error);
     ASSERT_TRUE(error.empty()) << error;
-    EXPECT_EQ(front.width(), kPanelWidth);
-    EXPECT_EQ(front.height(), kPanelHeight);
-    EXPECT_EQ(sheet.width(), sheetWidth(GetParam()));
-    EXPECT_EQ(sheet.height(), sheetHeight(GetParam()));
+    EXPECT_EQ(front.width(), keyemu::kBackgroundWidth);
+    EXPECT_EQ(front.height(), keyemu::kBackgroundHeight);
+    EXPECT_EQ(sheet.width(), artworkOf(GetParam()).sheetWidth);
+    EXPECT_EQ(sheet.height(), artworkOf(GetParam()).sheetHeight);
     EXPECT_FALSE(encodeSixteenColourBitmap(front, panelPalette(GetParam())).empty());
     EXPECT_FALSE(encodeSixteenColourBitmap(sheet, panelPalette(GetParam())).empty());
 }
@@ -46,42 +46,68 @@ TEST_P(KeyPanelArt, EveryKeyLooksDifferentUpDownAndLatched) {
     std::string error;
     const Image sheet = keySpriteSheet(GetParam(), error);
     ASSERT_TRUE(error.empty()) << error;
-    const int w = sheet.width() / kSpriteColumns, h = sheet.height() / kSpriteRows;
-    const auto& keys = panelKeys();
-    ASSERT_EQ(keys.size(), 36u);
+    const int w = artworkOf(GetParam()).cellWidth(), h = artworkOf(GetParam()).cellHeight();
+    const auto& keys = keyemu::kKeyTable;
     for (size_t i = 0; i < keys.size(); ++i) {
-        const PanelKey& k = keys[i];
-        EXPECT_FALSE(sameCell(sheet, w, h, k.column, k.row, k.column, k.row + kDownRows)) << "key " << i;
+        const auto& k = keys[i];
+        EXPECT_FALSE(sameCell(sheet, w, h, k.spriteColumn, k.spriteRow, k.spriteColumn,
+                              k.spriteRow + keyemu::kDownRowOffset))
+            << k.id;
         for (size_t j = 0; j < i; ++j)
-            EXPECT_FALSE(sameCell(sheet, w, h, k.column, k.row, keys[j].column, keys[j].row)) << i << " = " << j;
+            EXPECT_FALSE(sameCell(sheet, w, h, k.spriteColumn, k.spriteRow, keys[j].spriteColumn, keys[j].spriteRow))
+                << k.id << " = " << keys[j].id;
     }
-    // Shift, first in the table, shows its lamp lit in the latched column, up and down.
-    const PanelKey& shift = keys[0];
-    for (const int row : {shift.row, shift.row + kDownRows})
-        EXPECT_FALSE(sameCell(sheet, w, h, shift.column, row, shift.column + kLatchedColumns, row)) << row;
+    // Shift shows its lamp lit in the latched column, up and down.
+    const auto& shift = keys[keyemu::kShiftSlot];
+    for (const int row : {shift.spriteRow, shift.spriteRow + keyemu::kDownRowOffset})
+        EXPECT_FALSE(sameCell(sheet, w, h, shift.spriteColumn, row, shift.spriteColumn + keyemu::kLatchedColumnOffset,
+                              row))
+            << row;
 }
 
 TEST_P(KeyPanelArt, KeyWindowsFitTheFrontBelowThePlainLcd) {
     std::string error;
     const Image front = panelBackground(GetParam(), error);
     ASSERT_TRUE(error.empty()) << error;
-    // The LCD window paints this ground while the analyzer is away: the glass matches it.
+    // The LCD window paints its ground colour while the analyzer is away: the glass around it
+    // is the same.
+    const keyemu::Rgb ground = keyemu::kLiveColours[0];
     for (int y = kLcdWindow.y - 1; y < kLcdWindow.bottom() + 1; ++y)
         for (int x = kLcdWindow.x - 1; x < kLcdWindow.right() + 1; ++x)
-            ASSERT_EQ(front.at(x, y), kLcdGround) << x << ", " << y;
+            ASSERT_EQ(front.at(x, y), (Rgba{ground.red, ground.green, ground.blue, 255})) << x << ", " << y;
 
-    const auto& keys = panelKeys();
+    const auto& keys = keyemu::kKeyTable;
     for (size_t i = 0; i < keys.size(); ++i) {
         const Rect window = keyWindow(GetParam(), keys[i]);
-        EXPECT_GE(window.x, 0) << i;
-        EXPECT_LE(window.right(), kPanelWidth) << i;
-        EXPECT_GE(window.y, kLcdWindow.bottom()) << i;
-        EXPECT_LE(window.bottom(), kPanelHeight) << i;
-        for (size_t j = 0; j < i; ++j) EXPECT_FALSE(overlap(window, keyWindow(GetParam(), keys[j]))) << i << ", " << j;
+        EXPECT_GE(window.x, 0) << keys[i].id;
+        EXPECT_LE(window.right(), front.width()) << keys[i].id;
+        EXPECT_GE(window.y, kLcdWindow.bottom()) << keys[i].id;
+        EXPECT_LE(window.bottom(), front.height()) << keys[i].id;
+        for (size_t j = 0; j < i; ++j)
+            EXPECT_FALSE(overlap(window, keyWindow(GetParam(), keys[j]))) << keys[i].id << ", " << keys[j].id;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Families, KeyPanelArt, ::testing::Values(PanelFamily::An1, PanelFamily::An2));
+INSTANTIATE_TEST_SUITE_P(Generations, KeyPanelArt, ::testing::Values(PanelFamily::X100, PanelFamily::X400));
+
+TEST(KeyPanelArt, EachModelGetsTheFrontThatNamesIt) {
+    for (const BoardInfo* board = boardsBegin(); board != boardsEnd(); ++board) {
+        const auto artwork = keyemu::artworkFor(board->code);
+        ASSERT_TRUE(artwork.has_value()) << board->code;
+        bool found = false;
+        for (const PanelFamily family : {PanelFamily::X100, PanelFamily::X400}) {
+            if (artworkOf(family).background != artwork->background) continue;
+            found = true;
+            EXPECT_EQ(artworkOf(family).sprites, artwork->sprites);
+            // "AN-2400" is named by "AN-1400/2400": its number after the dash or a slash.
+            const std::string number = std::string(board->model.substr(board->model.find('-') + 1));
+            const std::string label(modelLabel(family));
+            EXPECT_TRUE(label.find("-" + number) != std::string::npos || label.find("/" + number) != std::string::npos)
+                << board->model << " on " << label;
+        }
+        EXPECT_TRUE(found) << board->code;
+    }
+}
 
 TEST(BitmapFonts, GlyphsAreWellFormedAndMissingOnesAreNamed) {
     for (const BitmapFont* font : {&smallFont(), &keyFont()}) {
