@@ -7,8 +7,6 @@ namespace zv::shell {
 
 namespace {
 
-constexpr int kAcceleratorTable = 148;  // Ctrl+C copy, Ctrl+S save
-
 HACCEL frameAccelerators = nullptr;
 
 int32_t registerClass(HINSTANCE program, const char* name, WNDPROC procedure, HCURSOR cursor, HICON icon = nullptr,
@@ -39,7 +37,7 @@ int32_t registerKeyEmulationClasses(HINSTANCE program) {
     HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
     if (int32_t r = registerClass(program, kKeyEmuKeyClass, objectProcedure<KeyEmuKey>, hand)) return r;
     if (int32_t r = registerClass(program, kKeyEmuLcdClass, objectProcedure<KeyEmuLcd>, arrow)) return r;
-    if (!frameAccelerators) frameAccelerators = LoadAcceleratorsA(program, MAKEINTRESOURCEA(kAcceleratorTable));
+    if (!frameAccelerators) frameAccelerators = LoadAcceleratorsA(program, MAKEINTRESOURCEA(IDR_KEY_EMULATION_ACCELERATORS));
     auto icon = [&](int size) {
         return static_cast<HICON>(LoadImageA(program, MAKEINTRESOURCEA(IDI_KEY_EMULATION), IMAGE_ICON, size, size, 0));
     };

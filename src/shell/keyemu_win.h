@@ -17,6 +17,7 @@
 
 #include "keyemu/key_pad.h"
 #include "keyemu/lcd_picture.h"
+#include "resources/ids/key_emulation_res.h"
 
 namespace zv::shell {
 
@@ -45,8 +46,8 @@ constexpr int kKeyEmuLcdY = 31;
 constexpr int kScreenIntervalMs = 300;
 
 // Frame toolbar commands.
-constexpr int kCmdSavePicture = 2126;
-constexpr int kCmdCopyPicture = 2119;
+constexpr int kCmdSavePicture = IDM_KEYEMU_SAVE_PICTURE;
+constexpr int kCmdCopyPicture = IDM_KEYEMU_COPY_PICTURE;
 constexpr int kCmdImageMono = 8121;
 constexpr int kCmdImageMonoFramed = 8122;
 constexpr int kCmdImageColourFramed = 8123;
