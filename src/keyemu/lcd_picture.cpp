@@ -202,8 +202,8 @@ void LcdPicture::exportMono(bool framed, uint8_t* bitmap) const {
     // The LCD starts at a byte boundary (x 8) and the image has the bitmap's bit order: its
     // rows are bytes 1..30 of the stored rows, shadows left white.
     for (int r = 0; r < kLcdRows; ++r) {
-        const auto from = screen_.begin() + static_cast<long>(static_cast<size_t>(r) * kScreenRowBytes);
-        std::copy(from, from + static_cast<long>(kScreenRowBytes),
+        const auto from = screen_.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(r) * kScreenRowBytes);
+        std::copy(from, from + static_cast<std::ptrdiff_t>(kScreenRowBytes),
                   bits + static_cast<size_t>(kExportHeight - 1 - kExportLcdTop - r) * kMonoRowBytes + kExportLcdLeft / 8);
     }
 }
