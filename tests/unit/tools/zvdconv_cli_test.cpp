@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -163,6 +164,49 @@ TEST(ZvdconvConvert, ParallelJobsGiveTheSameFiles) {
         EXPECT_FALSE(a.empty());
         EXPECT_EQ(a, testfiles::readFile(dir.file("b" + std::to_string(i) + ".csv")));
     }
+}
+
+TEST(ZvdconvExport, BadCommandLines) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"--format", "xml", "a.DT"},
+        {"--format", "asc", "--hex", "a.DT"},
+        {"--format", "blf", "--csv", "a.DT"},
+        {"--format", "txt", "--csv", "a.DT"},
+        {"--format", "pcapng", "--find", "trigger", "a.DT"},
+        {"--start-time", "2024-03-01 08:00:00", "a.DT"},  // not an export
+        {"--format", "candump", "--start-time", "2024-03-01", "a.DT"},
+    };
+    for (const auto& args : cases) {
+        const ToolRun r = zvdconv(args);
+        EXPECT_EQ(r.rc, 2) << args[1];
+        EXPECT_NE(r.err.find("usage: zvdconv"), std::string::npos);
+    }
+}
+
+TEST(ZvdconvExport, FilesBesideTheInputAndWhatWasLeftOut) {
+    test::TempDir dir;
+    const std::string input = dir.file("run.DT");
+    testfiles::writeFile(input, mdclFile());
+    // Without --start-time the last record is at the file's modification time.
+    std::filesystem::last_write_time(
+        input, std::chrono::file_clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(1709280000))));
+    ToolRun r = zvdconv({"--format", "candump", input});
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(testfiles::readFile(dir.file("run.log")), "(1709280000.000000) can1 123#77\n");
+    EXPECT_EQ(r.err, "zvdconv: " + input + ": 1 LIN record left out (candump cannot hold them)\n");
+
+    r = zvdconv({"--format=asc", "--start-time", "2024-03-01 08:00:00", input});
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(r.err, "");
+    const std::string asc = testfiles::readFile(dir.file("run.asc"));
+    EXPECT_EQ(asc.substr(0, 33), "date Fri Mar 01 08:00:00.000 2024");
+    EXPECT_NE(asc.find("\n   0.006000 2  123             Rx   d 1 77\n"), std::string::npos);
+    for (const char* format : {"blf", "pcapng"}) {
+        EXPECT_EQ(zvdconv({"--format", format, input}).rc, 0);
+        EXPECT_GT(testfiles::readFile(dir.file(std::string("run.") + format)).size(), 100u);
+    }
+    // --format csv is --csv.
+    EXPECT_EQ(zvdconv({"--format", "csv", "-o", "-", input}).out, zvdconv({"--csv", "-o", "-", input}).out);
 }
 
 TEST(ZvdconvInfo, SummaryOfEachFile) {
