@@ -54,7 +54,10 @@ public:
         bytes(value.data(), value.size());
         pad();
     }
-    void endOptions() { u32(0); }
+    void endOptions() {
+        u16(kOptEnd);
+        u16(0);
+    }
     void finish(ByteOut& out) {
         const auto total = static_cast<uint32_t>(bytes_.size() + 4);
         u32(total);
