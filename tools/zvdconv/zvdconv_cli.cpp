@@ -230,13 +230,9 @@ std::string infoText(const std::string& path, const CCapture& c) {
             s += "CAN " + canChannelBitRateText(info.canChannel(channel)) + "\n";
     }
     if (c.count() > 0) {
-        // The stamps repeat every hour: the span adds up the record-to-record differences.
-        uint64_t spanMs = 0;
-        for (uint32_t i = 1; i < c.count(); ++i) {
-            const TimeDigits d = timeDifference(c.record(i).timeStamp(), c.record(i - 1).timeStamp());
-            const int64_t ms = int64_t{d.minutes} * 60000 + d.seconds * 1000 + d.hundredths * 10 + d.millis;
-            if (ms > 0) spanMs += static_cast<uint64_t>(ms);
-        }
+        // The stamps repeat every hour: the span is the monotonic time of the last record
+        // (markers, which may carry no time, left out).
+        const uint64_t spanMs = captureSpanTicks(c) / 5;
         char span[64];
         std::snprintf(span, sizeof span, "%llu:%02u:%02u.%03u", static_cast<unsigned long long>(spanMs / 3600000),
                       static_cast<unsigned>(spanMs / 60000 % 60), static_cast<unsigned>(spanMs / 1000 % 60),

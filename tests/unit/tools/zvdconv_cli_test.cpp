@@ -235,6 +235,20 @@ TEST(ZvdconvInfo, SummaryOfEachFile) {
     EXPECT_EQ(zvdconv({"--info", dir.file("missing.DT")}).rc, 1);
 }
 
+TEST(ZvdconvInfo, SpanAcrossALostDataMarkerMadeOnThePc) {
+    // 10:00.000, a marker made on the PC (stamp 0, no time), 10:01.000: one second, not the
+    // fifty minutes that the marker's stamp would add as an hour wrap.
+    test::TempDir dir;
+    const std::string input = dir.file("lost.DT");
+    testfiles::writeFile(input, testfiles::dataFile("MDCL", join({
+        hexBytes("01 00 0000 | 00 00 00 0A | 0000 | 00 00 | 00008C04 | 0000 0000 0000 0000 0000 | 0000 0000 0000"),
+        hexBytes("41 00 0000 | 00 00 00 00 | 0000 | 00 00 | 00000000 | 0000 0000 0000 0000 0000 | 0000 0000 0000"),
+        hexBytes("01 00 0000 | 00 00 01 0A | 0000 | 00 00 | 00008C04 | 0000 0000 0000 0000 0000 | 0000 0000 0000"),
+    })));
+    const ToolRun r = zvdconv({"--info", input});
+    EXPECT_NE(r.out.find("  time span:      0:00:01.000\n"), std::string::npos) << r.out;
+}
+
 TEST(ZvdconvFind, RowsAsTheConversionWritesThem) {
     test::TempDir dir;
     const std::string input = dir.file("run.DT");
