@@ -9,11 +9,16 @@
 //     header and full time (unknown here: 0), checksum u16, direction u8 (0 receive), reserved.
 //   Text (type 65): source u32 (0, a comment), reserved, text length u32, reserved, text.
 // Time stamps are nanoseconds after the start. The containers are kept in memory until the
-// end, because the file header that comes first holds their total size.
+// end, because the file header that comes first holds their total size. They are compressed
+// with fast_deflate (objects of one kind matched against the one before them), on as many
+// threads as there are cores, up to four.
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <vector>
 
-#include <zlib.h>
-
+#include "formats/fast_deflate.h"
 #include "formats/format_writer.h"
 
 namespace zv {
@@ -41,13 +46,104 @@ void putSystemTime(uint8_t* p, size_t off, const CivilTime& t) {
     for (size_t i = 0; i < 8; ++i) putU16(p, off + 2 * i, static_cast<uint16_t>(fields[i]));
 }
 
+// Compresses full containers on threads of their own while the writer fills the next ones.
+// Each container becomes one log container object; they are handed back in order.
+class ContainerCompressor {
+public:
+    ContainerCompressor() {
+        const unsigned cores = std::thread::hardware_concurrency();
+        const unsigned workers = cores < 2 ? 1 : cores > 4 ? 4 : cores;
+        for (unsigned i = 0; i < workers; ++i) workers_.emplace_back(&ContainerCompressor::run, this);
+    }
+    ~ContainerCompressor() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        for (std::thread& t : workers_) t.join();
+    }
+    ContainerCompressor(const ContainerCompressor&) = delete;
+    ContainerCompressor& operator=(const ContainerCompressor&) = delete;
+
+    // Takes the container and its regions, leaving both empty. Waits while enough containers
+    // are queued already, so that memory stays bounded.
+    void submit(std::vector<uint8_t>& container, std::vector<DeflateRegion>& regions) {
+        Job job;
+        job.container.swap(container);
+        job.regions.swap(regions);
+        container.reserve(job.container.capacity());
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return queue_.size() < 2 * workers_.size(); });
+        job.index = results_.size();
+        results_.emplace_back();
+        queue_.push_back(std::move(job));
+        ++pending_;
+        lock.unlock();
+        changed_.notify_all();
+    }
+
+    // Waits for every container; the log container objects in order.
+    const std::vector<std::vector<uint8_t>>& finish() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return pending_ == 0; });
+        return results_;
+    }
+
+private:
+    struct Job {
+        size_t index = 0;
+        std::vector<uint8_t> container;
+        std::vector<DeflateRegion> regions;
+    };
+
+    void run() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] { return !queue_.empty() || stop_; });
+            if (queue_.empty()) return;
+            Job job = std::move(queue_.front());
+            queue_.pop_front();
+            lock.unlock();
+            changed_.notify_all();  // room in the queue
+            std::vector<uint8_t> object = logContainer(job);
+            lock.lock();
+            results_[job.index].swap(object);
+            --pending_;
+            changed_.notify_all();
+        }
+    }
+
+    // The container as a log container object: its header, the zlib stream, the padding.
+    static std::vector<uint8_t> logContainer(const Job& job) {
+        std::vector<uint8_t> c(kContainerHeadSize);
+        appendFastDeflate(job.container.data(), job.container.size(), job.regions, c);
+        const size_t size = c.size();
+        std::memcpy(c.data(), "LOBJ", 4);
+        putU16(c.data(), 4, 16);
+        putU16(c.data(), 6, 1);
+        putU32(c.data(), 8, static_cast<uint32_t>(size));
+        putU32(c.data(), 12, kLogContainer);
+        putU16(c.data(), 16, kZlibDeflate);
+        putU32(c.data(), 24, static_cast<uint32_t>(job.container.size()));
+        c.resize(size + size % 4, 0);
+        return c;
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Job> queue_;
+    std::vector<std::vector<uint8_t>> results_;  // a slot is written by one worker, read after finish()
+    size_t pending_ = 0;
+    bool stop_ = false;
+    std::vector<std::thread> workers_;
+};
+
 class BlfWriter final : public FormatWriter {
 public:
     BlfWriter(ByteOut& out, ExportCounts& counts) : FormatWriter(out, counts) {
         container_.reserve(kContainerLimit + 1024);
-        ok_ = deflateInit(&zlib_, Z_BEST_SPEED) == Z_OK;
     }
-    ~BlfWriter() override { deflateEnd(&zlib_); }
 
     void begin(const ExportSettings& settings) override { start_ = settings.start; }
 
@@ -101,6 +197,9 @@ public:
 
     void end(uint64_t spanTicks) override {
         flushContainer();
+        const std::vector<std::vector<uint8_t>>& containers = compressor_.finish();
+        size_t compressedSize = 0;
+        for (const std::vector<uint8_t>& c : containers) compressedSize += c.size();
         std::array<uint8_t, kFileHeaderSize> head{};
         uint8_t* h = head.data();
         std::memcpy(h, "LOGG", 4);
@@ -110,17 +209,14 @@ public:
         h[10] = 1;
         h[12] = 4;  // version of the log layout written
         h[13] = 1;
-        putU64(h, 16, kFileHeaderSize + compressed_.size());
+        putU64(h, 16, kFileHeaderSize + compressedSize);
         putU64(h, 24, uncompressedSize_);
         putU32(h, 32, objects_);
         putSystemTime(h, 40, start_.local);
         putSystemTime(h, 56, logStartFromEpoch(start_.epochMicros + static_cast<int64_t>(spanTicks * 200)).local);
         out_.put(h, head.size());
-        out_.put(compressed_.data(), compressed_.size());
+        for (const std::vector<uint8_t>& c : containers) out_.put(c.data(), c.size());
     }
-
-    // False when zlib could not start or compress: the output is unusable.
-    bool ok() const override { return ok_; }
 
 private:
     // Room for an object with a body of n bytes, its headers written; returns the body.
@@ -129,6 +225,22 @@ private:
         const size_t padded = size + size % 4;
         if (container_.size() + padded > kContainerLimit) flushContainer();
         const size_t at = container_.size();
+        // Compressed against the last object of the same type and size, when there is one
+        // (texts, of many sizes, against none).
+        uint32_t distance = 0;
+        for (Previous& p : previous_) {
+            if (type == kAppText) break;
+            if (p.type == type && p.size == size) {
+                distance = static_cast<uint32_t>(at - p.start);
+                p.start = at;
+                break;
+            }
+            if (p.size == 0) {
+                p = {type, size, at};
+                break;
+            }
+        }
+        regions_.push_back({static_cast<uint32_t>(at), distance});
         container_.resize(at + padded, 0);
         uint8_t* p = container_.data() + at;
         std::memcpy(p, "LOBJ", 4);
@@ -151,38 +263,23 @@ private:
 
     void flushContainer() {
         if (container_.empty()) return;
-        const size_t head = compressed_.size();
-        const uLong bound = deflateBound(&zlib_, static_cast<uLong>(container_.size()));
-        compressed_.resize(head + kContainerHeadSize + bound + 4);
-        zlib_.next_in = container_.data();
-        zlib_.avail_in = static_cast<uInt>(container_.size());
-        zlib_.next_out = compressed_.data() + head + kContainerHeadSize;
-        zlib_.avail_out = static_cast<uInt>(bound);
-        if (!ok_ || deflate(&zlib_, Z_FINISH) != Z_STREAM_END) ok_ = false;
-        const size_t packed = bound - zlib_.avail_out;
-        deflateReset(&zlib_);
-        const size_t size = kContainerHeadSize + packed;
-        uint8_t* c = compressed_.data() + head;
-        std::memcpy(c, "LOBJ", 4);
-        putU16(c, 4, 16);
-        putU16(c, 6, 1);
-        putU32(c, 8, static_cast<uint32_t>(size));
-        putU32(c, 12, kLogContainer);
-        putU16(c, 16, kZlibDeflate);
-        std::memset(c + 18, 0, 6);
-        putU32(c, 24, static_cast<uint32_t>(container_.size()));
-        putU32(c, 28, 0);
-        compressed_.resize(head + size + size % 4);
-        std::memset(compressed_.data() + head + size, 0, size % 4);
         uncompressedSize_ += kContainerHeadSize + container_.size();
-        container_.clear();
+        compressor_.submit(container_, regions_);
+        previous_ = {};
     }
 
+    // The last object of each type and size in the container.
+    struct Previous {
+        uint32_t type = 0;
+        size_t size = 0;
+        size_t start = 0;
+    };
+
     LogStart start_;
-    z_stream zlib_{};
-    bool ok_ = false;
     std::vector<uint8_t> container_;
-    std::vector<uint8_t> compressed_;
+    std::vector<DeflateRegion> regions_;
+    std::array<Previous, 4> previous_{};
+    ContainerCompressor compressor_;
     uint64_t uncompressedSize_ = kFileHeaderSize;
     uint32_t objects_ = 0;
 };

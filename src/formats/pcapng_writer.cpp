@@ -145,6 +145,25 @@ private:
     void packet(uint32_t interface, uint64_t ticks, const uint8_t* data, size_t n, const std::string& comment) {
         const int64_t at = startMicros_ + static_cast<int64_t>(ticks * 200);
         const uint64_t micros = at < 0 ? 0 : static_cast<uint64_t>(at);
+        if (comment.empty()) {
+            // The common case, straight into the output: the packet block without options.
+            const size_t padded = (n + 3) / 4 * 4;
+            const auto total = static_cast<uint32_t>(32 + padded);
+            auto* p = reinterpret_cast<uint8_t*>(out_.room(total));
+            putU32(p, 0, kEnhancedPacket);
+            putU32(p, 4, total);
+            putU32(p, 8, interface);
+            putU32(p, 12, static_cast<uint32_t>(micros >> 32));
+            putU32(p, 16, static_cast<uint32_t>(micros));
+            putU32(p, 20, static_cast<uint32_t>(n));
+            putU32(p, 24, static_cast<uint32_t>(n));
+            std::memcpy(p + 28, data, n);
+            std::memset(p + 28 + n, 0, padded - n);
+            putU32(p, 28 + padded, total);
+            out_.advance(reinterpret_cast<char*>(p + total));
+            ++counts_.frames;
+            return;
+        }
         block_.start(kEnhancedPacket);
         block_.u32(interface);
         block_.u32(static_cast<uint32_t>(micros >> 32));
@@ -153,16 +172,15 @@ private:
         block_.u32(static_cast<uint32_t>(n));
         block_.bytes(data, n);
         block_.pad();
-        if (!comment.empty()) {
-            block_.option(kOptComment, comment);
-            block_.endOptions();
-        }
+        block_.option(kOptComment, comment);
+        block_.endOptions();
         block_.finish(out_);
         ++counts_.frames;
     }
 
     std::string takeComment(const LogEvent& e, const std::string& errors) {
         std::string comment;
+        if (pendingNote_.empty() && !e.trigger && errors.empty()) return comment;
         comment.swap(pendingNote_);
         counts_.comments += pendingMarkers_;
         pendingMarkers_ = 0;

@@ -94,10 +94,10 @@ void writeComparisonFiles() {
 
 }  // namespace
 
-BENCHMARK_CAPTURE(exportFormat, asc, zv::ExportFormat::Asc)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(exportFormat, blf, zv::ExportFormat::Blf)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(exportFormat, candump, zv::ExportFormat::Candump)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(exportFormat, pcapng, zv::ExportFormat::Pcapng)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(exportFormat, asc, zv::ExportFormat::Asc)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(exportFormat, blf, zv::ExportFormat::Blf)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(exportFormat, candump, zv::ExportFormat::Candump)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(exportFormat, pcapng, zv::ExportFormat::Pcapng)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
     writeComparisonFiles();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "capture/capture_test_files.h"
+#include "formats/fast_deflate.h"
 
 namespace zv {
 namespace {
@@ -178,6 +179,33 @@ TEST_F(Export, PcapngBlocks) {
     EXPECT_EQ(comments[4], "records were lost before this frame");
     EXPECT_EQ(times[2], 1709280000011000u);
     EXPECT_EQ(counts_.markersLeftOut, 0u);
+}
+
+TEST(FastDeflate, AnyInflaterReadsItBack) {
+    // Records of 48 bytes that repeat the one before except for a few bytes, runs longer than
+    // the longest match, a region whose distance reaches before the data, one beyond the
+    // window, and one without matches.
+    std::vector<uint8_t> data(200000);
+    uint32_t seed = 16;
+    for (size_t i = 0; i < data.size(); ++i) {
+        seed = seed * 1103515245u + 12345u;
+        data[i] = i >= 48 && (seed >> 16) % 8 != 0 ? data[i - 48] : static_cast<uint8_t>(seed >> 24);
+    }
+    std::fill(data.begin() + 1000, data.begin() + 3000, uint8_t{0x55});
+    const std::vector<DeflateRegion> regions = {{0, 48}, {5000, 1}, {90000, 40000}, {120000, 0}, {150000, 32768}};
+    for (const size_t size : {size_t{0}, size_t{1}, size_t{47}, data.size()}) {
+        std::vector<uint8_t> packed = {0xAB};  // appended after what is there
+        appendFastDeflate(data.data(), size, regions, packed);
+        std::vector<uint8_t> plain(size + 1);
+        uLongf length = static_cast<uLongf>(plain.size());
+        ASSERT_EQ(uncompress(plain.data(), &length, packed.data() + 1, static_cast<uLong>(packed.size() - 1)), Z_OK);
+        ASSERT_EQ(length, size);
+        EXPECT_TRUE(std::equal(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(size), plain.begin()));
+    }
+    // Records that mostly repeat the one before shrink to well under half.
+    std::vector<uint8_t> packed;
+    appendFastDeflate(data.data(), 5000, {{0, 48}}, packed);
+    EXPECT_LT(packed.size(), 2500u);
 }
 
 // Takes 100,000 bytes, then refuses.
