@@ -72,9 +72,13 @@ public:
         Job job;
         job.container.swap(container);
         job.regions.swap(regions);
-        container.reserve(job.container.capacity());
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [this] { return queue_.size() < 2 * workers_.size(); });
+        // A buffer that a worker is done with, so that no fresh memory is touched each time.
+        if (!spare_.empty()) {
+            container.swap(spare_.back());
+            spare_.pop_back();
+        }
         job.index = results_.size();
         results_.emplace_back();
         queue_.push_back(std::move(job));
@@ -107,8 +111,10 @@ private:
             lock.unlock();
             changed_.notify_all();  // room in the queue
             std::vector<uint8_t> object = logContainer(job);
+            job.container.clear();
             lock.lock();
             results_[job.index].swap(object);
+            spare_.push_back(std::move(job.container));
             --pending_;
             changed_.notify_all();
         }
@@ -133,6 +139,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Job> queue_;
+    std::vector<std::vector<uint8_t>> spare_;
     std::vector<std::vector<uint8_t>> results_;  // a slot is written by one worker, read after finish()
     size_t pending_ = 0;
     bool stop_ = false;
