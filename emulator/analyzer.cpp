@@ -341,6 +341,7 @@ private:
                 end();
                 return;
             case remote::kKindKey:
+                analyzer_.appendToKeyLog(r.param1);
                 analyzer_.pressKey(r.param1);
                 done(r, kOk, 0, 0, 0);
                 sendScreen(false);
@@ -787,6 +788,16 @@ void Analyzer::pressKey(uint32_t value) {
     }
     if (action == MenuUi::Action::StartMeasurement) startMeasurement();
     if (action == MenuUi::Action::StopMeasurement) stopMeasurement(config_.keyStopEndReason);
+}
+
+void Analyzer::appendToKeyLog(uint32_t value) {
+    if (config_.keyLog.empty()) return;
+    char line[16];
+    const int n = std::snprintf(line, sizeof line, "0x%08X\n", static_cast<unsigned>(value));
+    std::lock_guard lock(keyLogMutex_);
+    std::FILE* f = std::fopen(config_.keyLog.c_str(), "ab");
+    const bool written = f && std::fwrite(line, 1, static_cast<size_t>(n), f) == static_cast<size_t>(n);
+    if ((f && std::fclose(f) != 0) || !written) log("cannot append to the key log " + config_.keyLog);
 }
 
 Page Analyzer::page() const {

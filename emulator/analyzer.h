@@ -51,6 +51,7 @@ struct AnalyzerConfig {
     uint32_t keyStopEndReason = 1;     // ... stopped with the stop key on the analyzer
     bool stopWhenFull = false;         // end with reason 4 when the capture memory is full
     uint64_t linkBytesPerSecond = 0;   // throttling of the link (0 = unthrottled)
+    std::string keyLog;                // every key value from the PC appended here ("" = none)
     int tickMs = 5;                    // traffic and monitor pace
 };
 
@@ -103,6 +104,9 @@ private:
     friend class Session;
     void engine();
     void finishMeasurementLocked(uint32_t endReason);
+    // A key value of the PC as one line "0x%08X" at the end of the key log, the file opened
+    // for each key so that another process may read it at any time.
+    void appendToKeyLog(uint32_t value);
     void renderLocked(Screen& s) const;
     int64_t nowMsLocked() const;
     std::shared_ptr<Session> activeSession() const;
@@ -129,6 +133,7 @@ private:
     std::optional<UploadBlocks> upload_;   // the snapshot an upload delivers
     uint64_t statusSerial_ = 0;            // changes with every measurement state change
     std::function<void(const std::string&)> log_;
+    std::mutex keyLogMutex_;
 
     mutable std::mutex sessionMutex_;
     std::shared_ptr<Session> session_;

@@ -141,6 +141,10 @@ bool applySetting(AnalyzerConfig& config, std::string_view key, std::string_view
     else if (key == "monitor-ready") ok = flag(value, c.monitorReady);
     else if (key == "stop-end-reason") ok = number(value, c.stopEndReason);
     else if (key == "stop-when-full") ok = flag(value, c.stopWhenFull);
+    else if (key == "key-log" || key == "keyLog") {
+        ok = !value.empty();
+        if (ok) c.keyLog = std::string(value);
+    }
     else if (key == "throttle") {
         // Bytes per second, or the speed of a kind of link.
         uint32_t baud = 0;
@@ -253,7 +257,8 @@ bool applySection(AnalyzerConfig& config, const ConfigSection& section, const st
             continue;
         }
         std::string value = e.value;
-        if (e.key == "replay" && !baseDir.empty() && std::filesystem::path(value).is_relative())
+        if ((e.key == "replay" || e.key == "key-log" || e.key == "keyLog") && !baseDir.empty() &&
+            std::filesystem::path(value).is_relative())
             value = (std::filesystem::path(baseDir) / value).string();
         std::string e2;
         if (!applySetting(c, e.key, value, e2)) return fail(e2);

@@ -17,7 +17,7 @@ bool parseFault(FaultConfig& faults, std::string_view text, std::string& error);
 // One setting: board, serial, firmware, device-value, seed, bus-load, identifiers,
 // extended-percent, remote-percent, lin-error-permille, overrun-every, trigger-every,
 // fixed-rate, monitor-ready, stop-end-reason, stop-when-full, throttle, fault, replay (a
-// candump log file).
+// candump log file), key-log (also keyLog: the file the key values from the PC are appended to).
 bool applySetting(AnalyzerConfig& config, std::string_view key, std::string_view value, std::string& error);
 
 // A whole configuration text; the error names the line.
@@ -45,7 +45,7 @@ bool parseSections(std::string_view text, std::vector<ConfigSection>& sections, 
 
 // The settings of one analyzer's section: every key of applySetting, plus "model" and
 // "exboard" as names ("AN-1400"; the option board may be left out when the model comes with
-// one only). A relative replay file is taken from baseDir. The error names the line; on
+// one only). A relative replay or key-log file is taken from baseDir. The error names the line; on
 // failure config is unchanged.
 bool applySection(AnalyzerConfig& config, const ConfigSection& section, const std::string& baseDir,
                   std::string& error);

@@ -2,6 +2,7 @@
 #include "capture/buffer_files.h"
 #include "main_window_win.h"
 #include "resources/ids/string_ids.h"
+#include "shell/keyemu_win.h"
 
 namespace zv::shell {
 
@@ -36,6 +37,7 @@ LRESULT onClose(MainWindow& main, WPARAM, LPARAM) {
         }
         main.closePending = false;
     }
+    destroyKeyEmulation(main);
     main.session.reset();
     DestroyWindow(main.window);
     return 0;
@@ -47,6 +49,8 @@ LRESULT onDestroy(MainWindow& main, WPARAM, LPARAM) {
     // Blocks still on their way are dropped from now on.
     if (main.sink) main.sink->setMonitoring(false);
     if (main.bufferFiles) main.bufferFiles->endMonitoring();
+    // The panel lets go of the session as its window goes.
+    destroyKeyEmulation(main);
     // Exit posts WM_DESTROY while the session may still hold a connected remote object: end
     // the session before the library is uninitialised under it.
     main.session.reset();

@@ -4,17 +4,13 @@
 #include "resources/ids/about_dialog_res.h"
 #include "resources/ids/command_ids.h"
 #include "resources/ids/string_ids.h"
+#include "shell/keyemu_win.h"
 #include "shell/setup_window_win.h"
 
 namespace zv::shell {
 namespace {
 
 using CommandHandler = void (*)(MainWindow&);
-
-void notAvailableYet(MainWindow& main) {
-    showMessage(main, loadText(main, IDS_APP_TITLE), "This command is not available yet.",
-                MB_OK | MB_ICONINFORMATION);
-}
 
 void connect(MainWindow& main) {
     connectCommand(main);
@@ -80,7 +76,7 @@ constexpr CommandEntry kCommands[] = {
     {IDM_FIND, search},
     {IDM_FIND_PREVIOUS, findPrevious},
     {IDM_FIND_NEXT, findNext},
-    {IDM_KEY_EMULATION, notAvailableYet},
+    {IDM_KEY_EMULATION, keyEmulationCommand},
     {IDM_SETUP_EDITOR, setupEditor},
     {IDM_PREFERENCES, preferences},
     {IDM_STOP_MEASUREMENT, stop},

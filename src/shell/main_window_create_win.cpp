@@ -1,5 +1,6 @@
 // WM_CREATE: menu, children, session, configuration, in the order the rest relies on.
 #include "main_window_win.h"
+#include "shell/keyemu_win.h"
 
 #include <commctrl.h>
 
@@ -58,6 +59,7 @@ LRESULT onCreate(MainWindow& main, WPARAM, LPARAM) {
     main.monitoring = false;
     main.closePending = false;
     main.keyEmulationActive = false;
+    registerKeyEmulationClasses(main.modules.program);  // without them command 2000 shows nothing
 
     showModelText(main);
     // The lists draw over the tab control's page area.

@@ -27,6 +27,8 @@ class LoadedDataFile;
 
 namespace zv::shell {
 
+class KeyEmuWindow;
+
 constexpr const char* kMainWindowClass = "ZEVRONA_ZVLK5MQ";
 constexpr int kMainWindowWidth = 745;
 constexpr int kMainWindowHeight = 500;
@@ -83,6 +85,8 @@ struct MainWindow {
     CommandState commands;
     bool monitoring = false;
     bool keyEmulationActive = false;
+    // The key-emulation panel (one reference), from the first command 2000 until its window goes.
+    KeyEmuWindow* keyEmulation = nullptr;
     bool closePending = false;
     bool disconnectAfterStop = false;
     bool deltaTime = false;

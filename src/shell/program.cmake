@@ -15,6 +15,11 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/dialog_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/folder_browser_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/html_help_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/keyemu_classes_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/keyemu_frame_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/keyemu_key_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/keyemu_lcd_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/keyemu_panel_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/lin_schedule_table_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_children_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_close_win.cpp

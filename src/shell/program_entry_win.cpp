@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "html_help_win.h"
+#include "keyemu_win.h"
 #include "language_library.h"
 #include "main_window_win.h"
 #include "remote/zvremote.h"
@@ -55,7 +56,9 @@ int runMessageLoop(HWND window, HACCEL accelerators) {
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         // Accelerators first, whichever child has the focus; then the dialog keys.
-        if (accelerators && TranslateAcceleratorA(window, accelerators, &message)) continue;
+        // The key-emulation frame has its own (copy, save), and the main window's do not reach it.
+        if (translateKeyEmulationAccelerator(message)) continue;
+        if (accelerators && !keyEmulationMessage(message) && TranslateAcceleratorA(window, accelerators, &message)) continue;
         if (IsDialogMessageA(window, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);

@@ -251,9 +251,16 @@ private:
 };
 
 void selectOnly(HWND list, int row) {
+    // Clearing the selection item by item, not with item -1: on a list of hundreds of thousands
+    // of rows that would visit (and notify) every row.
     LVITEMA none{};
     none.stateMask = LVIS_SELECTED;
-    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    // The search for the next selected row also stops once all of them were seen.
+    LRESULT left = SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0);
+    for (LRESULT at = -1; left > 0 && (at = SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(at), LVNI_SELECTED)) >= 0;
+         --left) {
+        if (at != row) SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&none));
+    }
     LVITEMA item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;

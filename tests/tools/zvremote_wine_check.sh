@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Checks zvremote natively and as zvremote.exe with zvlkrmt.dll under Wine, against the
 # library's built-in USB analyzer: the device list, info, a setup receive (both give the same
-# default setup file), a screen bitmap, and an unknown serial number failing with its code.
+# default setup file), a screen bitmap and the raw screen image, the offline conversion of one
+# screen image (both give the same bitmap file), and an unknown serial number failing with its
+# code.
 #
 # usage: zvremote_wine_check.sh NATIVE_ZVREMOTE WINDOWS_ZVREMOTE_EXE ZVLKRMT_DLL
 # Wine is taken from $WINE (default wine64, else wine); WINEPREFIX, WINEDEBUG and
@@ -64,13 +66,19 @@ for side in native wine; do
   $runner --usb 30808001 setup receive -o "$side.SU" >/dev/null || true
   check "$side setup receive" size_is "$side.SU" 15824
   $runner --usb 30808001 screen -o "$side.bmp" >/dev/null || true
-  check "$side screen" size_is "$side.bmp" 2110
+  check "$side screen" size_is "$side.bmp" 2622
+  $runner --usb 30808001 screen --raw -o "$side.raw" >/dev/null || true
+  check "$side raw screen" size_is "$side.raw" 1920
+  # The same image on both sides: the analyzer's clock row may differ between the two reads.
+  $runner screen --from native.raw --format 3 -o "$side-from.bmp" >/dev/null || true
+  check "$side screen --from" size_is "$side-from.bmp" 10310
   rc=0
   $runner --usb 30808099 info >/dev/null 2>"$side-unknown.txt" || rc=$?
   check "$side unknown analyzer exits 1" test "$rc" -eq 1
   check "$side unknown analyzer names the code" contains "$side-unknown.txt" "0xA0000001"
 done
 check "native setup file = wine setup file" cmp native.SU wine.SU
+check "native converted screen = wine converted screen" cmp native-from.bmp wine-from.bmp
 
 echo "$failures failed"
 [[ $failures -eq 0 ]]

@@ -1,5 +1,5 @@
 // The program's own resources, linked into this test as into the program: the toolbar
-// strips, the icon groups and the accelerator table.
+// strips, the key-emulation panels, the icon groups and the accelerator tables.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "command_ids.h"
+#include "key_emulation_res.h"
 #include "program_res.h"
 
 namespace zv::wintest {
@@ -43,6 +44,34 @@ TEST(ProgramResources, ToolbarStripsHoldTheirImagesAsPaletteBitmaps) {
         SelectObject(dc, old);
         DeleteDC(dc);
         DeleteObject(bitmap);
+    }
+}
+
+TEST(ProgramResources, KeyPanelsAreSixteenColourBitmapsOfTheirSizes) {
+    struct Panel {
+        int id, width, height;
+    };
+    for (const Panel panel : {Panel{IDB_KEY_PANEL_AN1, KEY_PANEL_WIDTH, KEY_PANEL_HEIGHT},
+                              Panel{IDB_KEY_SPRITES_AN1, KEY_SPRITES_AN1_WIDTH, KEY_SPRITES_AN1_HEIGHT},
+                              Panel{IDB_KEY_PANEL_AN2, KEY_PANEL_WIDTH, KEY_PANEL_HEIGHT},
+                              Panel{IDB_KEY_SPRITES_AN2, KEY_SPRITES_AN2_WIDTH, KEY_SPRITES_AN2_HEIGHT}}) {
+        SCOPED_TRACE(panel.id);
+        // The panel loads them device-dependent; the stored depth shows in a DIB section.
+        HBITMAP loaded = LoadBitmapA(self(), MAKEINTRESOURCEA(panel.id));
+        ASSERT_NE(loaded, nullptr);
+        BITMAP bm{};
+        ASSERT_EQ(GetObjectA(loaded, sizeof bm, &bm), static_cast<int>(sizeof bm));
+        EXPECT_EQ(bm.bmWidth, panel.width);
+        EXPECT_EQ(bm.bmHeight, panel.height);
+        DeleteObject(loaded);
+
+        HBITMAP dib = static_cast<HBITMAP>(
+            LoadImageA(self(), MAKEINTRESOURCEA(panel.id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        ASSERT_NE(dib, nullptr);
+        DIBSECTION section{};
+        ASSERT_EQ(GetObjectA(dib, sizeof section, &section), static_cast<int>(sizeof section));
+        EXPECT_EQ(section.dsBm.bmBitsPixel, 4);
+        DeleteObject(dib);
     }
 }
 
@@ -80,16 +109,21 @@ TEST(ProgramResources, IconGroupsHoldSmallAndLargeImages) {
     }
 }
 
-TEST(ProgramResources, AcceleratorTableHoldsTheMainWindowKeys) {
-    HACCEL table = LoadAcceleratorsA(self(), MAKEINTRESOURCEA(IDR_MAIN_ACCELERATORS));
-    ASSERT_NE(table, nullptr);
+using AccelKey = std::tuple<BYTE, WORD, WORD>;  // modifiers (with FVIRTKEY), key, command
+
+std::set<AccelKey> acceleratorKeys(int id) {
+    std::set<AccelKey> keys;
+    HACCEL table = LoadAcceleratorsA(self(), MAKEINTRESOURCEA(id));
+    if (table == nullptr) return keys;
     std::vector<ACCEL> entries(static_cast<size_t>(CopyAcceleratorTableA(table, nullptr, 0)));
     CopyAcceleratorTableA(table, entries.data(), static_cast<int>(entries.size()));
+    for (const auto& e : entries) keys.insert({static_cast<BYTE>(e.fVirt & ~FNOINVERT), e.key, e.cmd});
+    DestroyAcceleratorTable(table);
+    return keys;
+}
 
-    using Key = std::tuple<BYTE, WORD, WORD>;  // modifiers (with FVIRTKEY), key, command
-    std::set<Key> actual;
-    for (const auto& e : entries) actual.insert({static_cast<BYTE>(e.fVirt & ~FNOINVERT), e.key, e.cmd});
-    const std::set<Key> expected{
+TEST(ProgramResources, AcceleratorTableHoldsTheMainWindowKeys) {
+    const std::set<AccelKey> main{
         {FVIRTKEY | FCONTROL, 'O', IDM_OPEN_DATA_FILE},
         {FVIRTKEY | FCONTROL, 'R', IDM_UPLOAD_BUFFER},
         {FVIRTKEY | FCONTROL, 'S', IDM_SAVE_DATA_FILE_AS},
@@ -99,8 +133,15 @@ TEST(ProgramResources, AcceleratorTableHoldsTheMainWindowKeys) {
         {FVIRTKEY, VK_F8, IDM_KEY_EMULATION},
         {FVIRTKEY, VK_F9, IDM_BATCH_CONVERSION},
     };
-    EXPECT_EQ(actual, expected);
-    DestroyAcceleratorTable(table);
+    EXPECT_EQ(acceleratorKeys(IDR_MAIN_ACCELERATORS), main);
+}
+
+TEST(ProgramResources, KeyEmulationAcceleratorsCopyAndSaveThePicture) {
+    const std::set<AccelKey> keyEmulation{
+        {FVIRTKEY | FCONTROL, 'C', IDM_KEYEMU_COPY_PICTURE},
+        {FVIRTKEY | FCONTROL, 'S', IDM_KEYEMU_SAVE_PICTURE},
+    };
+    EXPECT_EQ(acceleratorKeys(IDR_KEY_EMULATION_ACCELERATORS), keyEmulation);
 }
 
 }  // namespace

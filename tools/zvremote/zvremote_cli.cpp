@@ -20,10 +20,10 @@
 #include "capture/buffer_files.h"
 #include "capture/file_system.h"
 #include "capture/watch_list.h"
+#include "keyemu/lcd_picture.h"
 #include "remote/session_messages.h"
 #include "remote/session_sink.h"
 #include "remote/zvremote.h"
-#include "screen_bitmap.h"
 #include "setup/setup_areas.h"
 #include "setup/setup_file.h"
 
@@ -42,6 +42,7 @@ constexpr Result kLinkLost = static_cast<Result>(0x80072746u);
 constexpr const char* kUsage =
     "usage: zvremote CONNECTION COMMAND [OPTIONS]\n"
     "       zvremote list\n"
+    "       zvremote screen --from FILE.raw [--format 0|1|2|3] -o FILE.bmp\n"
     "\n"
     "Scripts an analyzer through the remote library.\n"
     "\n"
@@ -65,7 +66,14 @@ constexpr const char* kUsage =
     "  key CODE...                       key presses: a key value (0x8014) or a name: enter,\n"
     "                                    menu, up, down, left, right, pageup, pagedown, start,\n"
     "                                    stop, shift, k0 ... k9\n"
-    "  screen -o FILE.bmp                the analyzer's LCD as a 240 x 64 monochrome bitmap\n"
+    "  screen [--format 0|1|2|3] [--raw] -o FILE\n"
+    "                                    the analyzer's LCD as a 256 x 80 bitmap file, as the\n"
+    "                                    key-emulation panel saves it: format 0 monochrome (the\n"
+    "                                    default), 1 monochrome with a frame, 2 colour, 3 colour\n"
+    "                                    with a frame; --raw: the 1920-byte screen image as read\n"
+    "  screen --from FILE.raw [--format 0|1|2|3] -o FILE.bmp\n"
+    "                                    a saved screen image as a bitmap file, without an\n"
+    "                                    analyzer\n"
     "  clock [YYYY-MM-DD HH:MM:SS]       set the analyzer's clock (default: this PC's time)\n"
     "\n"
     "Exit status: 0 done, 1 failed (no analyzer, refused, time-out, lost link, file error),\n"
@@ -390,12 +398,46 @@ struct Plan {
     int blockCount = 10;
     std::vector<uint32_t> keys;
     std::optional<ClockTime> clock;
+    // screen: the export format, or the image as read; a saved image to convert offline.
+    keyemu::ExportFormat format = keyemu::exportFormatForImageMode(0);
+    bool raw = false;
+    std::string from;
 };
 
 // "-o FILE" as the only arguments.
 std::string parseOutput(const std::vector<std::string>& rest, const std::string& what, std::string& path) {
     if (rest.size() != 2 || rest[0] != "-o" || rest[1].empty()) return what + " takes -o FILE";
     path = rest[1];
+    return {};
+}
+
+// screen [--format N] [--raw] [--from FILE] -o FILE, each option at most once.
+std::string parseScreen(const std::vector<std::string>& rest, Plan& p) {
+    bool haveFormat = false;
+    for (size_t i = 0; i < rest.size(); ++i) {
+        const std::string& a = rest[i];
+        if (a == "--raw") {
+            if (p.raw) return "screen: --raw given twice";
+            p.raw = true;
+            continue;
+        }
+        if (a != "--format" && a != "--from" && a != "-o") return "unknown screen option " + a;
+        if (i + 1 >= rest.size() || rest[i + 1].empty()) return "missing value for " + a;
+        const std::string& v = rest[++i];
+        if (a == "--format") {
+            if (haveFormat) return "screen: --format given twice";
+            if (v.size() != 1 || v[0] < '0' || v[0] > '3') return "--format takes 0, 1, 2 or 3";
+            p.format = static_cast<keyemu::ExportFormat>(v[0] - '0');
+            haveFormat = true;
+        } else {
+            std::string& field = a == "-o" ? p.path : p.from;
+            if (!field.empty()) return "screen: " + a + " given twice";
+            field = v;
+        }
+    }
+    if (p.path.empty()) return "screen takes -o FILE";
+    if (p.raw && haveFormat) return "screen --raw writes the screen image as read: it takes no --format";
+    if (p.raw && !p.from.empty()) return "screen --from makes a bitmap file: it takes no --raw";
     return {};
 }
 
@@ -444,7 +486,7 @@ std::string parseCommand(const std::vector<std::string>& words, Plan& p) {
     }
     if (c == "screen") {
         p.command = Command::Screen;
-        return parseOutput(rest, "screen", p.path);
+        return parseScreen(rest, p);
     }
     if (c == "setup") {
         if (!rest.empty() && rest[0] == "receive") {
@@ -1035,8 +1077,14 @@ bool Runner::screen() {
     r = remote->ReadScreen(image.data(), kScreenImageBytes);
     remote->Release();
     if (failed(r)) return failWith("cannot read the screen", r);
-    const std::vector<uint8_t> file = screenBitmapFile(image.data());
-    r = writeWholeFile(plan_.path, file.data(), file.size());
+    if (plan_.raw) {
+        r = writeWholeFile(plan_.path, image.data(), image.size());
+    } else {
+        keyemu::LcdPicture picture;
+        picture.show(image.data(), image.size());
+        const std::vector<uint8_t> file = keyemu::bitmapFile(picture, plan_.format);
+        r = writeWholeFile(plan_.path, file.data(), file.size());
+    }
     if (failed(r)) return failWith("cannot write " + plan_.path, r);
     say("saved the screen into " + plan_.path);
     return true;
@@ -1088,6 +1136,27 @@ int Runner::run() {
     if (ok) return kZvremoteOk;
     note(error_);
     return kZvremoteFailed;
+}
+
+// screen --from: a saved screen image into a bitmap file, without the library.
+int convertScreen(const Plan& plan, const ZvremoteIo& io) {
+    auto fail = [&](const std::string& why) {
+        if (io.standardError) io.standardError("zvremote: " + why + "\n");
+        return kZvremoteFailed;
+    };
+    FileImage image;
+    if (!readWholeFile(plan.from, image)) return fail("cannot read " + plan.from);
+    // A short file is a transfer cut off, a longer one something else: neither is a screen.
+    if (image.size != keyemu::kScreenImageSize)
+        return fail(plan.from + " has " + std::to_string(image.size) + " bytes: a screen image has exactly " +
+                    std::to_string(keyemu::kScreenImageSize));
+    keyemu::LcdPicture picture;
+    picture.show(image.bytes.get(), image.size);
+    const std::vector<uint8_t> file = keyemu::bitmapFile(picture, plan.format);
+    if (const Result r = writeWholeFile(plan.path, file.data(), file.size()); failed(r))
+        return fail("cannot write " + plan.path + ": " + describeResult(r));
+    if (io.standardOutput) io.standardOutput("converted " + plan.from + " into " + plan.path + "\n");
+    return kZvremoteOk;
 }
 
 int daysInMonth(int year, int month) {
@@ -1177,6 +1246,10 @@ int runZvremote(const std::vector<std::string>& args, const ZvremoteIo& io) {
     Plan plan;
     if (std::string e = parseCommand(options.command, plan); !e.empty()) return usage(e);
     if (plan.command == Command::List && options.haveConnection) return usage("list takes no connection");
+    if (plan.command == Command::Screen && !plan.from.empty()) {
+        if (options.haveConnection) return usage("screen --from converts a saved image: it takes no connection");
+        return convertScreen(plan, io);
+    }
     if (plan.command != Command::List && !options.haveConnection)
         return usage("give the analyzer: --usb SERIAL, --lan HOST:DATA:CONTROL or --serial PORT");
     Runner runner(io, options, plan);

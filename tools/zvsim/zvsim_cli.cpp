@@ -24,8 +24,10 @@ constexpr const char* kUsage =
     "             [--serial-number TEXT] [--config FILE]\n"
     "             [--seed N] [--rate RECORDS_PER_S] [--replay CANDUMP.LOG]\n"
     "             [--throttle BYTES_PER_S|usb-full|lan|serial:BAUD] [--fault FAULT]...\n"
+    "             [--key-log FILE]\n"
     "--serial serves on a serial device (e.g. /dev/ttyUSB0 or COM3) instead of the LAN\n"
     "adapter; --serial pty creates a pseudo-terminal and prints the port name for the PC.\n"
+    "--key-log appends every key value the PC sends to FILE, a line each (0x00008014).\n"
     "faults: refuse=0xA0000001|0xA0000004|0xA0000009, stall=connect|requests,\n"
     "        drop=upload|monitor|setup[:BYTES], skip-monitor=N, type=CODE";
 
@@ -139,6 +141,7 @@ int runZvsim(const std::vector<std::string>& args, ZvsimIo& io) {
         else if (a == "--throttle") settings.emplace_back("throttle", v);
         else if (a == "--fault") settings.emplace_back("fault", v);
         else if (a == "--replay") settings.emplace_back("replay", v);
+        else if (a == "--key-log") settings.emplace_back("key-log", v);
         else return usage("unknown option " + a);
     }
     // The configuration file first; the command line overrides it.

@@ -10,7 +10,9 @@ constexpr size_t kFileHeaderSize = 14;
 constexpr size_t kInfoHeaderSize = 40;
 constexpr int32_t kPixelsPerMetre = 2835;  // 72 dots per inch
 
-size_t paletteRowStride(int width) { return (static_cast<size_t>(width) + 3u) & ~size_t{3}; }
+size_t paletteRowStride(int width, uint16_t bitCount) {
+    return ((static_cast<size_t>(width) * bitCount + 31u) / 32u) * 4u;
+}
 size_t maskRowStride(int width) { return ((static_cast<size_t>(width) + 31u) / 32u) * 4u; }
 
 void putInfoHeader(uint8_t* p, int width, int height, uint16_t bitCount, uint32_t imageSize,
@@ -26,6 +28,42 @@ void putInfoHeader(uint8_t* p, int width, int height, uint16_t bitCount, uint32_
     putU32(p, 28, static_cast<uint32_t>(kPixelsPerMetre));
     putU32(p, 32, coloursUsed);
     putU32(p, 36, 0);  // all colours important
+}
+
+// A bitmap file of palette indexes (one per pixel, top row first) at 8 or 4 bits per pixel.
+std::vector<uint8_t> paletteBitmapFile(int width, int height, const std::vector<Rgba>& palette,
+                                       const std::vector<uint8_t>& indexes, uint16_t bitCount) {
+    const size_t stride = paletteRowStride(width, bitCount);
+    const size_t pixelBytes = stride * static_cast<size_t>(height);
+    const size_t pixelOffset = kFileHeaderSize + kInfoHeaderSize + 4 * palette.size();
+    std::vector<uint8_t> out(pixelOffset + pixelBytes, 0);
+    uint8_t* p = out.data();
+    putU8(p, 0, 'B');
+    putU8(p, 1, 'M');
+    putU32(p, 2, static_cast<uint32_t>(out.size()));
+    putU32(p, 10, static_cast<uint32_t>(pixelOffset));
+    putInfoHeader(p + kFileHeaderSize, width, height, bitCount, static_cast<uint32_t>(pixelBytes),
+                  static_cast<uint32_t>(palette.size()));
+    for (size_t i = 0; i < palette.size(); ++i) {
+        uint8_t* entry = p + kFileHeaderSize + kInfoHeaderSize + 4 * i;
+        entry[0] = palette[i].b;
+        entry[1] = palette[i].g;
+        entry[2] = palette[i].r;
+        entry[3] = 0;
+    }
+    // Rows bottom-up, each padded to four bytes; at 4 bits the left pixel is the high nibble.
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = p + pixelOffset + static_cast<size_t>(height - 1 - y) * stride;
+        for (int x = 0; x < width; ++x) {
+            const uint8_t index = indexes[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+            if (bitCount == 8) {
+                row[x] = index;
+            } else {
+                row[x / 2] = static_cast<uint8_t>(row[x / 2] | (x % 2 == 0 ? index << 4 : index));
+            }
+        }
+    }
+    return out;
 }
 
 }  // namespace
@@ -52,34 +90,25 @@ std::vector<uint8_t> encodePaletteBitmap(const Image& image) {
                 static_cast<uint8_t>(i);
         }
     }
+    return paletteBitmapFile(image.width(), image.height(), palette, indexes, 8);
+}
 
-    const size_t stride = paletteRowStride(image.width());
-    const size_t pixelBytes = stride * static_cast<size_t>(image.height());
-    const size_t pixelOffset = kFileHeaderSize + kInfoHeaderSize + 4 * palette.size();
-    std::vector<uint8_t> out(pixelOffset + pixelBytes, 0);
-    uint8_t* p = out.data();
-    putU8(p, 0, 'B');
-    putU8(p, 1, 'M');
-    putU32(p, 2, static_cast<uint32_t>(out.size()));
-    putU32(p, 10, static_cast<uint32_t>(pixelOffset));
-    putInfoHeader(p + kFileHeaderSize, image.width(), image.height(), 8, static_cast<uint32_t>(pixelBytes),
-                  static_cast<uint32_t>(palette.size()));
-    for (size_t i = 0; i < palette.size(); ++i) {
-        uint8_t* entry = p + kFileHeaderSize + kInfoHeaderSize + 4 * i;
-        entry[0] = palette[i].b;
-        entry[1] = palette[i].g;
-        entry[2] = palette[i].r;
-        entry[3] = 0;
-    }
-    // Rows bottom-up, each padded to four bytes.
+std::vector<uint8_t> encodeSixteenColourBitmap(const Image& image, const std::vector<Rgba>& palette) {
+    if (image.width() <= 0 || image.height() <= 0 || palette.size() > 16) return {};
+    std::vector<Rgba> full = palette;
+    full.resize(16, Rgba{0, 0, 0, 255});
+    std::vector<uint8_t> indexes(static_cast<size_t>(image.width()) * static_cast<size_t>(image.height()));
     for (int y = 0; y < image.height(); ++y) {
-        const size_t row = static_cast<size_t>(image.height() - 1 - y);
         for (int x = 0; x < image.width(); ++x) {
-            p[pixelOffset + row * stride + static_cast<size_t>(x)] =
-                indexes[static_cast<size_t>(y) * static_cast<size_t>(image.width()) + static_cast<size_t>(x)];
+            const Rgba c = image.at(x, y);
+            size_t i = 0;
+            while (i < palette.size() && !(palette[i] == c)) ++i;
+            if (i == palette.size()) return {};
+            indexes[static_cast<size_t>(y) * static_cast<size_t>(image.width()) + static_cast<size_t>(x)] =
+                static_cast<uint8_t>(i);
         }
     }
-    return out;
+    return paletteBitmapFile(image.width(), image.height(), full, indexes, 4);
 }
 
 std::vector<uint8_t> encodeIcon(const std::vector<Image>& sizes) {

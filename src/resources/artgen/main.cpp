@@ -1,20 +1,68 @@
-// zvartgen OUTDIR: draws the program's toolbar strips and icons and writes them into OUTDIR.
-// Its output is kept in src/resources/art, so that a cross build needs no host tool; ./test
-// regenerates it and compares.
+// zvartgen OUTDIR: draws the program's toolbar strips, icons and key-emulation panel artwork
+// and writes them into OUTDIR. Its output is kept in src/resources/art, so that a cross build
+// needs no host tool; ./test regenerates it and compares.
+// zvartgen --preview OUTDIR: writes each key-emulation panel with its keys in place, to look at.
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "base/file_io.h"
 #include "image_files.h"
+#include "key_panel.h"
 #include "pictures.h"
 
 namespace {
 
-bool writeFile(const std::string& folder, const char* name, const std::vector<uint8_t>& bytes) {
-    const std::string path = folder + "/" + name;
+using namespace zv::art;
+
+// One output file: its name and how to draw and encode it (error set on failure).
+struct Output {
+    const char* name;
+    std::function<std::vector<uint8_t>(std::string& error)> make;
+};
+
+using PanelDrawing = Image (*)(PanelFamily, std::string&);
+
+Output panel(const char* name, PanelFamily family, PanelDrawing draw) {
+    return {name, [family, draw](std::string& error) {
+                const Image image = draw(family, error);
+                if (!error.empty()) return std::vector<uint8_t>{};
+                return encodeSixteenColourBitmap(image, panelPalette(family));
+            }};
+}
+
+std::vector<Output> programPictures() {
+    return {
+        {"main_toolbar.bmp", [](std::string& e) { return encodePaletteBitmap(mainToolbar(e)); }},
+        {"setup_toolbar.bmp", [](std::string& e) { return encodePaletteBitmap(setupToolbar(e)); }},
+        {"program.ico", [](std::string& e) { return encodeIcon(programIcon(e)); }},
+        {"key_emulation.ico", [](std::string& e) { return encodeIcon(keyEmulationIcon(e)); }},
+        panel("key_panel_an1.bmp", PanelFamily::An1, panelBackground),
+        panel("key_sprites_an1.bmp", PanelFamily::An1, keySpriteSheet),
+        panel("key_panel_an2.bmp", PanelFamily::An2, panelBackground),
+        panel("key_sprites_an2.bmp", PanelFamily::An2, keySpriteSheet),
+    };
+}
+
+std::vector<Output> previews() {
+    return {
+        panel("key_panel_an1_preview.bmp", PanelFamily::An1, panelPreview),
+        panel("key_panel_an2_preview.bmp", PanelFamily::An2, panelPreview),
+    };
+}
+
+bool writeFile(const std::string& folder, const Output& output) {
+    const std::string path = folder + "/" + output.name;
+    std::string error;
+    const std::vector<uint8_t> bytes = output.make(error);
+    if (!error.empty()) {
+        std::fprintf(stderr, "zvartgen: %s: %s\n", output.name, error.c_str());
+        return false;
+    }
     if (bytes.empty()) {
-        std::fprintf(stderr, "zvartgen: %s: the picture cannot be encoded\n", name);
+        std::fprintf(stderr, "zvartgen: %s: the picture cannot be encoded\n", output.name);
         return false;
     }
     if (zv::failed(zv::writeWholeFile(path, bytes.data(), bytes.size()))) {
@@ -27,29 +75,13 @@ bool writeFile(const std::string& folder, const char* name, const std::vector<ui
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: zvartgen OUTDIR\n");
+    const bool preview = argc == 3 && std::strcmp(argv[1], "--preview") == 0;
+    if (argc != 2 && !preview) {
+        std::fprintf(stderr, "usage: zvartgen OUTDIR\n       zvartgen --preview OUTDIR\n");
         return 2;
     }
-    const std::string folder = argv[1];
-    std::string error;
-    const zv::art::Image mainStrip = zv::art::mainToolbar(error);
-    if (error.empty()) {
-        const zv::art::Image setupStrip = zv::art::setupToolbar(error);
-        if (error.empty()) {
-            const auto program = zv::art::programIcon(error);
-            if (error.empty()) {
-                const auto keys = zv::art::keyEmulationIcon(error);
-                if (error.empty()) {
-                    bool ok = writeFile(folder, "main_toolbar.bmp", zv::art::encodePaletteBitmap(mainStrip));
-                    ok = writeFile(folder, "setup_toolbar.bmp", zv::art::encodePaletteBitmap(setupStrip)) && ok;
-                    ok = writeFile(folder, "program.ico", zv::art::encodeIcon(program)) && ok;
-                    ok = writeFile(folder, "key_emulation.ico", zv::art::encodeIcon(keys)) && ok;
-                    return ok ? 0 : 1;
-                }
-            }
-        }
-    }
-    std::fprintf(stderr, "zvartgen: %s\n", error.c_str());
-    return 1;
+    const std::string folder = argv[argc - 1];
+    bool ok = true;
+    for (const Output& output : preview ? previews() : programPictures()) ok = writeFile(folder, output) && ok;
+    return ok ? 0 : 1;
 }

@@ -250,4 +250,49 @@
 #define IDS_SETUP_SEND_FAILED_FMT         20058   // %08X: the result
 #define IDS_SETUP_NO_LAYOUT               20056   // a save before any board is known
 
+// Key emulation: the frame's title, its toolbar's tooltips, and each key's tooltip (the key's id)
+#define IDS_KEYEMU_TITLE                  102
+#define IDS_KEYEMU_TIP_SAVE               19101
+#define IDS_KEYEMU_TIP_COPY               19102
+#define IDS_KEYEMU_TIP_MONO               19103
+#define IDS_KEYEMU_TIP_MONO_FRAMED        19104
+#define IDS_KEYEMU_TIP_COLOUR_FRAMED      19105
+#define IDS_KEYEMU_TIP_MAIN_WINDOW        19106
+#define IDS_KEY_0                         20000
+#define IDS_KEY_1                         20001
+#define IDS_KEY_2                         20002
+#define IDS_KEY_3                         20003
+#define IDS_KEY_4                         20004
+#define IDS_KEY_5                         20005
+#define IDS_KEY_6                         20006
+#define IDS_KEY_7                         20007
+#define IDS_KEY_8                         20008
+#define IDS_KEY_9                         20009
+#define IDS_KEY_A                         20010
+#define IDS_KEY_B                         20011
+#define IDS_KEY_C                         20012
+#define IDS_KEY_D                         20013
+#define IDS_KEY_E                         20014
+#define IDS_KEY_F                         20015
+#define IDS_KEY_MENU                      20016
+#define IDS_KEY_Y                         20017
+#define IDS_KEY_T                         20018
+#define IDS_KEY_STOP                      20019
+#define IDS_KEY_RUN                       20020
+#define IDS_KEY_DELETE                    20021
+#define IDS_KEY_INSERT                    20022
+#define IDS_KEY_SHIFT                     20023
+#define IDS_KEY_G                         20024
+#define IDS_KEY_H                         20025
+#define IDS_KEY_LEFT                      20026
+#define IDS_KEY_UP                        20027
+#define IDS_KEY_DOWN                      20028
+#define IDS_KEY_RIGHT                     20029
+#define IDS_KEY_PAGE_UP                   20030
+#define IDS_KEY_PAGE_DOWN                 20031
+#define IDS_KEY_ENTER                     20032
+#define IDS_KEY_L                         20033
+#define IDS_KEY_K                         20034
+#define IDS_KEY_P                         20035
+
 #endif

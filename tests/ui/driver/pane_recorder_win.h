@@ -9,7 +9,7 @@
 
 namespace zvui {
 
-// Starts recording pane PANE of STATUS_BAR (a status bar of another process); a second start
+// Starts recording pane PANE (kProbeProgressPositions: the positions of a progress bar) of STATUS_BAR (a status bar of another process); a second start
 // forgets what was recorded.
 bool startPaneRecorder(HWND statusBar, int pane);
 // The texts recorded since the start, in order.

@@ -17,6 +17,13 @@ struct PaneProbeRequest {
     char texts[kPaneProbeMaxTexts][kPaneProbeTextSize];
 };
 
+// As the pane of a start: record the positions a progress bar is given ("pos N" after each
+// PBM_SETPOS or PBM_STEPIT) instead of status bar texts.
+constexpr uint32_t kProbeProgressPositions = 0xFFFFFFFF;
+// ... or the tick count ("screen T") of every screen-changed notification a key-emulation
+// panel receives (message 0x8000 with wParam 4).
+constexpr uint32_t kProbeScreenNotifications = 0xFFFFFFFE;
+
 constexpr const char* kPaneProbeStart = "zvuiRecordPaneTexts";
 constexpr const char* kPaneProbeRead = "zvuiReadPaneTexts";
 

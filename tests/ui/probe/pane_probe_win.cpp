@@ -18,17 +18,35 @@ uint32_t recordedPane = 0;
 uint32_t count = 0;
 char texts[zvui::kPaneProbeMaxTexts][zvui::kPaneProbeTextSize];
 
-LRESULT CALLBACK recorder(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == SB_SETTEXTA && (wParam & 0xFF) == recordedPane) {
-        EnterCriticalSection(&lock);
-        if (count < zvui::kPaneProbeMaxTexts) {
-            const char* text = lParam ? reinterpret_cast<const char*>(lParam) : "";
-            std::strncpy(texts[count], text, zvui::kPaneProbeTextSize - 1);
-            texts[count][zvui::kPaneProbeTextSize - 1] = '\0';
-        }
-        ++count;
-        LeaveCriticalSection(&lock);
+void record(const char* text) {
+    EnterCriticalSection(&lock);
+    if (count < zvui::kPaneProbeMaxTexts) {
+        std::strncpy(texts[count], text, zvui::kPaneProbeTextSize - 1);
+        texts[count][zvui::kPaneProbeTextSize - 1] = '\0';
     }
+    ++count;
+    LeaveCriticalSection(&lock);
+}
+
+LRESULT CALLBACK recorder(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (recordedPane == zvui::kProbeProgressPositions) {
+        const LRESULT result = CallWindowProcA(original, window, message, wParam, lParam);
+        if (message == PBM_SETPOS || message == PBM_STEPIT) {
+            char text[32];
+            wsprintfA(text, "pos %d", static_cast<int>(CallWindowProcA(original, window, PBM_GETPOS, 0, 0)));
+            record(text);
+        }
+        return result;
+    }
+    if (recordedPane == zvui::kProbeScreenNotifications) {
+        if (message == 0x8000 && wParam == 4) {
+            char text[32];
+            wsprintfA(text, "screen %lu", GetTickCount());
+            record(text);
+        }
+        return CallWindowProcA(original, window, message, wParam, lParam);
+    }
+    if (message == SB_SETTEXTA && (wParam & 0xFF) == recordedPane) record(lParam ? reinterpret_cast<const char*>(lParam) : "");
     return CallWindowProcA(original, window, message, wParam, lParam);
 }
 

@@ -5,7 +5,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,9 @@
 #include "capture/data_file_writer.h"
 #include "dialog_read_win.h"
 #include "file_dialog_win.h"
+#include "lan_analyzer_win.h"
+#include "pane_probe.h"
+#include "pane_recorder_win.h"
 #include "remote_buffer_win.h"
 #include "measurement_fixture_win.h"
 #include "program_fixture_win.h"
@@ -163,7 +168,7 @@ protected:
         waitFor(
             [&] {
                 for (const MessageBoxInfo& b : messageBoxesOf(program_.processId())) {
-                    if (b.caption == caption) {
+                    if (b.caption == caption && !b.text.empty()) {  // the text comes after the frame
                         box = b;
                         return true;
                     }
@@ -453,6 +458,185 @@ TEST_F(DataFile, SearchFindsForwardAndBackwardCountsAndKeepsTheConditionOnlyOnCa
     EXPECT_EQ(answerBox(englishString(20037)).second, englishString(20036));
 }
 
+// Row 0 matches nothing searched below; row n >= 1 is of kind (n - 1) % 8 and stamped at
+// second n, so that a row of zvdconv's text output names its record by its seconds.
+std::vector<zv::CaptureRecordBytes> searchRecords(int count) {
+    std::vector<zv::CaptureRecordBytes> records;
+    records.push_back(canRecord(2, 0, 0x7FF, false, 1));
+    for (int n = 1; n < count; ++n) {
+        const uint32_t time = stamp(0, n, 0, 0);
+        zv::CaptureRecordBytes r{};
+        switch ((n - 1) % 8) {
+            case 0: r = canRecord(1, time, 0x123, false, 2); break;
+            case 1: r = canRecord(2, time, 0x18FEF100, true, 8); break;
+            case 2: r = canRecord(1, time, 0, false, 0), r[0] = 3, r[10] = 3, r[13] = 0x3C; break;  // LIN, no error
+            case 3: r = canRecord(1, time, 0x321, false, 0), r[11] |= 0x40; break;                  // remote
+            case 4: r = canRecord(2, time, 0, false, 0), r[0] = 4, r[10] = 3, r[13] = 0x3C, zv::putU16(r.data(), 2, 0x1000); break;
+            case 5: r = canRecord(1, time, 0x123, false, 2), r[1] = 0x80; break;                    // trigger mark
+            case 6: r = canRecord(2, time, 0x321, true, 0), r[11] |= 0x40; break;                   // remote, channel 2
+            default: r = canRecord(1, time, 0x7FF, false, 0), r[1] = 0x10; break;                   // EXT high
+        }
+        records.push_back(r);
+    }
+    return records;
+}
+
+TEST_F(DataFile, EachSearchKindVisitsTheRowsZvdconvFindsForwardsAndBackwards) {
+    constexpr int kRows = 41;
+    const std::string path = sandboxFile("kinds.DT");
+    ASSERT_TRUE(writeBytes(path, dataFileBytes(searchRecords(kRows))));
+    openAndWaitForRows(path, kRows);
+
+    const std::string noMatch = englishString(20036);
+    // The row selected after a find command, or -1 once the no-match box was answered.
+    auto foundAfter = [&](int command, int previous) {
+        postCommand(mainWindow_, command);
+        int row = previous;
+        bool box = false;
+        waitFor([&] {
+            row = selectedRowOf(list_);
+            for (const MessageBoxInfo& b : messageBoxesOf(program_.processId())) box = box || b.text == noMatch;
+            return row != previous || box;
+        }, 5000);
+        if (box) {
+            EXPECT_EQ(answerBox(englishString(20037)).second, noMatch);
+        }
+        return box ? -1 : row;
+    };
+    auto rowsOfKinds = [&](std::initializer_list<int> kinds) {
+        std::vector<int> rows;
+        for (int n = 1; n < kRows; ++n) {
+            if (std::find(kinds.begin(), kinds.end(), (n - 1) % 8) != kinds.end()) rows.push_back(n);
+        }
+        return rows;
+    };
+    std::vector<int> window;  // 00:2*.**
+    for (int n = 20; n < 30; ++n) window.push_back(n);
+
+    struct Kind {
+        std::string condition;
+        std::vector<int> rows;
+        std::function<void(HWND)> fill;
+    };
+    const int remoteHigh[2] = {0x1F, 0x0C}, remoteMiddle[2] = {0xFC, 0x84};  // 0x321 << 18
+    const Kind kinds[] = {
+        {"trigger", rowsOfKinds({5}), [](HWND) {}},
+        {"lin-error=S", rowsOfKinds({4}), [](HWND page) { ASSERT_TRUE(setCheckBox(dialogControl(page, 1299), true)); }},
+        {"frame id=0x123 data=??", rowsOfKinds({0, 5}),
+         [](HWND page) {
+             const int high[2] = {0x1F, 0x04}, middle[2] = {0xFC, 0x8C};
+             ASSERT_TRUE(sendValue(dialogControl(page, 1289), 0x401, 0, high, sizeof high));
+             ASSERT_TRUE(sendValue(dialogControl(page, 1290), 0x401, 0, middle, sizeof middle));
+             uint8_t cells[32] = {};
+             for (int i = 1; i < 8; ++i) cells[i * 4 + 1] = 0xFF;
+             ASSERT_TRUE(sendValue(dialogControl(page, 1293), 0x401, 8, cells, sizeof cells));
+         }},
+        {"remote id=0x321", rowsOfKinds({3}),
+         [&](HWND page) {
+             ASSERT_TRUE(sendValue(dialogControl(page, 1307), 0x401, 0, remoteHigh, sizeof remoteHigh));
+             ASSERT_TRUE(sendValue(dialogControl(page, 1308), 0x401, 0, remoteMiddle, sizeof remoteMiddle));
+         }},
+        {"time=00:2*.**", window,
+         [](HWND page) {
+             ASSERT_TRUE(setControlText(dialogControl(page, 2276), "00"));
+             ASSERT_TRUE(setControlText(dialogControl(page, 2277), "2*"));
+             ASSERT_TRUE(setControlText(dialogControl(page, 2278), "**"));
+         }},
+        {"ext=1", rowsOfKinds({7}), [](HWND page) { ASSERT_TRUE(chooseComboEntry(dialogControl(page, 1303), 1)); }},
+    };
+
+    for (int kind = 0; kind < 6; ++kind) {
+        const Kind& k = kinds[kind];
+        SCOPED_TRACE(k.condition);
+        ASSERT_GE(k.rows.size(), 2u);
+
+        // zvdconv prints the rows as the text conversion writes them: "MMSSHHm ...".
+        std::string output;
+        ASSERT_EQ(runTool(builtFile("zvdconv"), {"--find", k.condition, "-o", "-", path}, output), 0) << output;
+        std::vector<int> tool;
+        for (size_t at = 0; at < output.size();) {
+            const size_t end = std::min(output.find('\n', at), output.size());
+            const std::string line = output.substr(at, end - at);
+            if (line.size() > 8 && line[7] == ' ' && line.find_first_not_of("0123456789") == 7) tool.push_back(std::stoi(line.substr(2, 2)));
+            at = end + 1;
+        }
+        EXPECT_EQ(tool, k.rows) << output;
+
+        // The dialog, leaving with OK (forward) from row 0, then find next until no match.
+        ASSERT_TRUE(selectListViewRow(list_, 0));
+        postCommand(mainWindow_, kFindCommand);
+        HWND dialog = waitForDialog(program_.processId(), "Search", 10000);
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_TRUE(chooseComboEntry(dialogControl(dialog, 1286), kind));
+        ASSERT_TRUE(chooseComboEntry(dialogControl(dialog, 1287), 0));
+        ASSERT_NO_FATAL_FAILURE(k.fill(dialog));
+        ASSERT_TRUE(pressDialogButton(dialog, 1));
+        ASSERT_TRUE(waitFor([&] { return !IsWindow(dialog); }, 5000));
+        std::vector<int> forward;
+        int row = 0;
+        ASSERT_TRUE(waitFor([&] { return (row = selectedRowOf(list_)) != 0; }, 5000));
+        while (row >= 0 && forward.size() <= k.rows.size()) {
+            forward.push_back(row);
+            row = foundAfter(kFindNextCommand, row);
+        }
+        EXPECT_EQ(forward, k.rows);
+
+        // Find previous from the last match back to the first, then no match.
+        std::vector<int> backward{selectedRowOf(list_)};
+        for (row = backward.back(); (row = foundAfter(kFindPreviousCommand, row)) >= 0 && backward.size() <= k.rows.size();)
+            backward.push_back(row);
+        EXPECT_EQ(std::vector<int>(backward.rbegin(), backward.rend()), k.rows);
+    }
+
+    // Button 1083 leaves the dialog with a backward search: from the last row to the last
+    // record of the window.
+    ASSERT_TRUE(selectListViewRow(list_, kRows - 1));
+    postCommand(mainWindow_, kFindCommand);
+    HWND dialog = waitForDialog(program_.processId(), "Search", 10000);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(chooseComboEntry(dialogControl(dialog, 1286), 4));
+    ASSERT_TRUE(pressDialogButton(dialog, 1083));
+    EXPECT_TRUE(waitFor([&] { return selectedRowOf(list_) == 29; }, 5000)) << selectedRowOf(list_);
+}
+
+// Prints the time from a find-next command to the selected match when the only match is the
+// last of 375,000 rows (a 12 MiB file), as the user waits for it.
+TEST_F(DataFile, FindNextAcrossALargeFileReachesTheLastRow) {
+    constexpr int kRows = 375000;
+    std::vector<zv::CaptureRecordBytes> records(kRows, canRecord(1, stamp(1, 2, 3, 4), 0x100, false, 8));
+    records.back()[1] = 0x80;  // the only trigger mark
+    const std::string path = sandboxFile("large.DT");
+    ASSERT_TRUE(writeBytes(path, dataFileBytes(records)));
+    openAndWaitForRows(path, kRows);
+
+    postCommand(mainWindow_, kFindCommand);
+    HWND dialog = waitForDialog(program_.processId(), "Search", 10000);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(chooseComboEntry(dialogControl(dialog, 1286), 0));
+    ASSERT_TRUE(pressDialogButton(dialog, 1));
+    ASSERT_TRUE(waitFor([&] { return selectedRowOf(list_) == kRows - 1; }, 10000)) << selectedRowOf(list_);
+
+    std::vector<double> times;
+    for (int i = 0; i < 7; ++i) {
+        ASSERT_TRUE(selectListViewRow(list_, 0));
+        ASSERT_TRUE(paneShows(1, "0 / 374999 [large.DT]")) << statusPaneText(status_, 1);
+        LARGE_INTEGER frequency, start, end;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        postCommand(mainWindow_, kFindNextCommand);
+        // Polled in the status bar: asking the list for its selected row would walk the rows.
+        while (statusPaneText(status_, 1) != "374999 / 374999 [large.DT]") {
+            QueryPerformanceCounter(&end);
+            ASSERT_LT(static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart), 10.0);
+        }
+        QueryPerformanceCounter(&end);
+        times.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("[ FIGURE   ] find next over %d rows to the last one: median %.1f ms, slowest %.1f ms (of %zu)\n", kRows,
+                times[times.size() / 2], times.back(), times.size());
+}
+
 // ---- Batch conversion ------------------------------------------------------------------------
 
 constexpr int kBatchCommand = 40010;
@@ -496,14 +680,16 @@ TEST_F(DataFile, BatchConvertsTheSelectedFilesInOrderStopsAfterTheFileInWorkAndK
     };
     const auto idle = [&] { return IsWindowEnabled(dialogControl(dialog, 1)) && !IsWindowEnabled(dialogControl(dialog, 2)); };
 
-    // All three, in list order.
+    // All three, in list order, the batch bar stepping once for each and back to 0 at the end.
     ASSERT_TRUE(pressDialogButton(dialog, 1011));
     ASSERT_TRUE(waitFor([&] { return IsWindowEnabled(dialogControl(dialog, 1)); }, 5000));
+    HWND batchBar = dialogControl(dialog, 1097);
+    ASSERT_TRUE(startPaneRecorder(batchBar, static_cast<int>(kProbeProgressPositions)));
     ASSERT_TRUE(pressDialogButton(dialog, 1));
     ASSERT_TRUE(waitFor([&] { return sizeOf(output(2, ".txt")) > 0 && idle(); }, 60000));
     const int64_t whole[3] = {sizeOf(output(0, ".txt")), sizeOf(output(1, ".txt")), sizeOf(output(2, ".txt"))};
     EXPECT_GT(whole[1], whole[0]);
-    EXPECT_EQ(sendTo(dialogControl(dialog, 1097), PBM_GETPOS, 0, 0), 0);
+    EXPECT_EQ(recordedPaneTexts(batchBar), (std::vector<std::string>{"pos 0", "pos 1", "pos 2", "pos 3", "pos 0"}));
 
     // Stop while the second file converts: the first whole, the second shortened, no third.
     for (size_t i = 0; i < 3; ++i) DeleteFileA(output(i, ".txt").c_str());

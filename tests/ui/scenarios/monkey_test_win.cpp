@@ -54,7 +54,7 @@ void quietCrashDebuggerUnderWine() {
     RegCloseKey(key);
 }
 
-enum class Start { Disconnected, Connected, Monitoring, SetupEditor };
+enum class Start { Disconnected, Connected, Monitoring, SetupEditor, KeyEmulation };
 
 // An analyzer and a place to start from.
 struct Profile {
@@ -83,6 +83,8 @@ const Profile kProfiles[] = {
     // The setup editor opening over a slow line: its receive ends in the third area.
     {"LinkLostDuringSetup", "fixed-rate = 3000\r\nthrottle = serial:115200\r\nfault = drop=setup:9000\r\n", "",
      Start::SetupEditor},
+    // Clicks on the key-emulation panel while measurements start and stop from its keys.
+    {"KeyEmulation", "fixed-rate = 3000\r\n", "", Start::KeyEmulation},
     {"StalledLink", "fixed-rate = 3000\r\nfault = stall=requests\r\n", kQuickTimeouts, Start::Disconnected},
     {"StalledConnect", "fault = stall=connect\r\n", kQuickTimeouts, Start::Disconnected},
 };
@@ -117,6 +119,7 @@ protected:
         }
         // The random steps meet the setup window while its exchange runs.
         if (start == Start::SetupEditor) postCommand(mainWindow_, 2012);
+        if (start == Start::KeyEmulation) postCommand(mainWindow_, 2000);
         return true;
     }
 
@@ -282,8 +285,9 @@ TEST_P(MonkeyProfile, RandomInputNeverCrashesOrHangsAndExitEndsTheProgram) {
         configureAnalyzer(profile.analyzer, profile.library);
         writeProfileWith("");
         if (!startIn(profile.start)) return;
-        const bool played = playAll(randomSteps(seed, stepCount), label);
-        if (played && !exitsCleanly(label)) keepSteps(randomSteps(seed, stepCount), label);
+        const int panelShare = profile.start == Start::KeyEmulation ? 400 : kPanelStepsPerMille;
+        const bool played = playAll(randomSteps(seed, stepCount, panelShare), label);
+        if (played && !exitsCleanly(label)) keepSteps(randomSteps(seed, stepCount, panelShare), label);
         std::string states;
         for (const auto& [state, count] : statesSeen()) states += std::string(" ") + stateName(state) + "=" + std::to_string(count);
         std::printf("[ STATES   ] %s:%s\n", label.c_str(), states.c_str());

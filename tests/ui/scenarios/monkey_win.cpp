@@ -69,6 +69,7 @@ bool parseLine(const std::vector<std::string_view>& w, Step& step) {
         }
         return false;
     }
+    if (w[0] == "panel" && w.size() == 2) return step.kind = StepKind::Panel, num(1, step.value);
     if (w[0] == "close" && w.size() == 1) return step.kind = StepKind::Close, true;
     if (w[0] == "wait" && w.size() == 2) return step.kind = StepKind::Wait, num(1, step.value);
     return false;
@@ -104,6 +105,7 @@ std::string describeStep(const Step& step) {
         case StepKind::ClickTab: return "click tab " + std::to_string(step.value);
         case StepKind::Close: return "close";
         case StepKind::Wait: return "wait " + std::to_string(step.value);
+        case StepKind::Panel: return "panel " + std::to_string(step.value);
     }
     return "?";
 }
@@ -147,7 +149,7 @@ std::string formatSteps(const std::vector<Step>& steps) {
     return text;
 }
 
-std::vector<Step> randomSteps(uint32_t seed, std::size_t count) {
+std::vector<Step> randomSteps(uint32_t seed, std::size_t count, int panelPerMille) {
     std::mt19937 random(seed);
     auto below = [&](int n) { return static_cast<int>(random() % static_cast<uint32_t>(n)); };
     auto pick = [&](const auto& table) { return table[below(static_cast<int>(std::size(table)))]; };
@@ -155,6 +157,14 @@ std::vector<Step> randomSteps(uint32_t seed, std::size_t count) {
     steps.reserve(count);
     while (steps.size() < count) {
         Step step;
+        // The panel's share first, so that the other steps keep their order for a seed when
+        // the share is the usual one.
+        if (panelPerMille > kPanelStepsPerMille && below(1000) < panelPerMille) {
+            step = {StepKind::Panel, below(39)};
+            step.paceMs = 50 + below(150);
+            steps.push_back(step);
+            continue;
+        }
         const int roll = below(1000);
         if (roll < 170) {
             step = {StepKind::Command, pick(kSessionCommands)};
@@ -174,6 +184,8 @@ std::vector<Step> randomSteps(uint32_t seed, std::size_t count) {
             step = {StepKind::ClickTab, below(2)};
         } else if (roll < 968) {
             step = {StepKind::Close};
+        } else if (roll < 990) {
+            step = {StepKind::Panel, below(39)};
         } else {
             step = {StepKind::Wait, 200 + below(1800)};
         }
@@ -302,6 +314,20 @@ void StepPlayer::postKey(int virtualKey) const {
     PostMessageA(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
 }
 
+void StepPlayer::playPanel(int what) const {
+    const std::vector<HWND> frames = topWindowsOfClass("ZEVRONA_zvlk5m_WindowClass_KeyEmuFrame", processId_);
+    if (frames.empty()) return;
+    HWND frame = frames.front();
+    if (what == 36) {
+        postClose(frame);
+    } else if (what == 37 || what == 38) {
+        PostMessageA(frame, WM_COMMAND, what == 37 ? 2126 : 2119, 0);
+    } else if (HWND key = GetDlgItem(GetDlgItem(frame, 201), 20000 + what)) {
+        PostMessageA(key, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+        PostMessageA(key, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    }
+}
+
 void StepPlayer::play(const Step& step) {
     switch (step.kind) {
         case StepKind::Command: postCommand(main_, step.value); break;
@@ -317,6 +343,7 @@ void StepPlayer::play(const Step& step) {
         case StepKind::ClickTab: clickTab(step.value); break;
         case StepKind::Close: postClose(main_); break;
         case StepKind::Wait: Sleep(static_cast<DWORD>(step.value)); break;
+        case StepKind::Panel: playPanel(step.value); break;
     }
     if (step.paceMs > 0) Sleep(static_cast<DWORD>(step.paceMs));
 }

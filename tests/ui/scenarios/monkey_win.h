@@ -16,6 +16,9 @@
 //                         of its client area
 //   click tab T           a mouse click on tab T
 //   close                 WM_CLOSE to the main window (the title bar's close box)
+//   panel K               on the key-emulation panel, if one is open: K 0..35 clicks the key
+//                         with id 20000 + K, 36 closes the frame, 37 saves the picture, 38
+//                         copies it
 //   wait MS               nothing for MS ms
 // "pace MS" after a step sets the pause that follows it.
 #pragma once
@@ -32,7 +35,7 @@
 
 namespace zvui {
 
-enum class StepKind { Command, Key, BoxPress, BoxChoose, ClickToolbar, ClickList, ClickTab, Close, Wait };
+enum class StepKind { Command, Key, BoxPress, BoxChoose, ClickToolbar, ClickList, ClickTab, Close, Wait, Panel };
 
 struct Step {
     StepKind kind = StepKind::Wait;
@@ -49,7 +52,9 @@ std::string formatSteps(const std::vector<Step>& steps);
 
 // The steps of one random run: a fixed sequence for a seed, so that a failing run replays.
 // Which button a box step presses depends on the box that is open when it is played.
-std::vector<Step> randomSteps(uint32_t seed, std::size_t count);
+// PANEL_PER_MILLE of the steps are panel steps.
+constexpr int kPanelStepsPerMille = 22;
+std::vector<Step> randomSteps(uint32_t seed, std::size_t count, int panelPerMille = kPanelStepsPerMille);
 
 // What the program looked like while the steps ran.
 enum class SessionState { Disconnected, Connecting, Connected, Monitoring, Uploading, Disconnecting };
@@ -76,6 +81,7 @@ private:
     void clickList(int list, int x, int y) const;
     void clickTab(int tab) const;
     void postKey(int virtualKey) const;
+    void playPanel(int what) const;
 
     HWND main_;
     DWORD processId_;

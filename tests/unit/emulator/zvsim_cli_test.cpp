@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <mutex>
 #include <regex>
 #include <thread>
@@ -114,7 +115,7 @@ TEST(Zvsim, ServesAPcOverLoopbackAndStopsOnRequest) {
     int rc = -1;
     std::thread server([&] {
         rc = runZvsim({"--model", "AN-1400", "--exboard", "EX-NB3BP", "--listen", "127.0.0.1", "--data-port", "0",
-                       "--control-port", "0", "--config", dir.file("sim.conf")},
+                       "--control-port", "0", "--config", dir.file("sim.conf"), "--key-log", dir.file("keys.log")},
                       c.io);
     });
     // Find the ports in the start line.
@@ -147,6 +148,8 @@ TEST(Zvsim, ServesAPcOverLoopbackAndStopsOnRequest) {
     EXPECT_NE(log.find("zvsim: PC connected"), std::string::npos) << log;
     EXPECT_NE(log.find("request 1: kind 3, 0x8014"), std::string::npos) << log;
     EXPECT_NE(log.find("zvsim: stopped"), std::string::npos);
+    std::ifstream keys(dir.file("keys.log"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(keys), std::istreambuf_iterator<char>()), "0x00008014\n");
 }
 
 }  // namespace

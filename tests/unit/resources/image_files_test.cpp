@@ -67,6 +67,33 @@ TEST(PaletteBitmap, RefusesWhatTheToolbarWouldShowWrongly) {
     EXPECT_TRUE(encodePaletteBitmap(many).empty());
 }
 
+TEST(SixteenColourBitmap, GivenPaletteNibblesAndPaddedRows) {
+    // 9 x 2: nine pixels take five bytes, padded to eight; the left pixel is the high nibble.
+    Image image(9, 2);
+    for (int x = 0; x < 9; ++x) {
+        image.set(x, 0, x == 8 ? kBlue : kRed);
+        image.set(x, 1, x % 2 == 0 ? kBlue : kRed);
+    }
+    const std::vector<Rgba> palette{kBlue, kRed};
+    const std::vector<uint8_t> bmp = encodeSixteenColourBitmap(image, palette);
+    ASSERT_EQ(bmp.size(), 14u + 40u + 64u + 16u);
+    const uint8_t* p = bmp.data();
+    EXPECT_EQ(getU32(p, 10), 118u);
+    EXPECT_EQ(getU16(p, 28), 4u);
+    EXPECT_EQ(getU32(p, 34), 16u);
+    EXPECT_EQ(getU32(p, 46), 16u);
+    // Blue, red, then black to the sixteenth entry.
+    EXPECT_EQ(std::vector<uint8_t>(p + 54, p + 62), (std::vector<uint8_t>{200, 0, 0, 0, 0, 0, 200, 0}));
+    EXPECT_EQ(std::vector<uint8_t>(p + 114, p + 118), (std::vector<uint8_t>{0, 0, 0, 0}));
+    const std::vector<uint8_t> bottom(p + 118, p + 126), top(p + 126, p + 134);
+    EXPECT_EQ(bottom, (std::vector<uint8_t>{0x01, 0x01, 0x01, 0x01, 0x00, 0, 0, 0}));
+    EXPECT_EQ(top, (std::vector<uint8_t>{0x11, 0x11, 0x11, 0x11, 0x00, 0, 0, 0}));
+
+    // A colour outside the palette, or a palette of seventeen, cannot be written.
+    EXPECT_TRUE(encodeSixteenColourBitmap(image, {kRed}).empty());
+    EXPECT_TRUE(encodeSixteenColourBitmap(image, std::vector<Rgba>(17, kRed)).empty());
+}
+
 TEST(IconFile, DirectoryImagesAndMasks) {
     Image small(16, 16), large(32, 32);
     small.set(1, 0, kRed);  // top row: (0, 0) stays transparent

@@ -21,7 +21,7 @@
 #include "emulator/analyzer.h"
 #include "emulator/server/adapter_server.h"
 #include "emulator/server/serial_server.h"
-#include "screen_bitmap.h"
+#include "keyemu/lcd_picture.h"
 #include "setup/setup_file.h"
 #include "support/temp_dir.h"
 #include "zvdconv_cli.h"
@@ -78,20 +78,29 @@ Bytes readBytes(const std::string& path) {
     return Bytes(image.bytes.get(), image.bytes.get() + image.size);
 }
 
-// The screen image back out of a bitmap file as zvremote writes it.
-std::array<uint8_t, kScreenImageSize> screenOf(const Bytes& bmp) {
-    std::array<uint8_t, kScreenImageSize> screen{};
-    if (bmp.size() != kScreenBitmapFileSize) return screen;
-    for (int row = 0; row < kScreenHeight; ++row) {
-        const uint8_t* from = bmp.data() + kBitmapBitsOffset + static_cast<size_t>(kScreenHeight - 1 - row) * kBitmapRowBytes;
-        std::copy(from, from + kScreenRowBytes, screen.begin() + row * static_cast<long>(kScreenRowBytes));
+using keyemu::kScreenImageSize;
+using ScreenImage = std::array<uint8_t, kScreenImageSize>;
+
+// The screen image back out of a monochrome bitmap file (format 0): LCD row r is bytes 1..30
+// of stored row 71 - r, in the screen image's own bit order.
+ScreenImage screenOf(const Bytes& bmp) {
+    ScreenImage screen{};
+    if (bmp.size() != 2622) return screen;
+    for (size_t row = 0; row < 64; ++row) {
+        const uint8_t* from = bmp.data() + 62 + (71 - row) * 32 + 1;
+        std::copy(from, from + 30, screen.begin() + static_cast<long>(row * 30));
     }
     return screen;
 }
 
+ScreenImage asImage(const Bytes& raw) {
+    ScreenImage screen{};
+    if (raw.size() == screen.size()) std::copy(raw.begin(), raw.end(), screen.begin());
+    return screen;
+}
+
 // Text rows (8 dots each) of two screens that differ.
-std::vector<int> differingTextRows(const std::array<uint8_t, kScreenImageSize>& a,
-                                   const std::array<uint8_t, kScreenImageSize>& b) {
+std::vector<int> differingTextRows(const ScreenImage& a, const ScreenImage& b) {
     std::vector<int> rows;
     for (int text = 0; text < 8; ++text) {
         const auto first = a.begin() + text * 8 * 30, last = first + 8 * 30;
@@ -168,6 +177,13 @@ TEST(ZvremoteUsage, BadCommandLinesAreUsageErrorsBeforeAnyLink) {
         {"--usb", "30808001", "info", "extra"},
         {"--usb", "30808001", "list"},
         {"--usb", "30808001", "frobnicate"},
+        {"--usb", "30808001", "screen"},
+        {"--usb", "30808001", "screen", "--format", "4", "-o", "x.bmp"},
+        {"--usb", "30808001", "screen", "--raw", "--format", "1", "-o", "x.raw"},
+        {"--usb", "30808001", "screen", "-o", "x.bmp", "-o", "y.bmp"},
+        {"--usb", "30808001", "screen", "--from", "x.raw", "-o", "x.bmp"},  // offline takes no analyzer
+        {"screen", "--from", "x.raw", "--raw", "-o", "x.bmp"},
+        {"screen", "--from", "x.raw"},
     };
     for (const auto& args : cases) {
         const ToolRun r = zvremote(args);
@@ -201,31 +217,35 @@ TEST(ZvremoteUsage, ClockTextsAndResultTexts) {
     EXPECT_EQ(describeResult(static_cast<Result>(0x8000FFFFu)), "0x8000FFFF");
 }
 
-TEST(ZvremoteScreenBitmap, DotsLandWhereABitmapViewerShowsThem) {
-    std::array<uint8_t, kScreenImageSize> screen{};
-    screen[0] = 0x80;          // top-left dot
-    screen[1919] = 0x01;       // bottom-right dot (x 239, y 63)
-    screen[30 * 10 + 2] = 0x10;  // x 19, y 10
-    const Bytes bmp = screenBitmapFile(screen.data());
-    ASSERT_EQ(bmp.size(), 2110u);
-    EXPECT_EQ(bmp[0], 'B');
-    EXPECT_EQ(bmp[1], 'M');
-    EXPECT_EQ(getU32(bmp.data(), 2), 2110u);
-    EXPECT_EQ(getU32(bmp.data(), 10), 62u);
-    EXPECT_EQ(getU32(bmp.data(), 14), 40u);
-    EXPECT_EQ(getI32(bmp.data(), 18), 240);
-    EXPECT_EQ(getI32(bmp.data(), 22), 64);  // positive: bottom row first
-    EXPECT_EQ(getU16(bmp.data(), 28), 1);   // one bit per pixel
-    EXPECT_EQ(getU32(bmp.data(), 46), 2u);
-    EXPECT_EQ(getU32(bmp.data(), 54), 0x00FFFFFFu);  // colour 0 white
-    EXPECT_EQ(getU32(bmp.data(), 58), 0u);           // colour 1 black
-    // Bottom row first, 32 bytes a row, the leftmost dot in the top bit.
-    EXPECT_EQ(bmp[62 + 0 * 32 + 29], 0x01);
-    EXPECT_EQ(bmp[62 + 63 * 32 + 0], 0x80);
-    EXPECT_EQ(bmp[62 + 53 * 32 + 2], 0x10);
-    size_t setBytes = 0;
-    for (size_t i = 62; i < bmp.size(); ++i) setBytes += bmp[i] != 0;
-    EXPECT_EQ(setBytes, 3u);  // padding stays clear
+TEST(ZvremoteScreen, ConvertsASavedImageOfExactlyOneScreen) {
+    test::TempDir dir;
+    ScreenImage screen{};
+    screen[0] = 0x80;     // top-left dot
+    screen[1919] = 0x01;  // bottom-right dot
+    const std::string raw = dir.file("screen.raw");
+    ASSERT_EQ(writeWholeFile(raw, screen.data(), screen.size()), kOk);
+    keyemu::LcdPicture picture;
+    picture.show(screen.data(), screen.size());
+    ToolRun r = zvremote({"screen", "--from", raw, "-o", dir.file("mono.bmp")});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(readBytes(dir.file("mono.bmp")), keyemu::bitmapFile(picture, keyemu::ExportFormat::Mono));
+    EXPECT_EQ(screenOf(readBytes(dir.file("mono.bmp"))), screen);
+    r = zvremote({"screen", "--format", "3", "--from", raw, "-o", dir.file("colour.bmp")});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(readBytes(dir.file("colour.bmp")), keyemu::bitmapFile(picture, keyemu::ExportFormat::ColourFramed));
+
+    // A cut-off transfer or some other file is no screen: refused, and nothing written.
+    for (const size_t size : {size_t{1919}, size_t{1921}, size_t{0}}) {
+        const Bytes wrong(size, 0xFF);
+        ASSERT_EQ(writeWholeFile(raw, wrong.data(), wrong.size()), kOk);
+        r = zvremote({"screen", "--from", raw, "-o", dir.file("wrong.bmp")});
+        EXPECT_EQ(r.rc, kZvremoteFailed);
+        EXPECT_TRUE(r.has(std::to_string(size) + " bytes: a screen image has exactly 1920")) << r.err;
+        EXPECT_FALSE(fs::exists(dir.file("wrong.bmp")));
+    }
+    r = zvremote({"screen", "--from", dir.file("missing.raw"), "-o", dir.file("wrong.bmp")});
+    EXPECT_EQ(r.rc, kZvremoteFailed);
+    EXPECT_TRUE(r.has("cannot read")) << r.err;
 }
 
 TEST(ZvremoteLan, InfoStartStopAndUploadReadBackWithTheAnalyzersRecordCount) {
@@ -304,7 +324,7 @@ TEST(ZvremoteLan, SetupSentThenReceivedComesBackByteForByte) {
 TEST(ZvremoteLan, ScreenShowsTheStatusPageAndAKeyChangesIt) {
     test::TempDir dir;
     LanAnalyzer lan;
-    const std::string first = dir.file("status.bmp"), second = dir.file("menu.bmp");
+    const std::string first = dir.file("status.bmp"), second = dir.file("menu.raw");
     ToolRun r = zvremote(lan.with({"screen", "-o", first}));
     ASSERT_EQ(r.rc, 0) << r.err;
     const auto status = screenOf(readBytes(first));
@@ -317,9 +337,10 @@ TEST(ZvremoteLan, ScreenShowsTheStatusPageAndAKeyChangesIt) {
     r = zvremote(lan.with({"key", "enter"}));
     ASSERT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(lan.analyzer.page(), emu::Page::Menu);
-    r = zvremote(lan.with({"screen", "-o", second}));
+    r = zvremote(lan.with({"screen", "--raw", "-o", second}));
     ASSERT_EQ(r.rc, 0) << r.err;
-    const auto menu = screenOf(readBytes(second));
+    ASSERT_EQ(readBytes(second).size(), 1920u);
+    const ScreenImage menu = asImage(readBytes(second));
     EXPECT_EQ(menu, lan.analyzer.screen());
     EXPECT_NE(differingTextRows(status, menu).size(), 0u);
 
@@ -448,7 +469,8 @@ protected:
             "[analyzer]\nserial = 30808005\nfixed-rate = 50000\nfault = skip-monitor=5\n"
             "[analyzer]\nserial = 30808006\nfixed-rate = 100000\n"
             "[analyzer]\nserial = 30808007\nboard = 65555\n"
-            "[analyzer]\nserial = 30808008\nfault = drop=setup:3000\n";
+            "[analyzer]\nserial = 30808008\nfault = drop=setup:3000\n"
+            "[analyzer]\nserial = 30808009\nkeyLog = keys.log\n";
         conf.close();
         remote_api::setConfigPath(dir_.file("zvlkrmt.ini"));
         ASSERT_EQ(ZVInitializeRemote(), kOk);
@@ -475,6 +497,15 @@ TEST_F(ZvremoteUsb, ListsTheAnalyzersOfTheConfiguration) {
     EXPECT_TRUE(r.has("30808001  AN-2400 (kind 73731)"));
     EXPECT_TRUE(r.has("30808002  AN-1400 (kind 73730)"));
     EXPECT_TRUE(r.has("30808007  AN-2100 (kind 65539)"));
+}
+
+TEST_F(ZvremoteUsb, TheAnalyzerLogsTheKeyValuesItReceivesBesideTheConfiguration) {
+    ToolRun r = zvremote({"--usb", "30808009", "key", "shift", "k5"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    r = zvremote({"--usb", "30808009", "key", "enter"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    const Bytes log = readBytes(dir_.file("keys.log"));
+    EXPECT_EQ(std::string(log.begin(), log.end()), "0xFFFFFFFF\n0x00008005\n0x00008014\n");
 }
 
 TEST_F(ZvremoteUsbImpatient, RefusedStalledAndUnknownAnalyzersFailWithTheirCodes) {
