@@ -46,6 +46,22 @@ void putSystemTime(uint8_t* p, size_t off, const CivilTime& t) {
     for (size_t i = 0; i < 8; ++i) putU16(p, off + 2 * i, static_cast<uint16_t>(fields[i]));
 }
 
+// A container as a log container object: its header, the zlib stream, the padding.
+std::vector<uint8_t> logContainer(const std::vector<uint8_t>& container, const std::vector<DeflateRegion>& regions) {
+    std::vector<uint8_t> c(kContainerHeadSize);
+    appendFastDeflate(container.data(), container.size(), regions, c);
+    const size_t size = c.size();
+    std::memcpy(c.data(), "LOBJ", 4);
+    putU16(c.data(), 4, 16);
+    putU16(c.data(), 6, 1);
+    putU32(c.data(), 8, static_cast<uint32_t>(size));
+    putU32(c.data(), 12, kLogContainer);
+    putU16(c.data(), 16, kZlibDeflate);
+    putU32(c.data(), 24, static_cast<uint32_t>(container.size()));
+    c.resize(size + size % 4, 0);
+    return c;
+}
+
 // Compresses full containers on threads of their own while the writer fills the next ones.
 // Each container becomes one log container object; they are handed back in order.
 class ContainerCompressor {
@@ -110,7 +126,7 @@ private:
             queue_.pop_front();
             lock.unlock();
             changed_.notify_all();  // room in the queue
-            std::vector<uint8_t> object = logContainer(job);
+            std::vector<uint8_t> object = logContainer(job.container, job.regions);
             job.container.clear();
             lock.lock();
             results_[job.index].swap(object);
@@ -118,22 +134,6 @@ private:
             --pending_;
             changed_.notify_all();
         }
-    }
-
-    // The container as a log container object: its header, the zlib stream, the padding.
-    static std::vector<uint8_t> logContainer(const Job& job) {
-        std::vector<uint8_t> c(kContainerHeadSize);
-        appendFastDeflate(job.container.data(), job.container.size(), job.regions, c);
-        const size_t size = c.size();
-        std::memcpy(c.data(), "LOBJ", 4);
-        putU16(c.data(), 4, 16);
-        putU16(c.data(), 6, 1);
-        putU32(c.data(), 8, static_cast<uint32_t>(size));
-        putU32(c.data(), 12, kLogContainer);
-        putU16(c.data(), 16, kZlibDeflate);
-        putU32(c.data(), 24, static_cast<uint32_t>(job.container.size()));
-        c.resize(size + size % 4, 0);
-        return c;
     }
 
     std::mutex mutex_;
@@ -203,8 +203,8 @@ public:
     }
 
     void end(uint64_t spanTicks) override {
-        flushContainer();
-        const std::vector<std::vector<uint8_t>>& containers = compressor_.finish();
+        flushContainer(true);
+        const std::vector<std::vector<uint8_t>>& containers = compressor_ ? compressor_->finish() : single_;
         size_t compressedSize = 0;
         for (const std::vector<uint8_t>& c : containers) compressedSize += c.size();
         std::array<uint8_t, kFileHeaderSize> head{};
@@ -230,7 +230,7 @@ private:
     uint8_t* object(uint32_t type, size_t bodySize, uint64_t ns) {
         const size_t size = kObjectHeaderSize + bodySize;
         const size_t padded = size + size % 4;
-        if (container_.size() + padded > kContainerLimit) flushContainer();
+        if (container_.size() + padded > kContainerLimit) flushContainer(false);
         const size_t at = container_.size();
         // Compressed against the last object of the same type and size, when there is one
         // (texts, of many sizes, against none).
@@ -268,10 +268,19 @@ private:
         ++counts_.comments;
     }
 
-    void flushContainer() {
+    // Hands the container over for compression. A log that fits in one container is compressed
+    // here; threads start with the second container.
+    void flushContainer(bool last) {
         if (container_.empty()) return;
         uncompressedSize_ += kContainerHeadSize + container_.size();
-        compressor_.submit(container_, regions_);
+        if (last && !compressor_) {
+            single_.push_back(logContainer(container_, regions_));
+            container_.clear();
+            regions_.clear();
+        } else {
+            if (!compressor_) compressor_ = std::make_unique<ContainerCompressor>();
+            compressor_->submit(container_, regions_);
+        }
         previous_ = {};
     }
 
@@ -286,7 +295,8 @@ private:
     std::vector<uint8_t> container_;
     std::vector<DeflateRegion> regions_;
     std::array<Previous, 4> previous_{};
-    ContainerCompressor compressor_;
+    std::unique_ptr<ContainerCompressor> compressor_;
+    std::vector<std::vector<uint8_t>> single_;
     uint64_t uncompressedSize_ = kFileHeaderSize;
     uint32_t objects_ = 0;
 };
