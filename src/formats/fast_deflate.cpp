@@ -137,6 +137,8 @@ void appendFastDeflate(const uint8_t* data, size_t size, const std::vector<Defla
     bits.put({0x3, 3});  // final block, fixed codes (BFINAL 1, BTYPE 01)
     size_t region = 0;
     size_t i = 0;
+    uint32_t codedDistance = 0;
+    Code distanceBits;
     while (i < size) {
         while (region + 1 < regions.size() && regions[region + 1].start <= i) ++region;
         const size_t next = region + 1 < regions.size() ? regions[region + 1].start : size;
@@ -147,7 +149,10 @@ void appendFastDeflate(const uint8_t* data, size_t size, const std::vector<Defla
             continue;
         }
         for (; i < end && i < distance; ++i) bits.put(t.literal[data[i]]);  // nothing that far back yet
-        const Code distanceBits = distanceCode(distance);
+        if (distance != codedDistance) {  // regions mostly repeat the same distance
+            codedDistance = distance;
+            distanceBits = distanceCode(distance);
+        }
         while (i < end) {
             const size_t limit = end - i < kMaxMatch ? end - i : kMaxMatch;
             const size_t n = runLength(data + i, data + i - distance, limit);
