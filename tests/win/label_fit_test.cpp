@@ -8,7 +8,7 @@
 // language_library_test.cpp.
 //
 // With ZV_TEMPLATE_SHOTS set to a folder, PicturesOfTheTemplates writes a PNG of each
-// template there (the test does nothing otherwise).
+// template there, named <template>-<locale>.png (the test does nothing otherwise).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -570,7 +570,7 @@ TEST_P(GridTemplates, PicturesOfTheTemplates) {
         DeleteDC(memory);
         ReleaseDC(nullptr, screen);
         const auto png = zvui::encodePng(static_cast<uint32_t>(w), static_cast<uint32_t>(h), rgb);
-        const std::string path = std::string(folder) + "\\" + name + ".png";
+        const std::string path = std::string(folder) + "\\" + name + "-" + std::to_string(GetParam()) + ".png";
         FILE* file = std::fopen(path.c_str(), "wb");
         ASSERT_NE(file, nullptr) << path;
         std::fwrite(png.data(), 1, png.size(), file);
