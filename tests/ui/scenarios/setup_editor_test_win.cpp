@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -203,9 +204,12 @@ TEST_P(SetupEditorLostLink, ClosesTheTransferDialogSaysSoAndKeepsTheWorkingSetup
     const std::string caption = englishString(20052);
     MessageBoxInfo box;
     std::vector<std::string> others;
+    std::set<HWND> answered;
     const auto answerOthers = [&] {
         for (const MessageBoxInfo& b : messageBoxesOf(program_.processId())) {
-            if (b.window == editor_ || b.caption == caption) continue;
+            // The transfer dialog has no message text, and a box being built has none yet.
+            if (b.window == editor_ || b.caption == caption || b.text.empty() || answered.count(b.window)) continue;
+            answered.insert(b.window);
             others.push_back(b.text);
             answerMessageBox(b, IDOK);
         }

@@ -121,7 +121,7 @@ TEST(LcdExport, SizeQueriesAndHeaders) {
         EXPECT_EQ(small, Bytes(size - 1, 0xCC));  // untouched
         Bytes large(size + 40, 0xCC);
         EXPECT_EQ(p.exportPicture(f, large.data(), large.size()), offset);
-        EXPECT_EQ(Bytes(large.begin() + size, large.end()), Bytes(40, 0));  // the whole buffer cleared
+        EXPECT_EQ(Bytes(large.begin() + static_cast<std::ptrdiff_t>(size), large.end()), Bytes(40, 0));  // the whole buffer cleared
     }
     const Bytes mono = exported(p, ExportFormat::Mono);
     const Bytes monoHeader = {40, 0, 0, 0, 0, 1, 0, 0, 80, 0, 0, 0, 1, 0, 1, 0, 0, 0,    0,    0,    0, 0x0A, 0, 0,
