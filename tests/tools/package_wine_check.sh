@@ -53,15 +53,14 @@ check() {
 # The zip's file names, one a line, in the zip's order.
 zip_names() { zipinfo -1 "$1"; }
 
-# Every entry: mode -rw-r--r--, no extra field ("-" in zipinfo's sixth column would be "X" or
-# "l" for extended fields), the time of EPOCH in UTC.
+# Every entry: mode -rw-r--r--, no extra field (zipinfo's fifth column is "b-" or "t-"; "x" or
+# "X" in its second place means extra fields), the time of EPOCH in UTC.
 zip_entries_plain() {
   local zip=$1 expected bad
-  expected=$(TZ=UTC date -d "@$epoch" +%Y%m%d.%H%M%S)
-  # DOS times count in 2-second steps.
-  expected=${expected%?}$((${expected: -1} / 2 * 2))
+  # Zip times count in 2-second steps: the package takes the even second at or before.
+  expected=$(TZ=UTC date -d "@$((epoch - epoch % 2))" +%Y%m%d.%H%M%S)
   bad=$(zipinfo -T -l "$zip" | awk -v t="$expected" '
-    NR > 2 && NF >= 10 && ($1 != "-rw-r--r--" || $6 !~ /^[bt]x$/ || $9 != t) { print }')
+    $2 ~ /^[0-9]+\.[0-9]+$/ && ($1 != "-rw-r--r--" || $5 !~ /^[bt]-$/ || $8 != t) { print }')
   [[ -z "$bad" ]] || { echo "entries with other attributes or times (want -rw-r--r--, $expected):"; echo "$bad"; return 1; }
 }
 
@@ -128,8 +127,13 @@ install() {
   rm -rf "$root_unix" "$menu"
   "$wine" reg delete "$UNINSTALL_KEY" /f >/dev/null 2>&1 || true
 
-  local rc=0
-  "$wine" "$setup" /S "/D=$FOLDER_WIN" </dev/null || rc=$?
+  # The installer takes the rest of its command line after /D= as the folder, spaces and all,
+  # but no quotes: wine would quote an argument with spaces, cmd passes the line as it is.
+  # The installer's own path must have none: it is copied to the prefix's temporary folder.
+  local copy="$WINEPREFIX/drive_c/windows/temp/zv-package-setup.exe" rc=0
+  cp "$setup" "$copy"
+  "$wine" cmd /c "C:\\windows\\temp\\zv-package-setup.exe /S /D=$FOLDER_WIN" </dev/null || rc=$?
+  rm -f "$copy"
   check "silent install exits with 0" test "$rc" -eq 0
   check "installed files are the zip's" same_files_as_zip "$folder"
   check "uninstaller installed" test -f "$folder/uninstall.exe"
