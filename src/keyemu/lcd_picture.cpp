@@ -84,6 +84,51 @@ void fillColourRect(uint8_t* bits, int left, int top, int right, int bottom, uin
         for (int x = left; x <= right; ++x) setColourPixel(bits, x, y, index);
 }
 
+// The pixel bits of the framed exports with an empty LCD, drawn once.
+const std::vector<uint8_t>& monoFrame() {
+    static const std::vector<uint8_t> bits = [] {
+        std::vector<uint8_t> b(kMonoRowBytes * kExportHeight, 0);
+        // A black rectangle with one white pixel between it and the LCD.
+        constexpr int kLeft = 6, kTop = 6, kRight = 249, kBottom = 73;
+        for (int y = kTop; y <= kBottom; ++y) {
+            setMonoPixel(b.data(), kLeft, y);
+            setMonoPixel(b.data(), kRight, y);
+        }
+        for (int x = kLeft; x <= kRight; ++x) {
+            setMonoPixel(b.data(), x, kTop);
+            setMonoPixel(b.data(), x, kBottom);
+        }
+        return b;
+    }();
+    return bits;
+}
+
+const std::vector<uint8_t>& colourFrame() {
+    static const std::vector<uint8_t> bits = [] {
+        std::vector<uint8_t> b(kColourRowBytes * kExportHeight, 0);
+        // A recessed frame: surround, line, shadow, then the ground of the picture area.
+        fillColourRect(b.data(), 0, 0, kExportWidth - 1, kExportHeight - 1, 3);
+        fillColourRect(b.data(), 2, 2, 253, 77, 2);
+        fillColourRect(b.data(), 4, 4, 252, 76, 1);
+        fillColourRect(b.data(), 6, 6, 251, 75, 0);
+        return b;
+    }();
+    return bits;
+}
+
+// Calls visit(r, c) for every dark dot of the screen image.
+template <typename Visit>
+void forEachDot(const std::array<uint8_t, kScreenImageSize>& screen, Visit&& visit) {
+    for (int r = 0; r < kLcdRows; ++r) {
+        for (int k = 0; k < static_cast<int>(kScreenRowBytes); ++k) {
+            const uint8_t b = screen[static_cast<size_t>(r) * kScreenRowBytes + static_cast<size_t>(k)];
+            if (b == 0) continue;
+            for (int bit = 0; bit < 8; ++bit)
+                if (b & (0x80u >> bit)) visit(r, 8 * k + bit);
+        }
+    }
+}
+
 }  // namespace
 
 ExportFormat exportFormatForImageMode(int imageMode) {
@@ -104,25 +149,19 @@ LcdPicture::LcdPicture() : pixels_(kLcdPictureBytes, 0) {}
 
 void LcdPicture::show(const uint8_t* screen, size_t size) {
     if (!screen) size = 0;
+    screen_.fill(0);
+    std::copy(screen, screen + std::min(size, kScreenImageSize), screen_.begin());
     std::fill(pixels_.begin(), pixels_.end(), uint8_t{0});
-    for (int r = 0; r < kLcdRows; ++r) {
-        for (int c = 0; c < kLcdColumns; ++c) {
-            const size_t at = static_cast<size_t>(r) * kScreenRowBytes + static_cast<size_t>(c / 8);
-            if (at >= size || !(screen[at] & (0x80u >> (c % 8)))) continue;
-            const size_t top = static_cast<size_t>(2 * r) * kLcdPictureRowBytes + static_cast<size_t>(c);
-            pixels_[top] = kDotByte;
-            pixels_[top + kLcdPictureRowBytes] = kDotByte;
-        }
-    }
-    // Only dots cast shadows: a shadow mark never has a bit of kDotByte, so marks made on the
-    // way down are not taken for dots. Dots lie in rows 0..127 and bytes 0..239, so the
-    // shadow stays inside rows 2..129 and bytes 1..240.
-    for (size_t row = 0; row + 2 < static_cast<size_t>(kLcdPictureHeight); ++row) {
-        for (size_t b = 0; b < static_cast<size_t>(kLcdColumns); ++b) {
-            if (pixels_[row * kLcdPictureRowBytes + b] & kDotByte)
-                pixels_[(row + 2) * kLcdPictureRowBytes + b + 1] |= kShadowByte;
-        }
-    }
+    // Dot (r, c) is byte c of rows 2r and 2r + 1; its shadow byte c + 1 of rows 2r + 2 and
+    // 2r + 3 (inside the 130 x 241 used bytes for every dot). Only dots cast shadows, and a
+    // dot lying on a shadow is 0x33 whichever was drawn first.
+    forEachDot(screen_, [this](int r, int c) {
+        const size_t top = static_cast<size_t>(2 * r) * kLcdPictureRowBytes + static_cast<size_t>(c);
+        pixels_[top] |= kDotByte;
+        pixels_[top + kLcdPictureRowBytes] |= kDotByte;
+        pixels_[top + 2 * kLcdPictureRowBytes + 1] |= kShadowByte;
+        pixels_[top + 3 * kLcdPictureRowBytes + 1] |= kShadowByte;
+    });
 }
 
 const uint8_t* LcdPicture::pixels() const { return pixels_.data(); }
@@ -151,24 +190,21 @@ size_t LcdPicture::exportPicture(ExportFormat format, uint8_t* buffer, size_t si
     return exportBitsOffset(format);
 }
 
+// The exports show the LCD at one pixel per dot. They read the image shown rather than the
+// pixel buffer, which holds the same dots and shadows: a dot of the buffer (low nibble 2 or 3
+// in byte c of row 2r) is a dot of the image, a shadow (1) a dot of the image up and left.
 void LcdPicture::exportMono(bool framed, uint8_t* bitmap) const {
     putExportHeader(bitmap, 1, kMonoRowBytes * kExportHeight, 2);
     putColour(bitmap, bih::kInfoHeaderSize, {0xFF, 0xFF, 0xFF});  // 0: white
     putColour(bitmap, bih::kInfoHeaderSize + 4, {0, 0, 0});        // 1: black
     uint8_t* bits = bitmap + kMonoExportBitsOffset;
-    for (int r = 0; r < kLcdRows; ++r)
-        for (int c = 0; c < kLcdColumns; ++c)
-            if (dotNibble(r, c) >= 2) setMonoPixel(bits, kExportLcdLeft + c, kExportLcdTop + r);
-    if (!framed) return;
-    // A black rectangle with one white pixel between it and the LCD.
-    constexpr int kLeft = 6, kTop = 6, kRight = 249, kBottom = 73;
-    for (int y = kTop; y <= kBottom; ++y) {
-        setMonoPixel(bits, kLeft, y);
-        setMonoPixel(bits, kRight, y);
-    }
-    for (int x = kLeft; x <= kRight; ++x) {
-        setMonoPixel(bits, x, kTop);
-        setMonoPixel(bits, x, kBottom);
+    if (framed) std::copy(monoFrame().begin(), monoFrame().end(), bits);
+    // The LCD starts at a byte boundary (x 8) and the image has the bitmap's bit order: its
+    // rows are bytes 1..30 of the stored rows, shadows left white.
+    for (int r = 0; r < kLcdRows; ++r) {
+        const auto from = screen_.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(r) * kScreenRowBytes);
+        std::copy(from, from + static_cast<std::ptrdiff_t>(kScreenRowBytes),
+                  bits + static_cast<size_t>(kExportHeight - 1 - kExportLcdTop - r) * kMonoRowBytes + kExportLcdLeft / 8);
     }
 }
 
@@ -176,19 +212,12 @@ void LcdPicture::exportColour(bool framed, uint8_t* bitmap) const {
     putExportHeader(bitmap, 4, kColourRowBytes * kExportHeight, 4);
     for (size_t i = 0; i < 4; ++i) putColour(bitmap, bih::kInfoHeaderSize + 4 * i, kExportColours[i]);
     uint8_t* bits = bitmap + kColourExportBitsOffset;
-    if (framed) {
-        // A recessed frame: surround, line, shadow, then the ground of the picture area.
-        fillColourRect(bits, 0, 0, kExportWidth - 1, kExportHeight - 1, 3);
-        fillColourRect(bits, 2, 2, 253, 77, 2);
-        fillColourRect(bits, 4, 4, 252, 76, 1);
-        fillColourRect(bits, 6, 6, 251, 75, 0);
-    }
-    for (int r = 0; r < kLcdRows; ++r) {
-        for (int c = 0; c < kLcdColumns; ++c) {
-            const uint8_t n = dotNibble(r, c);
-            setColourPixel(bits, kExportLcdLeft + c, kExportLcdTop + r, n >= 2 ? uint8_t{2} : n);
-        }
-    }
+    if (framed) std::copy(colourFrame().begin(), colourFrame().end(), bits);
+    // Shadows one dot right and down (only those that fall on the LCD), then the dots over them.
+    forEachDot(screen_, [bits](int r, int c) {
+        if (r + 1 < kLcdRows && c + 1 < kLcdColumns) setColourPixel(bits, kExportLcdLeft + c + 1, kExportLcdTop + r + 1, 1);
+    });
+    forEachDot(screen_, [bits](int r, int c) { setColourPixel(bits, kExportLcdLeft + c, kExportLcdTop + r, 2); });
 }
 
 std::vector<uint8_t> bitmapFile(const LcdPicture& picture, ExportFormat format) {

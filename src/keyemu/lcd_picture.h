@@ -59,14 +59,10 @@ public:
     size_t exportPicture(ExportFormat format, uint8_t* buffer, size_t size) const;
 
 private:
-    // The low nibble of the left pixel of dot (r, c): 0 ground, 1 shadow, 2 or 3 a dot.
-    uint8_t dotNibble(int row, int column) const {
-        return static_cast<uint8_t>(pixels_[static_cast<size_t>(2 * row) * kLcdPictureRowBytes +
-                                            static_cast<size_t>(column)] & 0x0F);
-    }
     void exportMono(bool framed, uint8_t* bitmap) const;
     void exportColour(bool framed, uint8_t* bitmap) const;
 
+    std::array<uint8_t, kScreenImageSize> screen_{};  // the image shown, padded with zeros
     std::vector<uint8_t> pixels_;
 };
 

@@ -3,10 +3,13 @@
 // screenshot of the connected window and closes the program again (or leaves it open).
 //
 //   zv_ui_run.exe --folder DIR --screenshot FILE.png [--leave-running]
+//   zv_ui_run.exe --tour --folder DIR --screens DIR --html FILE [--leave-running]
+// The second form is the guided tour (tour_win.h).
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "tour_win.h"
 #include "ui_driver_win.h"
 #include "ui_paths.h"
 
@@ -90,21 +93,42 @@ int run(const std::string& folder, const std::string& screenshot, bool leaveRunn
 int main(int argc, char** argv) {
     std::string folder;
     std::string screenshot;
+    zvui::TourOptions tour;
+    bool touring = false;
     bool leaveRunning = false;
+    const char* usage =
+        "usage: zv_ui_run --folder DIR --screenshot FILE.png [--leave-running]\n"
+        "       zv_ui_run --tour --folder DIR --screens DIR --html FILE [--leave-running]\n";
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--folder") == 0 && i + 1 < argc) {
+        const bool more = i + 1 < argc;
+        if (std::strcmp(argv[i], "--folder") == 0 && more) {
             folder = argv[++i];
-        } else if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) {
+        } else if (std::strcmp(argv[i], "--screenshot") == 0 && more) {
             screenshot = argv[++i];
+        } else if (std::strcmp(argv[i], "--screens") == 0 && more) {
+            tour.screens = argv[++i];
+        } else if (std::strcmp(argv[i], "--html") == 0 && more) {
+            tour.html = argv[++i];
+        } else if (std::strcmp(argv[i], "--tour") == 0) {
+            touring = true;
         } else if (std::strcmp(argv[i], "--leave-running") == 0) {
             leaveRunning = true;
         } else {
-            std::fprintf(stderr, "usage: zv_ui_run --folder DIR --screenshot FILE.png [--leave-running]\n");
+            std::fprintf(stderr, "%s", usage);
             return 2;
         }
     }
+    if (touring) {
+        if (folder.empty() || tour.screens.empty() || tour.html.empty()) {
+            std::fprintf(stderr, "%s", usage);
+            return 2;
+        }
+        tour.folder = folder;
+        tour.leaveRunning = leaveRunning;
+        return zvui::runTour(tour);
+    }
     if (folder.empty() || screenshot.empty()) {
-        std::fprintf(stderr, "usage: zv_ui_run --folder DIR --screenshot FILE.png [--leave-running]\n");
+        std::fprintf(stderr, "%s", usage);
         return 2;
     }
     return zvui::run(folder, screenshot, leaveRunning);

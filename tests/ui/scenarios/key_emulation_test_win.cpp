@@ -88,6 +88,10 @@ TEST_F(KeyEmulation, KeysSendTheirValuesWithShiftForOneKeyRepeatWhenHeldAndTheFr
     openPanel();
     ASSERT_FALSE(HasFatalFailure());
 
+    HWND toolbar = GetDlgItem(GetDlgItem(frame_, 101), 102);
+    EXPECT_EQ(toolbarButtonState(toolbar, 2126), kButtonEnabled);
+    EXPECT_EQ(toolbarButtonState(toolbar, 2119), kButtonEnabled);
+
     // Shift, then 5: Shift's own value, then 5 shifted; the next 5 is plain again.
     click(key(kShift));
     click(key(kKey5));
@@ -175,6 +179,9 @@ TEST_F(KeyEmulation, ALinkLostWhileAKeyIsHeldReleasesAndDisablesIt) {
     const MessageBoxInfo box = waitForMessageBox(program_.processId(), 15000);
     ASSERT_TRUE(box.window);
     EXPECT_TRUE(waitFor([&] { return !IsWindowEnabled(key(kKey7)); }, 5000));
+    HWND toolbar = GetDlgItem(GetDlgItem(frame_, 101), 102);
+    EXPECT_NE(toolbarButtonState(toolbar, 2126) & kButtonEnabled, kButtonEnabled);  // save and copy: grey
+    EXPECT_NE(toolbarButtonState(toolbar, 2119) & kButtonEnabled, kButtonEnabled);
     ASSERT_TRUE(answerMessageBox(box, IDOK));
     // Released: no repeats after the link went, and the button's own release changes nothing.
     const size_t sent = keyLog().size();
@@ -188,6 +195,25 @@ TEST_F(KeyEmulation, ALinkLostWhileAKeyIsHeldReleasesAndDisablesIt) {
     click(key(kKey7));
     const Lines after = logAfter(sent, sent + 1);
     EXPECT_EQ(after, (Lines{"0x00008007"}));
+}
+
+TEST_F(KeyEmulation, AnAn1100ShowsItsOwnKeypadWithSmallerKeys) {
+    ASSERT_TRUE(writeTextFile(sandbox_->programFolder() + "\\zvlkrmt.ini",
+                              "[analyzer]\r\nserial = 30808001\r\nmodel = AN-1100\r\nexboard = EX-NB2A\r\n"));
+    writeProfileWith("[buffer]\r\nwarning=no\r\n");
+    ASSERT_TRUE(startMain());
+    connectAndWaitForIdle();
+    ASSERT_FALSE(HasFatalFailure());
+    openPanel();
+    ASSERT_FALSE(HasFatalFailure());
+    RECT panel{}, shift{};
+    GetClientRect(panel_, &panel);
+    GetClientRect(key(kShift), &shift);
+    EXPECT_EQ(panel.right, 581);
+    EXPECT_EQ(panel.bottom, 371);
+    EXPECT_EQ(shift.right, 39);  // cells of 39 x 25 (the AN-1400/2400 keys are 43 x 27)
+    EXPECT_EQ(shift.bottom, 25);
+    EXPECT_TRUE(saveScreenshot(frame_, screenshotPath("key-emulation-an1100")));
 }
 
 // The LCD area of the panel as it is on the screen (the frame is in front).
