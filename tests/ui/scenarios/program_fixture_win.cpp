@@ -18,6 +18,14 @@ std::string builtFile(std::string_view target) {
     return {};
 }
 
+std::string installedProgramFolder() {
+    // ZV_UI_PROGRAM_FOLDER runs the scenarios against an installed program where it was
+    // installed (the package test's installation), instead of copies in the sandbox.
+    char folder[MAX_PATH] = "";
+    const DWORD length = GetEnvironmentVariableA("ZV_UI_PROGRAM_FOLDER", folder, sizeof folder);
+    return length > 0 && length < sizeof folder ? std::string(folder, length) : std::string();
+}
+
 std::string englishString(unsigned id) {
     static HMODULE library = LoadLibraryExA(builtFile("zvlk5m1033").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     char text[1024] = "";
@@ -56,7 +64,13 @@ void ProgramFixture::TearDown() {
     sandbox_.reset();
 }
 
+std::string ProgramFixture::programFolder() const {
+    const std::string installed = installedProgramFolder();
+    return installed.empty() ? sandbox_->programFolder() : installed;
+}
+
 void ProgramFixture::installProgram(const std::vector<std::string>& languageLibraryNames) {
+    if (!installedProgramFolder().empty()) return;
     ASSERT_FALSE(builtFile("ZVLK5MQ").empty()) << "the build has no ZVLK5MQ target";
     ASSERT_TRUE(sandbox_->addProgramFile(builtFile("ZVLK5MQ"), "ZVLK5MQ.exe"));
     for (const char* library : {"zvlkctrl", "zvlkrmt"}) {
@@ -79,7 +93,7 @@ HWND ProgramFixture::start(Program& program, const std::vector<std::string>& env
     // scenarios see as an exit code, instead of passing unnoticed. (Windows ignores this.)
     std::vector<std::string> withHeapChecks{"WINEDEBUG=warn+heap"};
     withHeapChecks.insert(withHeapChecks.end(), environment.begin(), environment.end());
-    if (!program.start(sandbox_->programFolder() + "\\ZVLK5MQ.exe", withHeapChecks)) return nullptr;
+    if (!program.start(programFolder() + "\\ZVLK5MQ.exe", withHeapChecks)) return nullptr;
     return program.waitForMainWindow(15000);
 }
 

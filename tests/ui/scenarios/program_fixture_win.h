@@ -30,6 +30,9 @@ std::string emulatedUsbProfile();
 // the build has no such target.
 std::string builtFile(std::string_view target);
 
+// The folder ZV_UI_PROGRAM_FOLDER names (an installed program), or empty.
+std::string installedProgramFolder();
+
 // A string of the English language library, loaded the way the program loads it.
 std::string englishString(unsigned id);
 
@@ -40,9 +43,12 @@ protected:
 
     // The program with its control and remote libraries and the listed language libraries:
     // by default the English and the German one. A name the build has no library of (a
-    // locale without one) gets a copy of the English library.
+    // locale without one) gets a copy of the English library. Nothing with
+    // ZV_UI_PROGRAM_FOLDER: the program is started where it was installed.
     void installProgram(const std::vector<std::string>& languageLibraryNames = {"zvlk5m1033.dll",
                                                                                  "zvlk5m1031.dll"});
+    // Where the program starts from: the sandbox's program folder or ZV_UI_PROGRAM_FOLDER.
+    std::string programFolder() const;
     void writeProfile(const std::string& text);
     // Starts the program; returns its visible main window or null.
     HWND start(Program& program, const std::vector<std::string>& environment = {});

@@ -64,7 +64,7 @@ TEST_F(StartUp, SecondStartActivatesTheFirstWindowAndEnds) {
     ASSERT_TRUE(waitFor([&] { return IsIconic(mainWindow_) != 0; }, 5000));
 
     Program second;
-    ASSERT_TRUE(second.start(sandbox_->programFolder() + "\\ZVLK5MQ.exe"));
+    ASSERT_TRUE(second.start(programFolder() + "\\ZVLK5MQ.exe"));
     DWORD exitCode = 1234;
     ASSERT_TRUE(second.waitForExit(15000, &exitCode));
     EXPECT_EQ(exitCode, 0u);
@@ -124,7 +124,7 @@ TEST_F(StartUp, FallsBackToEnglishWhenTheLocaleHasNoLibrary) {
 
 TEST_F(StartUp, EndsWithoutAWindowWhenNoLanguageLibraryLoads) {
     installProgram({});
-    ASSERT_TRUE(program_.start(sandbox_->programFolder() + "\\ZVLK5MQ.exe"));
+    ASSERT_TRUE(program_.start(programFolder() + "\\ZVLK5MQ.exe"));
     DWORD exitCode = 0;
     ASSERT_TRUE(program_.waitForExit(15000, &exitCode)) << "the program still runs";
     EXPECT_TRUE(topWindowsOfClass(kMainWindowClass, program_.processId()).empty());
@@ -137,7 +137,7 @@ TEST_F(StartUp, TimeFromStartToADrawnWindow) {
     // The first start writes every missing key of profile.ini; the second finds them.
     for (const char* which : {"first start", "second start"}) {
         Program program;
-        ASSERT_TRUE(program.start(sandbox_->programFolder() + "\\ZVLK5MQ.exe"));
+        ASSERT_TRUE(program.start(programFolder() + "\\ZVLK5MQ.exe"));
         HWND window = program.waitForMainWindow(15000);
         ASSERT_TRUE(window);
         const double shown = program.startedMsAgo();
