@@ -65,6 +65,10 @@ void ProgramFixture::installProgram(const std::vector<std::string>& languageLibr
     for (const std::string& name : languageLibraryNames) {
         ASSERT_TRUE(sandbox_->addProgramFile(builtFile("zvlk5m1033"), name)) << name;
     }
+    // The help file, where the build makes one: Help opens it beside the program.
+    if (const std::string help = builtFile("ZV-LK5MQ.chm"); !help.empty()) {
+        ASSERT_TRUE(sandbox_->addProgramFile(help)) << help;
+    }
 }
 
 void ProgramFixture::writeProfile(const std::string& text) {
