@@ -59,11 +59,14 @@
 // A note over the whole width, NLINES lines high
 #define ZV_ROW_NOTE(text, id, row, nlines) \
     LTEXT text, id, ZV_MARGIN, ZV_LABEL_Y(row), ZV_WIDE_W, (nlines) * ZV_LABEL_H
-// A folder: the path over the whole width but a button's, the browse button at the right
-#define ZV_ROW_FOLDER(id, row) \
-    EDITTEXT id, ZV_MARGIN, ZV_ROW_Y(row), ZV_WIDE_W - ZV_BUTTON_W - ZV_GAP, ZV_FIELD_H, ES_AUTOHSCROLL | WS_TABSTOP
-#define ZV_ROW_BROWSE(text, id, row) \
-    PUSHBUTTON text, id, ZV_PAGE_W - ZV_MARGIN - ZV_BUTTON_W, ZV_ROW_Y(row) - 1, ZV_BUTTON_W, ZV_BUTTON_H, WS_TABSTOP
+// A folder: the path over the whole width but a button's, the browse button at the right.
+// The _BESIDE and _W forms take the button's width (for a longer button text).
+#define ZV_ROW_FOLDER_BESIDE(id, row, bw) \
+    EDITTEXT id, ZV_MARGIN, ZV_ROW_Y(row), ZV_WIDE_W - (bw) - ZV_GAP, ZV_FIELD_H, ES_AUTOHSCROLL | WS_TABSTOP
+#define ZV_ROW_BROWSE_W(text, id, row, bw) \
+    PUSHBUTTON text, id, ZV_PAGE_W - ZV_MARGIN - (bw), ZV_ROW_Y(row) - 1, bw, ZV_BUTTON_H, WS_TABSTOP
+#define ZV_ROW_FOLDER(id, row)       ZV_ROW_FOLDER_BESIDE(id, row, ZV_BUTTON_W)
+#define ZV_ROW_BROWSE(text, id, row) ZV_ROW_BROWSE_W(text, id, row, ZV_BUTTON_W)
 #define ZV_ROW_HEADING(text, id, row) \
     LTEXT text, id, ZV_MARGIN, ZV_LABEL_Y(row), ZV_WIDE_W, ZV_LABEL_H
 

@@ -2,6 +2,7 @@
 // MONC and MDCL files with and without analog inputs and LIN identifier tables, with every
 // option, must convert without a crash or a read outside the record area. The rows of one
 // option set are compared with the plain snprintf formatter, and every list cell is built.
+// The export formats take the same records; candump accounts for every one of them.
 //
 // Input: a data file as it is (when it starts with the signature), or one flag byte followed by
 // a record area. Flags: bit 0 MDCL (else MONC), bit 1 analog inputs, bits 2-3 identifier tables
@@ -18,6 +19,7 @@
 #include "capture/capture.h"
 #include "capture/cell_text.h"
 #include "conversion/print_out.h"
+#include "formats/export.h"
 
 namespace {
 
@@ -105,6 +107,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (monitorCellText(static_cast<int>(row % 16), capture.record(row), column, capture.dataInfo(), cell,
                                 sizeof cell) >= sizeof cell)
                 std::abort();
+    }
+
+    ExportSettings settings;
+    settings.start = logStartFromEpoch(int64_t{1709280000} * 1000000);
+    for (const ExportFormat format : {ExportFormat::Asc, ExportFormat::Blf, ExportFormat::Candump, ExportFormat::Pcapng}) {
+        sink.clear();
+        ExportCounts counts;
+        if (exportCapture(capture, format, settings, sink, counts) != ExportResult::Completed) std::abort();
+        if (format == ExportFormat::Candump &&
+            counts.frames + counts.linLeftOut + counts.markersLeftOut + counts.unknownLeftOut != capture.count())
+            std::abort();
     }
     return 0;
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks that zvdconv converts the same data files byte for byte natively and as zvdconv.exe
-# under Wine: text and CSV, every option, CR LF line ends, files beside the inputs and
-# standard output.
+# under Wine: text and CSV, every option, the four export formats, CR LF line ends, files
+# beside the inputs and standard output.
 #
 # usage: zvdconv_wine_check.sh NATIVE_ZVDCONV WINDOWS_ZVDCONV_EXE
 # Wine is taken from $WINE (default wine64, else wine); WINEPREFIX, WINEDEBUG and
@@ -26,6 +26,8 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 # the caller has no UTF-8 locale (in a bare container none is set).
 [[ $(locale charmap 2>/dev/null) == UTF-8 ]] || export LC_ALL=C.UTF-8
 export SOURCE_DATE_EPOCH=1700000000
+# The exports' --start-time is local time: the same zone on both sides.
+export TZ=UTC
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -100,6 +102,10 @@ option_sets=(
   "--csv --hex --channel 1"
   "--delta --channel 2"
   "--channel both --delta --hex -j 2"
+  "--format asc --start-time=2024-03-01T08:00:00"
+  "--format blf --start-time=2024-03-01T08:00:00 --channel 2"
+  "--format candump --start-time=2024-03-01T08:00:00 -j 2"
+  "--format pcapng --start-time=2024-03-01T08:00:00"
 )
 for options in "${option_sets[@]}"; do
   for side in native windows; do

@@ -1,14 +1,14 @@
-// The templates of the setup editor, the search dialog and the batch conversion, measured with
-// their own font: every text of a static, check box, radio button and push button fits its
-// control (also the longest texts the program
-// writes into them), no two visible controls cover each other, and every sub-page
-// placeholder has exactly the size of the sub-page template that the program lays onto it,
-// and every bit-pattern field and the LIN schedule's slot table have room for what they show.
-// That every control lies inside its dialog is checked for all templates by
+// The templates of each language library, measured with their own font: every text of a
+// static, check box, radio button and push button of every template fits its control (also
+// the longest texts the program writes into them); in the templates of the setup editor, the
+// search dialog and the batch conversion no two visible controls cover each other, every
+// sub-page placeholder has exactly the size of the sub-page template that the program lays
+// onto it, and every bit-pattern field and the LIN schedule's slot table have room for what
+// they show. That every control lies inside its dialog is checked for all templates by
 // language_library_test.cpp.
 //
 // With ZV_TEMPLATE_SHOTS set to a folder, PicturesOfTheTemplates writes a PNG of each
-// template there (the test does nothing otherwise).
+// template there, named <template>-<locale>.png (the test does nothing otherwise).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -44,13 +44,14 @@ namespace {
 
 // The templates laid out on the grid by name, as their headers give them: the setup editor,
 // the search dialog and the batch conversion.
-std::map<long, std::string> gridTemplates() {
+// With ALL, every template of the library (the preferences, the watch data dialog, ...).
+std::map<long, std::string> gridTemplates(bool all = false) {
     std::map<long, std::string> result;
     std::vector<std::string> errors;
     for (const auto& id : allIds(errors)) {
         const bool onGrid = startsWith(id.header, "setup_") || startsWith(id.header, "search_") ||
                             startsWith(id.header, "batch_");
-        if (onGrid && startsWith(id.name, "IDD_")) result[id.value] = id.name;
+        if ((all || onGrid) && startsWith(id.name, "IDD_")) result[id.value] = id.name;
     }
     return result;
 }
@@ -142,20 +143,23 @@ struct RuntimeTexts {
     std::vector<std::string> texts;
 };
 
-class GridTemplates : public ::testing::Test {
+// Runs for each language library (the parameter is its locale): German texts are longer.
+class GridTemplates : public ::testing::TestWithParam<int> {
 protected:
-    static void SetUpTestSuite() { host_.open(); }
-    static void TearDownTestSuite() { host_.close(); }
+    static void TearDownTestSuite() { closeLanguageHosts(); }
     void SetUp() override {
-        ASSERT_NE(host_.library, nullptr) << "zvlk5m1033.dll did not load beside the test";
-        ASSERT_TRUE(host_.controlsRegistered) << "zvlkctrl.dll did not load beside the test or did not register";
-        ASSERT_NE(host_.owner, nullptr);
+        const LanguageHost& host = languageHost(GetParam());
+        ASSERT_NE(host.library, nullptr) << languageLibraryFile(GetParam()) << " did not load beside the test";
+        ASSERT_TRUE(host.controlsRegistered) << "zvlkctrl.dll did not load beside the test or did not register";
+        ASSERT_NE(host.owner, nullptr);
     }
 
-    static HWND create(long templateId, HWND parent = nullptr) { return host_.create(templateId, parent); }
-    static std::string loadString(long id) { return host_.loadString(id); }
+    HWND create(long templateId, HWND parent = nullptr) const {
+        return languageHost(GetParam()).create(templateId, parent);
+    }
+    std::string loadString(long id) const { return languageHost(GetParam()).loadString(id); }
 
-    static std::vector<RuntimeTexts> runtimeTexts() {
+    std::vector<RuntimeTexts> runtimeTexts() const {
         std::vector<std::string> rowLabels;
         for (int tab = 0; tab < 4; ++tab) {
             for (int row = 0; row < 16; ++row) {
@@ -206,10 +210,10 @@ protected:
         };
     }
 
-    static LanguageHost host_;
 };
 
-LanguageHost GridTemplates::host_;
+INSTANTIATE_TEST_SUITE_P(Locales, GridTemplates, ::testing::ValuesIn(kLanguageLocales),
+                         [](const ::testing::TestParamInfo<int>& locale) { return std::to_string(locale.param); });
 
 // "IDD_SETUP_CAN_ENTRY (0x5e6), control 1247 "(0 - 1FFFFFFF)": 12 px too wide (86 px in 74 px)"
 std::string clipped(const std::string& dialog, long templateId, HWND control, const std::string& text,
@@ -228,8 +232,8 @@ void expectTextFits(HWND control, const std::string& text, const std::string& di
     EXPECT_LE(need.cy, room.height) << clipped(dialog, templateId, control, text, "high", need.cy, room.height);
 }
 
-TEST_F(GridTemplates, EveryTextFitsItsControl) {
-    const auto all = gridTemplates();
+TEST_P(GridTemplates, EveryTextFitsItsControl) {
+    const auto all = gridTemplates(true);
     ASSERT_GE(all.size(), 30u);
     const auto extra = runtimeTexts();
     int measured = 0;
@@ -256,7 +260,7 @@ TEST_F(GridTemplates, EveryTextFitsItsControl) {
 
 // The measure itself: a label one character wide cannot hold a word, and an empty
 // placeholder is no text at all.
-TEST_F(GridTemplates, MeasureFindsAClippedLabel) {
+TEST_P(GridTemplates, MeasureFindsAClippedLabel) {
     HWND dialog = create(IDD_SETUP_PROTOCOLS);
     ASSERT_NE(dialog, nullptr);
     HWND narrow = CreateWindowExA(0, "STATIC", "Transmit channel:", WS_CHILD | SS_LEFT, 0, 0, 30, 13, dialog,
@@ -274,7 +278,7 @@ TEST_F(GridTemplates, MeasureFindsAClippedLabel) {
 
 // No two visible controls of a template cover each other, except those that the program
 // shows by turns on one row (a CAN entry's data bytes or, for remote frames, its length).
-TEST_F(GridTemplates, VisibleControlsDoNotOverlap) {
+TEST_P(GridTemplates, VisibleControlsDoNotOverlap) {
     const std::map<long, std::vector<std::vector<int>>> byTurns = {
         {IDD_SETUP_CAN_ENTRY,
          {{IDC_CAN_ENTRY_DATA_LABEL, IDC_CAN_ENTRY_DATA},
@@ -322,7 +326,7 @@ TEST_F(GridTemplates, VisibleControlsDoNotOverlap) {
 // Where the program lays a sub-page (or a page, or the frame) onto a placeholder, the two
 // have the same size; a smaller placeholder would cut the sub-page off, a larger one leave
 // a gap that the layout does not expect.
-TEST_F(GridTemplates, SubPagesFitTheirPlaceholdersExactly) {
+TEST_P(GridTemplates, SubPagesFitTheirPlaceholdersExactly) {
     const struct {
         long parent;
         int placeholder;
@@ -395,7 +399,7 @@ TEST_F(GridTemplates, SubPagesFitTheirPlaceholdersExactly) {
 // zvlkctrl paints a cell as wide as the widest digit plus six pixels, an eighth of a cell
 // between cells, four pixels in from the edge when it draws its own frame (two inside a
 // border); the last cell keeps two pixels clear of the frame.
-TEST_F(GridTemplates, BitPatternFieldsShowAllTheirBits) {
+TEST_P(GridTemplates, BitPatternFieldsShowAllTheirBits) {
     std::vector<std::string> errors;
     const auto names = gridTemplates();
     std::map<std::string, long> templateOfHeader;
@@ -442,7 +446,7 @@ TEST_F(GridTemplates, BitPatternFieldsShowAllTheirBits) {
 // 24 letters and four fields of a letter and eleven pixels, plus eight pixels, and
 // letter height + 9 pixels high. The placeholder holds a row beside the scroll bar and shows
 // about half of the sixteen rows.
-TEST_F(GridTemplates, ScheduleSlotPlaceholderHoldsTheSlotRows) {
+TEST_P(GridTemplates, ScheduleSlotPlaceholderHoldsTheSlotRows) {
     HWND page = create(IDD_SETUP_SCHEDULE_TABLE);
     ASSERT_NE(page, nullptr);
     RECT place{};
@@ -474,7 +478,7 @@ TEST_F(GridTemplates, ScheduleSlotPlaceholderHoldsTheSlotRows) {
 }
 
 // The identifier list lies inside the display area of its tab control, below the tabs.
-TEST_F(GridTemplates, IdentifierListLiesInsideItsTabs) {
+TEST_P(GridTemplates, IdentifierListLiesInsideItsTabs) {
     HWND table = create(IDD_SETUP_LIN_ID_TABLE);
     ASSERT_NE(table, nullptr);
     HWND tabs = GetDlgItem(table, IDC_ID_TABLE_TABS);
@@ -502,7 +506,7 @@ TEST_F(GridTemplates, IdentifierListLiesInsideItsTabs) {
 
 // Pictures for reviewing the layout: each template in a visible window, with the runtime
 // texts filled in, saved as <folder>/<name>.png.
-TEST_F(GridTemplates, PicturesOfTheTemplates) {
+TEST_P(GridTemplates, PicturesOfTheTemplates) {
     const char* folder = std::getenv("ZV_TEMPLATE_SHOTS");
     if (folder == nullptr || *folder == '\0') GTEST_SKIP() << "ZV_TEMPLATE_SHOTS is not set";
     HWND host = CreateWindowExA(0, "STATIC", "templates", WS_POPUP | WS_VISIBLE, 0, 0, 900, 700, nullptr, nullptr,
@@ -566,7 +570,7 @@ TEST_F(GridTemplates, PicturesOfTheTemplates) {
         DeleteDC(memory);
         ReleaseDC(nullptr, screen);
         const auto png = zvui::encodePng(static_cast<uint32_t>(w), static_cast<uint32_t>(h), rgb);
-        const std::string path = std::string(folder) + "\\" + name + ".png";
+        const std::string path = std::string(folder) + "\\" + name + "-" + std::to_string(GetParam()) + ".png";
         FILE* file = std::fopen(path.c_str(), "wb");
         ASSERT_NE(file, nullptr) << path;
         std::fwrite(png.data(), 1, png.size(), file);

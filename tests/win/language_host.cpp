@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
+#include <map>
+
 #include "zvlkctrl/zvlkctrl_win.h"
 
 namespace zv::wintest {
@@ -18,10 +21,17 @@ INT_PTR CALLBACK quietDialogProc(HWND, UINT message, WPARAM, LPARAM) {
     return message == WM_INITDIALOG ? TRUE : FALSE;
 }
 
-void LanguageHost::open() {
+std::string languageLibraryFile(int locale) {
+    char name[32];
+    std::snprintf(name, sizeof name, "zvlk5m%04d.dll", locale);
+    return name;
+}
+
+void LanguageHost::open(int languageLocale) {
+    locale = languageLocale;
     INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), 0x4FF};
     InitCommonControlsEx(&icc);
-    library = LoadLibraryA(besideThisProgram("zvlk5m1033.dll").c_str());
+    library = LoadLibraryA(besideThisProgram(languageLibraryFile(locale).c_str()).c_str());
     controls = LoadLibraryA(besideThisProgram("zvlkctrl.dll").c_str());
     const auto registerControls = controls == nullptr ? nullptr
         : reinterpret_cast<VRX_RegisterControlsFn>(
@@ -47,6 +57,24 @@ std::string LanguageHost::loadString(long id) const {
     char text[2048] = {};
     const int n = LoadStringA(library, static_cast<UINT>(id), text, sizeof text);
     return std::string(text, static_cast<size_t>(n > 0 ? n : 0));
+}
+
+namespace {
+std::map<int, LanguageHost>& openHosts() {
+    static std::map<int, LanguageHost> hosts;
+    return hosts;
+}
+}  // namespace
+
+LanguageHost& languageHost(int locale) {
+    auto [it, fresh] = openHosts().try_emplace(locale);
+    if (fresh) it->second.open(locale);
+    return it->second;
+}
+
+void closeLanguageHosts() {
+    for (auto& [locale, host] : openHosts()) host.close();
+    openHosts().clear();
 }
 
 }  // namespace zv::wintest

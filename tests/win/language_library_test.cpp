@@ -74,34 +74,27 @@ Conversions countConversions(const std::string& s) {
     return c;
 }
 
-class LanguageLibrary : public ::testing::Test {
+// Runs for each language library (the parameter is its locale).
+class LanguageLibrary : public ::testing::TestWithParam<int> {
 protected:
-    static void SetUpTestSuite() {
-        host_.open();
-        library_ = host_.library;
-        owner_ = host_.owner;
-    }
-    static void TearDownTestSuite() {
-        host_.close();
-        library_ = nullptr;
-        owner_ = nullptr;
-    }
+    static void TearDownTestSuite() { closeLanguageHosts(); }
     void SetUp() override {
-        ASSERT_NE(library_, nullptr) << "zvlk5m1033.dll did not load beside the test";
-        ASSERT_TRUE(host_.controlsRegistered) << "zvlkctrl.dll did not load beside the test or did not register";
+        const LanguageHost& host = languageHost(GetParam());
+        library_ = host.library;
+        owner_ = host.owner;
+        ASSERT_NE(library_, nullptr) << languageLibraryFile(GetParam()) << " did not load beside the test";
+        ASSERT_TRUE(host.controlsRegistered) << "zvlkctrl.dll did not load beside the test or did not register";
         ASSERT_NE(owner_, nullptr);
     }
 
-    static std::string loadString(long id) { return host_.loadString(id); }
+    std::string loadString(long id) const { return languageHost(GetParam()).loadString(id); }
 
-    static LanguageHost host_;
-    static HMODULE library_;
-    static HWND owner_;
+    HMODULE library_ = nullptr;
+    HWND owner_ = nullptr;
 };
 
-LanguageHost LanguageLibrary::host_;
-HMODULE LanguageLibrary::library_ = nullptr;
-HWND LanguageLibrary::owner_ = nullptr;
+INSTANTIATE_TEST_SUITE_P(Locales, LanguageLibrary, ::testing::ValuesIn(kLanguageLocales),
+                         [](const ::testing::TestParamInfo<int>& locale) { return std::to_string(locale.param); });
 
 TEST(IdHeaders, EveryDefinitionIsANumberAndNoNumberIsTakenTwice) {
     std::vector<std::string> errors;
@@ -140,8 +133,9 @@ TEST(IdHeaders, ConversionCounterTellsFormatsApart) {
     EXPECT_EQ(countConversions("trailing %").others, 1);
 }
 
-TEST_F(LanguageLibrary, LoadsAsADataFileToo) {
-    HMODULE data = LoadLibraryExA(besideThisProgram("zvlk5m1033.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+TEST_P(LanguageLibrary, LoadsAsADataFileToo) {
+    HMODULE data = LoadLibraryExA(besideThisProgram(languageLibraryFile(GetParam()).c_str()).c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(data, nullptr);
     char text[256] = {};
     EXPECT_GT(LoadStringA(data, IDS_APP_TITLE, text, sizeof text), 0);
@@ -149,7 +143,7 @@ TEST_F(LanguageLibrary, LoadsAsADataFileToo) {
     FreeLibrary(data);
 }
 
-TEST_F(LanguageLibrary, EveryStringLoadsAndIsNotBlank) {
+TEST_P(LanguageLibrary, EveryStringLoadsAndIsNotBlank) {
     const auto strings = idsWithPrefix("IDS_");
     ASSERT_GT(strings.size(), 70u);
     for (const auto& id : strings) {
@@ -162,7 +156,7 @@ TEST_F(LanguageLibrary, EveryStringLoadsAndIsNotBlank) {
 
 // Some headers name only the first of a run of strings that the program loads by counting on
 // from it (tree captions, combo box entries).
-TEST_F(LanguageLibrary, EveryStringOfANumberedRunLoads) {
+TEST_P(LanguageLibrary, EveryStringOfANumberedRunLoads) {
     const struct {
         long first;
         int count;
@@ -182,7 +176,7 @@ TEST_F(LanguageLibrary, EveryStringOfANumberedRunLoads) {
     }
 }
 
-TEST_F(LanguageLibrary, FormatsTakeExactlyTheArgumentTheProgramPasses) {
+TEST_P(LanguageLibrary, FormatsTakeExactlyTheArgumentTheProgramPasses) {
     for (const auto& id : idsWithPrefix("IDS_")) {
         const std::string text = loadString(id.value);
         const Conversions c = countConversions(text);
@@ -211,7 +205,7 @@ TEST_F(LanguageLibrary, FormatsTakeExactlyTheArgumentTheProgramPasses) {
     }
 }
 
-TEST_F(LanguageLibrary, UiFontIsPointSizeCommaFace) {
+TEST_P(LanguageLibrary, UiFontIsPointSizeCommaFace) {
     const std::string text = loadString(IDS_UI_FONT);
     size_t i = 0;
     while (i < text.size() && isdigit(static_cast<unsigned char>(text[i]))) ++i;
@@ -250,16 +244,18 @@ void collectMenu(HMENU menu, std::vector<MenuEntry>& entries, int& popups) {
     }
 }
 
-std::string keyText(const ACCEL& accel) {
+// The key of an accelerator as the menu of LOCALE names it ("Ctrl+S", German "Strg+S").
+std::string keyText(const ACCEL& accel, int locale) {
+    const bool german = locale == 1031;
     std::string text;
-    if (accel.fVirt & FCONTROL) text += "Ctrl+";
-    if (accel.fVirt & FSHIFT) text += "Shift+";
+    if (accel.fVirt & FCONTROL) text += german ? "Strg+" : "Ctrl+";
+    if (accel.fVirt & FSHIFT) text += german ? "Umschalt+" : "Shift+";
     if (accel.fVirt & FALT) text += "Alt+";
     if (accel.key >= VK_F1 && accel.key <= VK_F24) return text + "F" + std::to_string(accel.key - VK_F1 + 1);
     return text + static_cast<char>(accel.key);
 }
 
-TEST_F(LanguageLibrary, MenuHoldsEveryCommandOnceAndNothingElse) {
+TEST_P(LanguageLibrary, MenuHoldsEveryCommandOnceAndNothingElse) {
     HMENU menu = LoadMenuA(library_, MAKEINTRESOURCEA(IDR_MAIN_MENU));
     ASSERT_NE(menu, nullptr);
     std::vector<MenuEntry> entries;
@@ -287,7 +283,7 @@ TEST_F(LanguageLibrary, MenuHoldsEveryCommandOnceAndNothingElse) {
 
 // The key named after the tab of a menu item is the key of the program's accelerator table,
 // and every accelerator is named on its menu item.
-TEST_F(LanguageLibrary, MenuKeyNamesMatchTheProgramsAccelerators) {
+TEST_P(LanguageLibrary, MenuKeyNamesMatchTheProgramsAccelerators) {
     HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAIN_ACCELERATORS));
     ASSERT_NE(table, nullptr);
     std::vector<ACCEL> accels(static_cast<size_t>(CopyAcceleratorTableA(table, nullptr, 0)));
@@ -299,7 +295,7 @@ TEST_F(LanguageLibrary, MenuKeyNamesMatchTheProgramsAccelerators) {
     collectMenu(menu, entries, popups);
 
     std::map<UINT, std::string> expected;
-    for (const auto& accel : accels) expected[accel.cmd] = keyText(accel);
+    for (const auto& accel : accels) expected[accel.cmd] = keyText(accel, GetParam());
     for (const auto& entry : entries) {
         const size_t tab = entry.text.find('\t');
         const std::string shown = tab == std::string::npos ? "" : entry.text.substr(tab + 1);
@@ -363,7 +359,7 @@ void expectControlsInside(HWND dialog, const std::string& what) {
     }
 }
 
-TEST_F(LanguageLibrary, EveryTemplateCreatesWithEveryControlOfItsHeader) {
+TEST_P(LanguageLibrary, EveryTemplateCreatesWithEveryControlOfItsHeader) {
     const auto all = templates();
     ASSERT_GE(all.size(), 39u);
     for (const auto& t : all) {
@@ -421,7 +417,7 @@ void collectPopupTexts(HMENU menu, const std::string& where) {
     expectUniqueAccessKeys(texts, where);
 }
 
-TEST_F(LanguageLibrary, AccessKeysAreUniqueInEachMenuAndDialog) {
+TEST_P(LanguageLibrary, AccessKeysAreUniqueInEachMenuAndDialog) {
     HMENU menu = LoadMenuA(library_, MAKEINTRESOURCEA(IDR_MAIN_MENU));
     ASSERT_NE(menu, nullptr);
     collectPopupTexts(menu, "menu");
@@ -441,7 +437,7 @@ TEST_F(LanguageLibrary, AccessKeysAreUniqueInEachMenuAndDialog) {
     }
 }
 
-TEST_F(LanguageLibrary, PreferencePagesFitTheTabArea) {
+TEST_P(LanguageLibrary, PreferencePagesFitTheTabArea) {
     HWND dialog = CreateDialogParamA(library_, MAKEINTRESOURCEA(IDD_PREFERENCES), owner_, quietDialogProc, 0);
     ASSERT_NE(dialog, nullptr);
     HWND tabs = GetDlgItem(dialog, IDC_PREF_TABS);
@@ -483,7 +479,7 @@ TEST_F(LanguageLibrary, PreferencePagesFitTheTabArea) {
 
 // The watch data dialog: Tab walks each entry's channel, frame type and identifier, entry by
 // entry, then OK and Cancel; entry n sits below entry n - 1.
-TEST_F(LanguageLibrary, WatchDialogEntriesTabInRowOrder) {
+TEST_P(LanguageLibrary, WatchDialogEntriesTabInRowOrder) {
     HWND dialog = CreateDialogParamA(library_, MAKEINTRESOURCEA(IDD_WATCH_DATA), owner_, quietDialogProc, 0);
     ASSERT_NE(dialog, nullptr);
     const int channels[16] = {IDC_WATCH_CHANNEL_0,  IDC_WATCH_CHANNEL_1,  IDC_WATCH_CHANNEL_2,  IDC_WATCH_CHANNEL_3,

@@ -7,12 +7,14 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
 #include "capture/capture.h"
 #include "conversion/print_out.h"
 #include "conversion/rate_text.h"
+#include "formats/export.h"
 #include "search/condition_text.h"
 #include "search/search_match.h"
 
@@ -26,14 +28,26 @@ constexpr int kMaxJobs = 16;  // each job holds its input file and two 256 KiB o
 
 constexpr const char* kUsage =
     "usage: zvdconv [--csv] [--hex] [--channel both|1|2] [--delta] [-j N] FILE.DT...\n"
+    "       zvdconv --format asc|blf|candump|pcapng [--start-time T] [--channel C] [-j N] FILE.DT...\n"
     "       zvdconv [options] -o OUT FILE.DT\n"
     "       zvdconv --info FILE.DT...\n"
     "       zvdconv --find CONDITION [--count] [--csv] [--hex] [--delta] [--channel C] [-o OUT|-] FILE.DT...\n"
     "\n"
-    "Converts data files into fixed-layout text (.txt) or CSV (.csv) files beside them: the\n"
-    "extension is replaced (appended when there is none) and an existing output is replaced.\n"
+    "Converts data files into fixed-layout text (.txt) or CSV (.csv) files beside them, or\n"
+    "exports them as logs of other CAN/LIN tools (.asc, .blf, .log, .pcapng): the extension is\n"
+    "replaced (appended when there is none) and an existing output is replaced.\n"
     "\n"
-    "  --csv              write CSV instead of text\n"
+    "  --format F         txt (default), csv, asc (ASC text log), blf (binary log), candump\n"
+    "                     (candump log; LIN records are left out and counted on standard\n"
+    "                     error) or pcapng (one interface per channel, SocketCAN and LIN\n"
+    "                     link types); docs/formats.md shows each mapping\n"
+    "  --start-time T     asc, blf, candump, pcapng: the local date and time of the first\n"
+    "                     record, \"YYYY-MM-DD HH:MM:SS\". Default: the input's modification\n"
+    "                     time minus its time span. The analyzer's stamps repeat every hour:\n"
+    "                     the time runs on from the first record, one hour added at each\n"
+    "                     wrap. Example: --start-time \"2024-03-01 08:00:00\" and stamps\n"
+    "                     59:58.000, 00:01.500 give 08:00:00.000 and 08:00:03.500\n"
+    "  --csv              write CSV instead of text (--format csv)\n"
     "  --hex              show the real values of error-marked LIN fields and the PID\n"
     "  --channel C        both (default), 1 or 2: the records of one channel only\n"
     "  --delta            text: the TM column shows the difference to the previous record\n"
@@ -63,6 +77,10 @@ constexpr const char* kUsage =
 
 struct Options {
     ConversionOptions conversion;
+    std::optional<ExportFormat> exportFormat;  // asc, blf, candump, pcapng
+    std::optional<std::string> formatName;
+    std::optional<std::string> startTimeText;
+    std::optional<CivilTime> startTime;
     int jobs = 1;
     std::optional<std::string> output;
     bool info = false;
@@ -136,6 +154,29 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o) {
                 v = a.substr(7);
             }
             o.find = v;
+        } else if (a == "--format" || a.rfind("--format=", 0) == 0) {
+            if (a == "--format") {
+                if (std::string e = value("--format", v); !e.empty()) return e;
+            } else {
+                v = a.substr(9);
+            }
+            if (v == "csv") {
+                o.conversion.csv = true;
+            } else if (v != "txt") {
+                o.exportFormat = exportFormatNamed(v);
+                if (!o.exportFormat) return "--format takes txt, csv, asc, blf, candump or pcapng, not '" + v + "'";
+            }
+            if (o.formatName && *o.formatName != v) return "--format given twice";
+            o.formatName = v;
+        } else if (a == "--start-time" || a.rfind("--start-time=", 0) == 0) {
+            if (a == "--start-time") {
+                if (std::string e = value("--start-time", v); !e.empty()) return e;
+            } else {
+                v = a.substr(13);
+            }
+            o.startTime = parseCivilTime(v);
+            if (!o.startTime) return "--start-time takes \"YYYY-MM-DD HH:MM:SS\", not '" + v + "'";
+            o.startTimeText = v;
         } else if (a == "--count") {
             o.count = true;
         } else if (a == "-o") {
@@ -148,6 +189,11 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o) {
     }
     if (o.help) return {};
     if (o.files.empty()) return "no input file";
+    if (o.formatName && *o.formatName == "txt" && o.conversion.csv) return "--csv contradicts --format txt";
+    if (o.exportFormat && (o.conversion.csv || o.conversion.hex || o.conversion.deltaT))
+        return "--csv, --hex and --delta apply to the txt and csv formats only";
+    if (o.exportFormat && (o.info || o.find)) return "--format " + *o.formatName + " takes neither --info nor --find";
+    if (o.startTime && !o.exportFormat) return "--start-time applies to the asc, blf, candump and pcapng formats only";
     if (o.info && (o.output || o.conversion.csv || o.conversion.hex || o.conversion.deltaT ||
                    o.conversion.channelSelection != 0))
         return "--info takes no conversion options";
@@ -184,13 +230,9 @@ std::string infoText(const std::string& path, const CCapture& c) {
             s += "CAN " + canChannelBitRateText(info.canChannel(channel)) + "\n";
     }
     if (c.count() > 0) {
-        // The stamps repeat every hour: the span adds up the record-to-record differences.
-        uint64_t spanMs = 0;
-        for (uint32_t i = 1; i < c.count(); ++i) {
-            const TimeDigits d = timeDifference(c.record(i).timeStamp(), c.record(i - 1).timeStamp());
-            const int64_t ms = int64_t{d.minutes} * 60000 + d.seconds * 1000 + d.hundredths * 10 + d.millis;
-            if (ms > 0) spanMs += static_cast<uint64_t>(ms);
-        }
+        // The stamps repeat every hour: the span is the monotonic time of the last record
+        // (markers, which may carry no time, left out).
+        const uint64_t spanMs = captureSpanTicks(c) / 5;
         char span[64];
         std::snprintf(span, sizeof span, "%llu:%02u:%02u.%03u", static_cast<unsigned long long>(spanMs / 3600000),
                       static_cast<unsigned>(spanMs / 60000 % 60), static_cast<unsigned>(spanMs / 1000 % 60),
@@ -267,6 +309,65 @@ const char* convertFailureText(ConvertResult r) {
     }
 }
 
+// The modification time of a file in microseconds since 1970, or nullopt.
+std::optional<int64_t> modificationMicros(const std::string& path) {
+    std::error_code error;
+    const auto written = std::filesystem::last_write_time(path, error);
+    if (error) return std::nullopt;
+    const auto system = std::chrono::file_clock::to_sys(written);
+    return std::chrono::duration_cast<std::chrono::microseconds>(system.time_since_epoch()).count();
+}
+
+FileOutcome exportOne(const std::string& input, const std::string& output, const CCapture& capture,
+                      const Options& o, const ZvdconvIo& io, ProgressBar& bar, size_t index) {
+    FileOutcome outcome;
+    ExportSettings settings;
+    settings.channelSelection = o.conversion.channelSelection;
+    settings.sourceName = std::filesystem::path(input).filename().string();
+    if (o.startTime) {
+        const std::optional<LogStart> start = logStartFromLocal(*o.startTime);
+        if (!start) {
+            outcome.ok = false;
+            outcome.message = "zvdconv: --start-time " + *o.startTimeText + " does not exist on the local clock\n";
+            return outcome;
+        }
+        settings.start = *start;
+    } else {
+        // The file was last written when its last record came: the first came a span before.
+        const int64_t span = static_cast<int64_t>(captureSpanTicks(capture) * 200);
+        settings.start = logStartFromEpoch(modificationMicros(input).value_or(0) - span);
+    }
+    const ConversionProgress progress = [&bar, index](uint64_t done, uint64_t total) { bar.update(index, done, total); };
+    ExportCounts counts;
+    ExportResult result;
+    if (output == "-") {
+        result = io.standardOutput ? exportCapture(capture, *o.exportFormat, settings, *io.standardOutput, counts, progress)
+                                   : ExportResult::WriteFailed;
+    } else {
+        FileSink file;
+        if (!file.open(output)) {
+            bar.finish(index);
+            outcome.ok = false;
+            outcome.message = "zvdconv: " + input + ": output " + output + " cannot be created\n";
+            return outcome;
+        }
+        result = exportCapture(capture, *o.exportFormat, settings, file, counts, progress);
+        if (!file.close()) result = ExportResult::WriteFailed;
+        if (result != ExportResult::Completed) std::remove(output.c_str());
+    }
+    bar.finish(index);
+    if (result != ExportResult::Completed) {
+        outcome.ok = false;
+        const std::string name = output == "-" ? std::string("standard output") : output;
+        outcome.message = "zvdconv: " + input + ": output " + name + " could not be written completely" +
+                          (output == "-" ? "" : " (removed)") + "\n";
+        return outcome;
+    }
+    if (const std::string leftOut = exportLeftOutText(*o.exportFormat, counts); !leftOut.empty())
+        outcome.message = "zvdconv: " + input + ": " + leftOut + "\n";
+    return outcome;
+}
+
 FileOutcome convertOne(const std::string& input, const std::string& output, const Options& o,
                        const std::optional<BannerTime>& bannerTime, const ZvdconvIo& io, ProgressBar& bar,
                        size_t index) {
@@ -278,6 +379,7 @@ FileOutcome convertOne(const std::string& input, const std::string& output, cons
         bar.finish(index);
         return outcome;
     }
+    if (o.exportFormat) return exportOne(input, output, file.capture(), o, io, bar, index);
     CPrintOutCaptureDataCanFrame writer;
     writer.setSource(&file.capture());
     writer.setOptions(o.conversion);
@@ -454,7 +556,7 @@ int runZvdconv(const std::vector<std::string>& args, const ZvdconvIo& io) {
     }
 
     // Output paths, refusing to overwrite an input or to write one output twice.
-    const std::string_view extension = o.conversion.csv ? ".csv" : ".txt";
+    const std::string_view extension = o.exportFormat ? exportExtension(*o.exportFormat) : o.conversion.csv ? ".csv" : ".txt";
     std::vector<std::string> outputs;
     std::vector<FileOutcome> outcomes(o.files.size());
     for (size_t i = 0; i < o.files.size(); ++i) {
@@ -489,9 +591,9 @@ int runZvdconv(const std::vector<std::string>& args, const ZvdconvIo& io) {
 
     int rc = kExitOk;
     for (const FileOutcome& outcome : outcomes) {
-        if (outcome.ok) continue;
-        io.standardError(outcome.message);
-        rc = kExitBadInput;
+        // A successful export may still name what its format left out.
+        if (!outcome.message.empty()) io.standardError(outcome.message);
+        if (!outcome.ok) rc = kExitBadInput;
     }
     return rc;
 }

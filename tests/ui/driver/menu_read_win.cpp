@@ -110,4 +110,16 @@ bool runProbeFunction(HWND window, const char* function, void* request, std::siz
     return ran;
 }
 
+std::vector<std::string> menuBarTexts(HWND window) {
+    MenuBarProbeRequest request{};
+    request.window = reinterpret_cast<uintptr_t>(window);
+    std::vector<std::string> texts;
+    if (!runProbeFunction(window, kMenuBarProbeFunction, &request, sizeof request)) return texts;
+    for (uint32_t i = 0; i < request.count && i < kMenuBarMaxItems; ++i) {
+        request.texts[i][kMenuBarTextSize - 1] = '\0';
+        texts.emplace_back(request.texts[i]);
+    }
+    return texts;
+}
+
 }  // namespace zvui

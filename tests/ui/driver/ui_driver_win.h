@@ -119,6 +119,8 @@ int menuItemState(HWND window, int command);
 std::vector<int> menuItemStates(HWND window, const std::vector<int>& commands);
 bool menuItemEnabled(HWND window, int command);
 bool menuItemChecked(HWND window, int command);
+// The texts of the top-level items of the window's menu bar ("&File", ...); empty when unread.
+std::vector<std::string> menuBarTexts(HWND window);
 // TB_GETSTATE of a command; -1 when the toolbar has no such button.
 int toolbarButtonState(HWND toolbar, int command);
 std::string toolbarTooltip(HWND toolbar, int command);

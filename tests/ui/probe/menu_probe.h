@@ -16,7 +16,18 @@ struct MenuProbeRequest {
     int32_t states[kMenuProbeMaxItems];       // GetMenuState, -1 for a missing item
 };
 
+// The texts of the menu bar's top-level items, as the program's ANSI functions give them.
+constexpr uint32_t kMenuBarMaxItems = 16;
+constexpr uint32_t kMenuBarTextSize = 64;
+
+struct MenuBarProbeRequest {
+    uint64_t window;  // the window whose menu bar is read
+    uint32_t count;   // items found (at most kMenuBarMaxItems are kept)
+    char texts[kMenuBarMaxItems][kMenuBarTextSize];
+};
+
 constexpr const char* kMenuProbeLibrary = "zvuiprobe.dll";
 constexpr const char* kMenuProbeFunction = "zvuiReadMenuStates";
+constexpr const char* kMenuBarProbeFunction = "zvuiReadMenuBarTexts";
 
 }  // namespace zvui

@@ -14,3 +14,15 @@ extern "C" __declspec(dllexport) DWORD WINAPI zvuiReadMenuStates(void* parameter
     }
     return 1;
 }
+
+extern "C" __declspec(dllexport) DWORD WINAPI zvuiReadMenuBarTexts(void* parameter) {
+    auto* request = static_cast<zvui::MenuBarProbeRequest*>(parameter);
+    HMENU menu = GetMenu(reinterpret_cast<HWND>(static_cast<uintptr_t>(request->window)));
+    if (!menu) return 0;
+    const int count = GetMenuItemCount(menu);
+    request->count = count > 0 ? static_cast<uint32_t>(count) : 0;
+    for (uint32_t i = 0; i < request->count && i < zvui::kMenuBarMaxItems; ++i) {
+        GetMenuStringA(menu, i, request->texts[i], static_cast<int>(zvui::kMenuBarTextSize), MF_BYPOSITION);
+    }
+    return 1;
+}

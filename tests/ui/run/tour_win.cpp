@@ -9,6 +9,10 @@
 #include "dialog_read_win.h"
 #include "file_dialog_win.h"
 #include "pane_recorder_win.h"
+#include "resources/ids/batch_conversion_res.h"
+#include "resources/ids/progress_dialog_res.h"
+#include "resources/ids/search_dialog_res.h"
+#include "resources/ids/setup_editor_window_res.h"
 #include "setup/setup_page_table.h"
 #include "ui_driver_win.h"
 #include "ui_paths.h"
@@ -54,9 +58,9 @@ std::string builtFile(std::string_view target) {
     return {};
 }
 
-// A text of the language library the program shows: the one of the user's language when the
-// build has it, else English.
-std::string stringOf(unsigned id) {
+// The language library the program shows: the one of the user's language when the build has
+// it, else English.
+HMODULE languageLibrary() {
     static HMODULE library = [] {
         char name[32];
         std::snprintf(name, sizeof name, "zvlk5m%u", static_cast<unsigned>(LANGIDFROMLCID(GetUserDefaultLCID())));
@@ -64,9 +68,30 @@ std::string stringOf(unsigned id) {
         if (file.empty()) file = builtFile("zvlk5m1033");
         return LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     }();
+    return library;
+}
+
+std::string stringOf(unsigned id) {
     char text[1024] = "";
-    if (library) LoadStringA(library, id, text, sizeof text);
+    if (languageLibrary()) LoadStringA(languageLibrary(), id, text, sizeof text);
     return text;
+}
+
+INT_PTR CALLBACK quietDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+// The caption of a dialog template of that library, by which the tour finds the program's
+// dialog ("Search", in German "Suchen").
+std::string captionOf(unsigned templateId) {
+    static const bool controls = [] {
+        INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+        return InitCommonControlsEx(&icc) != FALSE;
+    }();
+    (void)controls;
+    HWND dialog = CreateDialogParamA(languageLibrary(), MAKEINTRESOURCEA(templateId), nullptr, quietDialogProc, 0);
+    if (!dialog) return "?";
+    const std::string caption = windowText(dialog);
+    DestroyWindow(dialog);
+    return caption;
 }
 
 void collectItems(HWND tree, HTREEITEM item, std::vector<HTREEITEM>& items) {
@@ -207,10 +232,10 @@ private:
 
     std::string setupEditor() {
         postCommand(main_, 2012);
-        editor_ = waitForDialog(program_.processId(), "Setup", 20000);
+        editor_ = waitForDialog(program_.processId(), captionOf(IDD_SETUP_WINDOW), 20000);
         if (!editor_) return "no setup window";
         // The receive runs behind the transfer dialog; the tree is there once it has ended.
-        if (!waitFor([&] { return !dialogOpen(program_.processId(), "Transfer"); }, 20000)) return "the receive did not end";
+        if (!waitFor([&] { return !dialogOpen(program_.processId(), captionOf(IDD_PROGRESS)); }, 20000)) return "the receive did not end";
         HWND tree = dialogControl(editor_, kSetupTree);
         std::vector<HTREEITEM> items;
         collectItems(tree, reinterpret_cast<HTREEITEM>(sendTo(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), items);
@@ -227,7 +252,7 @@ private:
     std::string closeSetupEditor() {
         if (!editor_) return "no setup window";
         pressDialogButton(editor_, 2);
-        if (!waitFor([&] { return !dialogOpen(program_.processId(), "Setup"); }, 30000)) return "the setup window stayed open";
+        if (!waitFor([&] { return !dialogOpen(program_.processId(), captionOf(IDD_SETUP_WINDOW)); }, 30000)) return "the setup window stayed open";
         editor_ = nullptr;
         return {};
     }
@@ -263,7 +288,7 @@ private:
             }, 60000)) {
             return "the upload did not reach its last step";
         }
-        if (!waitFor([&] { return listViewItemCount(list) > 100 && !dialogOpen(program_.processId(), "Transfer"); }, 60000))
+        if (!waitFor([&] { return listViewItemCount(list) > 100 && !dialogOpen(program_.processId(), captionOf(IDD_PROGRESS)); }, 60000))
             return "the capture list holds " + std::to_string(listViewItemCount(list)) + " rows";
         return {};
     }
@@ -272,7 +297,7 @@ private:
         HWND list = GetDlgItem(main_, kCaptureListId);
         selectListViewRow(list, 0);
         postCommand(main_, 1008);
-        HWND dialog = waitForDialog(program_.processId(), "Search", 10000);
+        HWND dialog = waitForDialog(program_.processId(), captionOf(IDD_SEARCH), 10000);
         if (!dialog) return "no search dialog";
         chooseComboEntry(dialogControl(dialog, 1286), 2);  // frame by identifier and data
         const int high[2] = {0x1F, 0x04}, middle[2] = {0xFC, 0x8C};  // 0x123 in bits 18-28
@@ -336,7 +361,7 @@ private:
             frame_ = nullptr;
         }
         postCommand(main_, 40010);
-        batch_ = waitForDialog(program_.processId(), "Batch Conversion", 10000);
+        batch_ = waitForDialog(program_.processId(), captionOf(IDD_BATCH_CONVERSION), 10000);
         if (!batch_) return "no batch conversion dialog";
         setControlText(dialogControl(batch_, 1008), bufferFolder_);
         pressDialogButton(batch_, 40018);
@@ -358,7 +383,7 @@ private:
     std::string disconnect() {
         if (batch_) {
             postClose(batch_);
-            waitFor([&] { return !dialogOpen(program_.processId(), "Batch Conversion"); }, 10000);
+            waitFor([&] { return !dialogOpen(program_.processId(), captionOf(IDD_BATCH_CONVERSION)); }, 10000);
             batch_ = nullptr;
         }
         postCommand(main_, 2105);

@@ -26,8 +26,15 @@ std::string builtFile(std::string_view target) {
     return {};
 }
 
+// A string of the language library the program loads: the one of the user's locale when it
+// was built (the German one under a German locale), else the English one.
 std::string stringOf(unsigned id) {
-    static HMODULE library = LoadLibraryExA(builtFile("zvlk5m1033").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    static HMODULE library = [] {
+        char target[16];
+        std::snprintf(target, sizeof target, "zvlk5m%04u", static_cast<unsigned>(GetUserDefaultLCID()));
+        const std::string own = builtFile(target);
+        return LoadLibraryExA((own.empty() ? builtFile("zvlk5m1033") : own).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    }();
     char text[1024] = "";
     if (library) LoadStringA(library, id, text, sizeof text);
     return text;
@@ -40,7 +47,7 @@ int fail(const char* what) {
 
 int run(const std::string& folder, const std::string& screenshot, bool leaveRunning) {
     Sandbox sandbox(folder);
-    for (const char* target : {"ZVLK5MQ", "zvlk5m1033", "zvlkctrl", "zvlkrmt"}) {
+    for (const char* target : {"ZVLK5MQ", "zvlk5m1033", "zvlk5m1031", "zvlkctrl", "zvlkrmt"}) {
         if (builtFile(target).empty() || !sandbox.addProgramFile(builtFile(target))) return fail("a program file is missing");
     }
     if (!sandbox.redirectUserFolders()) return fail("cannot redirect the user folders");

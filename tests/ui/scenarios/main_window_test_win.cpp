@@ -284,17 +284,30 @@ namespace {
 
 using LaterCommands = MainWindow;
 
-TEST_F(LaterCommands, SayTheyAreNotAvailableYetAndLeaveTheWindowAsItWas) {
-    for (int command : {2000}) {
-        SCOPED_TRACE(command);
-        postCommand(mainWindow_, command);
-        const MessageBoxInfo box = waitForMessageBox(program_.processId(), 5000);
-        ASSERT_TRUE(box.window);
-        EXPECT_EQ(box.caption, englishString(100));
-        EXPECT_NE(box.text.find("not available yet"), std::string::npos) << box.text;
-        ASSERT_TRUE(answerMessageBox(box, IDOK));
-        ASSERT_TRUE(waitFor([&] { return messageBoxesOf(program_.processId()).empty(); }, 5000));
+// Key emulation while disconnected: the panel opens with its keys disabled, its picture
+// commands grey and the LCD showing only its ground; the main window stays as it was.
+TEST_F(LaterCommands, KeyEmulationOpensDisconnectedWithEverythingThatNeedsTheAnalyzerGrey) {
+    postCommand(mainWindow_, 2000);
+    std::vector<HWND> frames;
+    ASSERT_TRUE(waitFor([&] {
+        frames = topWindowsOfClass("ZEVRONA_zvlk5m_WindowClass_KeyEmuFrame", program_.processId());
+        return frames.size() == 1 && IsWindowVisible(frames[0]);
+    }, 10000));
+    HWND panel = GetDlgItem(frames[0], 201);
+    HWND toolbar = GetDlgItem(GetDlgItem(frames[0], 101), 102);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(windowText(frames[0]), englishString(102));
+    int keys = 0;
+    for (int id = 20000; id <= 20035; ++id) {
+        HWND key = GetDlgItem(panel, id);
+        keys += key ? 1 : 0;
+        EXPECT_TRUE(key && !IsWindowEnabled(key)) << id;
     }
+    EXPECT_EQ(keys, 36);
+    EXPECT_NE(toolbarButtonState(toolbar, 2126) & kButtonEnabled, kButtonEnabled);
+    EXPECT_NE(toolbarButtonState(toolbar, 2119) & kButtonEnabled, kButtonEnabled);
+    EXPECT_EQ(toolbarButtonState(toolbar, 8121) & 0x01, 0x01);  // TBSTATE_CHECKED: monochrome
+    EXPECT_TRUE(messageBoxesOf(program_.processId()).empty());
     EXPECT_EQ(toolbarButtonState(control(kToolbarId), 2104), kButtonEnabled);
     EXPECT_EQ(statusPaneText(control(kStatusBarId), 2), englishString(20051));
 }

@@ -63,7 +63,8 @@ void ProgramFixture::installProgram(const std::vector<std::string>& languageLibr
         ASSERT_TRUE(sandbox_->addProgramFile(builtFile(library))) << library;
     }
     for (const std::string& name : languageLibraryNames) {
-        ASSERT_TRUE(sandbox_->addProgramFile(builtFile("zvlk5m1033"), name)) << name;
+        const std::string own = builtFile(name.substr(0, name.rfind('.')));
+        ASSERT_TRUE(sandbox_->addProgramFile(own.empty() ? builtFile("zvlk5m1033") : own, name)) << name;
     }
     // The help file, where the build makes one: Help opens it beside the program.
     if (const std::string help = builtFile("ZV-LK5MQ.chm"); !help.empty()) {

@@ -26,8 +26,8 @@ constexpr int kButtonIndeterminate = 0x10;  // TBSTATE_INDETERMINATE: our "grey"
 // A profile.ini that connects to the library's built-in analyzer over USB.
 std::string emulatedUsbProfile();
 
-// The built file of a target (ZVLK5MQ, zvlk5m1033, zvlkctrl, zvlkrmt), or the help file
-// "ZV-LK5MQ.chm"; empty when the build has no such target.
+// The built file of a target (ZVLK5MQ, zvlk5m1033, zvlk5m1031, zvlkctrl, zvlkrmt), or the
+// help file "ZV-LK5MQ.chm"; empty when the build has no such target.
 std::string builtFile(std::string_view target);
 
 // A string of the English language library, loaded the way the program loads it.
@@ -38,10 +38,12 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The program and all three libraries, or the listed language library names only
-    // (each a copy of the English library under that name) with the other two libraries;
-    // and the help file when the build has one.
-    void installProgram(const std::vector<std::string>& languageLibraryNames = {"zvlk5m1033.dll"});
+    // The program with its control and remote libraries and the listed language libraries:
+    // by default the English and the German one. A name the build has no library of (a
+    // locale without one) gets a copy of the English library. The help file too, when the
+    // build has one.
+    void installProgram(const std::vector<std::string>& languageLibraryNames = {"zvlk5m1033.dll",
+                                                                                 "zvlk5m1031.dll"});
     void writeProfile(const std::string& text);
     // Starts the program; returns its visible main window or null.
     HWND start(Program& program, const std::vector<std::string>& environment = {});

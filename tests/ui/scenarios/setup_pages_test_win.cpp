@@ -32,18 +32,14 @@ zv::PageContext contextFor(zv::BoardType board, int entry = 0) {
     return c;
 }
 
-// The dots of text row ROW, characters 0..COLUMNS-1, of a 240 x 64 one-bit bitmap file as
-// zvremote writes it (bottom-up rows of 32 bytes), as the screen's own rows of 30 bytes.
-std::vector<uint8_t> lcdRow(const std::string& file, int row, int columns) {
+// The dots of text row ROW, characters 0..COLUMNS-1, of the analyzer's screen image as
+// zvremote saves it with --raw (64 rows of 30 bytes, the leftmost dot in the top bit).
+std::vector<uint8_t> lcdRow(const std::string& image, int row, int columns) {
     std::vector<uint8_t> dots;
-    if (file.size() < 62) return dots;
-    const uint32_t offset = littleEndian32(file, 10);
+    if (image.size() != 1920) return dots;
     for (int y = row * 8; y < row * 8 + 8; ++y) {
-        const size_t line = offset + static_cast<size_t>(63 - y) * 32;
-        for (int x = 0; x < columns * 6; ++x) {
-            const size_t at = line + static_cast<size_t>(x / 8);
-            dots.push_back(at < file.size() ? (static_cast<uint8_t>(file[at]) >> (7 - x % 8)) & 1 : 0);
-        }
+        for (int x = 0; x < columns * 6; ++x)
+            dots.push_back((static_cast<uint8_t>(image[static_cast<size_t>(y * 30 + x / 8)]) >> (7 - x % 8)) & 1);
     }
     return dots;
 }
@@ -134,7 +130,7 @@ TEST_F(SetupPages, AValueChangedOnEachPageReachesTheAnalyzerAndTheClockItsScreen
     output.clear();
     ASSERT_EQ(runTool(zvremote, {"--lan", analyzer.connection(), "setup", "receive", "-o", after}, output), 0) << output;
     output.clear();
-    ASSERT_EQ(runTool(zvremote, {"--lan", analyzer.connection(), "screen", "-o", lcd}, output), 0) << output;
+    ASSERT_EQ(runTool(zvremote, {"--lan", analyzer.connection(), "screen", "--raw", "-o", lcd}, output), 0) << output;
 
     // What the pages were told, made with the page models on the setup as it was.
     auto expected = std::make_unique<zv::SetupWorkspace>();

@@ -1,6 +1,9 @@
-// Start-up: one instance, the language library by locale, the time to a drawn window.
+// Start-up: one instance, the language library by locale and its texts, the time to a drawn
+// window.
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "program_fixture_win.h"
 
@@ -25,6 +28,33 @@ std::string libraryNameFor(uint32_t locale) {
     return name;
 }
 
+// The built language library the program picks for LOCALE: its own, else the English one.
+HMODULE libraryFor(uint32_t locale) {
+    const std::string name = libraryNameFor(locale);
+    std::string file = builtFile(name.substr(0, name.rfind('.')));
+    if (file.empty()) file = builtFile("zvlk5m1033");
+    return LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+}
+
+std::string stringOf(HMODULE library, unsigned id) {
+    char text[1024] = "";
+    LoadStringA(library, id, text, sizeof text);
+    return text;
+}
+
+// The top-level texts of the library's main menu, read as the program reads them.
+std::vector<std::string> menuBarOf(HMODULE library) {
+    std::vector<std::string> texts;
+    HMENU menu = LoadMenuA(library, MAKEINTRESOURCEA(0x6f));
+    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+        char text[64] = "";
+        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        texts.emplace_back(text);
+    }
+    if (menu) DestroyMenu(menu);
+    return texts;
+}
+
 using StartUp = ProgramFixture;
 
 TEST_F(StartUp, SecondStartActivatesTheFirstWindowAndEnds) {
@@ -45,8 +75,8 @@ TEST_F(StartUp, SecondStartActivatesTheFirstWindowAndEnds) {
 }
 
 TEST_F(StartUp, LoadsTheLanguageLibraryOfTheUsersLocale) {
-    // Only the locale's name is there (a copy of the English library): a window proves the
-    // program asked for that name.
+    // Only the locale's name is there (its own library, or a copy of the English library for
+    // a locale without one): a window proves the program asked for that name.
     std::printf("[ LOCALE   ] %u\n", static_cast<unsigned>(userLocale()));
     if (expectedLocale() != 0) {
         ASSERT_EQ(userLocale(), expectedLocale());
@@ -54,6 +84,29 @@ TEST_F(StartUp, LoadsTheLanguageLibraryOfTheUsersLocale) {
     installProgram({libraryNameFor(userLocale())});
     ASSERT_TRUE(startMain());
     EXPECT_EQ(windowText(mainWindow_), englishString(100));
+}
+
+// With the English and the German library installed, the program shows the texts of the
+// user's language: its menu bar, the state in the status bar and the tab captions. Under a
+// German locale they are German.
+TEST_F(StartUp, ShowsTheTextsOfTheLanguageLibraryOfTheUsersLocale) {
+    if (expectedLocale() != 0) {
+        ASSERT_EQ(userLocale(), expectedLocale());
+    }
+    installProgram();
+    ASSERT_TRUE(startMain());
+    HMODULE library = libraryFor(userLocale());
+    ASSERT_NE(library, nullptr);
+    const std::vector<std::string> menu = menuBarTexts(mainWindow_);
+    EXPECT_EQ(menu, menuBarOf(library));
+    EXPECT_EQ(statusPaneText(control(kStatusBarId), 2), stringOf(library, 20051));
+    EXPECT_EQ(tabText(control(kTabControlId), 0), stringOf(library, 8001));
+    if (userLocale() == 1031) {
+        ASSERT_FALSE(menu.empty());
+        EXPECT_EQ(menu.front(), "&Datei");
+        EXPECT_EQ(statusPaneText(control(kStatusBarId), 2), "Nicht verbunden");
+    }
+    FreeLibrary(library);
 }
 
 TEST_F(StartUp, FallsBackToEnglishWhenTheLocaleHasNoLibrary) {
@@ -64,6 +117,9 @@ TEST_F(StartUp, FallsBackToEnglishWhenTheLocaleHasNoLibrary) {
     installProgram({"zvlk5m1033.dll"});
     ASSERT_TRUE(startMain());
     EXPECT_EQ(windowText(mainWindow_), englishString(100));
+    HMODULE english = libraryFor(1033);
+    EXPECT_EQ(menuBarTexts(mainWindow_), menuBarOf(english));
+    FreeLibrary(english);
 }
 
 TEST_F(StartUp, EndsWithoutAWindowWhenNoLanguageLibraryLoads) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -165,6 +166,49 @@ TEST(ZvdconvConvert, ParallelJobsGiveTheSameFiles) {
     }
 }
 
+TEST(ZvdconvExport, BadCommandLines) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"--format", "xml", "a.DT"},
+        {"--format", "asc", "--hex", "a.DT"},
+        {"--format", "blf", "--csv", "a.DT"},
+        {"--format", "txt", "--csv", "a.DT"},
+        {"--format", "pcapng", "--find", "trigger", "a.DT"},
+        {"--start-time", "2024-03-01 08:00:00", "a.DT"},  // not an export
+        {"--format", "candump", "--start-time", "2024-03-01", "a.DT"},
+    };
+    for (const auto& args : cases) {
+        const ToolRun r = zvdconv(args);
+        EXPECT_EQ(r.rc, 2) << args[1];
+        EXPECT_NE(r.err.find("usage: zvdconv"), std::string::npos);
+    }
+}
+
+TEST(ZvdconvExport, FilesBesideTheInputAndWhatWasLeftOut) {
+    test::TempDir dir;
+    const std::string input = dir.file("run.DT");
+    testfiles::writeFile(input, mdclFile());
+    // Without --start-time the last record is at the file's modification time.
+    std::filesystem::last_write_time(
+        input, std::chrono::file_clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(1709280000))));
+    ToolRun r = zvdconv({"--format", "candump", input});
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(testfiles::readFile(dir.file("run.log")), "(1709280000.000000) can1 123#77\n");
+    EXPECT_EQ(r.err, "zvdconv: " + input + ": 1 LIN record left out (candump cannot hold them)\n");
+
+    r = zvdconv({"--format=asc", "--start-time", "2024-03-01 08:00:00", input});
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(r.err, "");
+    const std::string asc = testfiles::readFile(dir.file("run.asc"));
+    EXPECT_EQ(asc.substr(0, 33), "date Fri Mar 01 08:00:00.000 2024");
+    EXPECT_NE(asc.find("\n   0.006000 2  123             Rx   d 1 77\n"), std::string::npos);
+    for (const char* format : {"blf", "pcapng"}) {
+        EXPECT_EQ(zvdconv({"--format", format, input}).rc, 0);
+        EXPECT_GT(testfiles::readFile(dir.file(std::string("run.") + format)).size(), 100u);
+    }
+    // --format csv is --csv.
+    EXPECT_EQ(zvdconv({"--format", "csv", "-o", "-", input}).out, zvdconv({"--csv", "-o", "-", input}).out);
+}
+
 TEST(ZvdconvInfo, SummaryOfEachFile) {
     test::TempDir dir;
     const std::string input = dir.file("run.DT");
@@ -189,6 +233,20 @@ TEST(ZvdconvInfo, SummaryOfEachFile) {
                          "  CH1:            CAN --\n"
                          "  CH2:            CAN --\n");
     EXPECT_EQ(zvdconv({"--info", dir.file("missing.DT")}).rc, 1);
+}
+
+TEST(ZvdconvInfo, SpanAcrossALostDataMarkerMadeOnThePc) {
+    // 10:00.000, a marker made on the PC (stamp 0, no time), 10:01.000: one second, not the
+    // fifty minutes that the marker's stamp would add as an hour wrap.
+    test::TempDir dir;
+    const std::string input = dir.file("lost.DT");
+    testfiles::writeFile(input, testfiles::dataFile("MDCL", join({
+        hexBytes("01 00 0000 | 00 00 00 0A | 0000 | 00 00 | 00008C04 | 0000 0000 0000 0000 0000 | 0000 0000 0000"),
+        hexBytes("41 00 0000 | 00 00 00 00 | 0000 | 00 00 | 00000000 | 0000 0000 0000 0000 0000 | 0000 0000 0000"),
+        hexBytes("01 00 0000 | 00 00 01 0A | 0000 | 00 00 | 00008C04 | 0000 0000 0000 0000 0000 | 0000 0000 0000"),
+    })));
+    const ToolRun r = zvdconv({"--info", input});
+    EXPECT_NE(r.out.find("  time span:      0:00:01.000\n"), std::string::npos) << r.out;
 }
 
 TEST(ZvdconvFind, RowsAsTheConversionWritesThem) {

@@ -1,0 +1,11 @@
+/* The language library runs no code of its own: it holds the resources of zvlk5m1031.rc,
+   which the program reads by number. It is linked without the C runtime; this entry point
+   only accepts every attach and detach. */
+#include <windows.h>
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    (void)instance;
+    (void)reason;
+    (void)reserved;
+    return TRUE;
+}

@@ -1,0 +1,52 @@
+// Export of a data file's records into the log formats of other CAN/LIN tools: ASC text logs,
+// BLF binary logs, candump logs and pcapng captures. docs/formats.md shows each mapping.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "capture/capture.h"
+#include "conversion/output_sink.h"
+#include "conversion/print_out.h"
+#include "formats/log_time.h"
+
+namespace zv {
+
+enum class ExportFormat : uint8_t { Asc, Blf, Candump, Pcapng };
+
+// "asc", "blf", "candump", "pcapng".
+std::optional<ExportFormat> exportFormatNamed(std::string_view name);
+// ".asc", ".blf", ".log", ".pcapng".
+const char* exportExtension(ExportFormat format);
+
+struct ExportSettings {
+    LogStart start;            // the absolute time of the first record
+    int channelSelection = 0;  // as in the text conversion: 0 both, 1 or 2 one channel
+    std::string sourceName;    // the input's name, for the header comments
+};
+
+// What an export did with the records it was given (those of the selected channels).
+struct ExportCounts {
+    uint64_t frames = 0;          // written as frames (packets, objects, lines)
+    uint64_t comments = 0;        // written as comments (error-marked records, markers)
+    uint64_t linLeftOut = 0;      // LIN records the format cannot hold
+    uint64_t markersLeftOut = 0;  // overrun and lost-data markers the format cannot hold
+    uint64_t triggersLost = 0;    // trigger marks on records written without them
+    uint64_t unknownLeftOut = 0;  // records of a source the analyzer does not produce
+    uint64_t spanTicks = 0;       // monotonic time of the last record, 0.2 ms steps
+};
+
+enum class ExportResult : uint8_t { Completed, WriteFailed };
+
+ExportResult exportCapture(const CCapture& capture, ExportFormat format, const ExportSettings& settings,
+                           OutputSink& sink, ExportCounts& counts, const ConversionProgress& progress = {});
+
+// The monotonic time of the last record after the first (0.2 ms steps): the time span.
+uint64_t captureSpanTicks(const CCapture& capture);
+
+// One line for standard error on what a format left out, or "" when nothing was.
+std::string exportLeftOutText(ExportFormat format, const ExportCounts& counts);
+
+}  // namespace zv
