@@ -195,6 +195,8 @@ private:
         for (const char* language : {"zvlk5m1031"}) {  // further languages, where the build has them
             if (!builtFile(language).empty()) sandbox_.addProgramFile(builtFile(language));
         }
+        // The help file, where the build makes one: Help opens it beside the program.
+        if (!builtFile("ZV-LK5MQ.chm").empty()) sandbox_.addProgramFile(builtFile("ZV-LK5MQ.chm"));
         if (!sandbox_.redirectUserFolders()) return "cannot redirect the user folders";
         Sandbox::drawWindowFramesUnderWine();
         const std::string remote = sandbox_.documentsFolder() + "\\ZVLK5MQ\\Remote";

@@ -178,6 +178,51 @@ TEST_F(MainWindow, ScreenshotShowsTheConnectedWindow) {
     std::printf("[ SCREEN   ] %s\n", wide.c_str());
 }
 
+HWND childOfClass(HWND parent, const char* name) {
+    struct Search {
+        const char* name;
+        HWND found;
+    } search{name, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            if (className(child) != s->name) return TRUE;
+            s->found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Help opens the help file beside the program in an HTML Help window: the window of the help
+// project (its title) with the help's contents, at least one entry per page of the guide. The
+// pages stay blank under Wine without its Gecko engine; title and contents come from the file.
+TEST_F(MainWindow, HelpOpensTheHelpFileBesideTheProgram) {
+    if (builtFile("ZV-LK5MQ.chm").empty()) GTEST_SKIP() << "the build has no help file";
+    postCommand(mainWindow_, 2326);
+    HWND help = nullptr;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            for (HWND window : topWindowsOfClass("HH Parent", program_.processId())) {
+                if (IsWindowVisible(window)) help = window;
+            }
+            return help != nullptr;
+        },
+        20000))
+        << "no HTML Help window";
+    EXPECT_EQ(windowText(help), "ZV-LK5MQ Help");
+    HWND contents = childOfClass(help, "SysTreeView32");
+    ASSERT_TRUE(contents);
+    EXPECT_TRUE(waitFor([&] { return sendTo(contents, TVM_GETCOUNT, 0, 0) >= 12; }, 5000))
+        << sendTo(contents, TVM_GETCOUNT, 0, 0) << " entries";
+    // The program goes on working, and Exit closes the help with it.
+    postCommand(mainWindow_, 2124);
+    DWORD exitCode = 1;
+    EXPECT_TRUE(program_.waitForExit(10000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+}
+
 }  // namespace
 }  // namespace zvui
 

@@ -80,6 +80,10 @@ void ProgramFixture::installProgram(const std::vector<std::string>& languageLibr
         const std::string own = builtFile(name.substr(0, name.rfind('.')));
         ASSERT_TRUE(sandbox_->addProgramFile(own.empty() ? builtFile("zvlk5m1033") : own, name)) << name;
     }
+    // The help file, where the build makes one: Help opens it beside the program.
+    if (const std::string help = builtFile("ZV-LK5MQ.chm"); !help.empty()) {
+        ASSERT_TRUE(sandbox_->addProgramFile(help)) << help;
+    }
 }
 
 void ProgramFixture::writeProfile(const std::string& text) {

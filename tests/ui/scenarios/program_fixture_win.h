@@ -26,8 +26,8 @@ constexpr int kButtonIndeterminate = 0x10;  // TBSTATE_INDETERMINATE: our "grey"
 // A profile.ini that connects to the library's built-in analyzer over USB.
 std::string emulatedUsbProfile();
 
-// The built file of a target (ZVLK5MQ, zvlk5m1033, zvlk5m1031, zvlkctrl, zvlkrmt); empty when
-// the build has no such target.
+// The built file of a target (ZVLK5MQ, zvlk5m1033, zvlk5m1031, zvlkctrl, zvlkrmt), or the
+// help file "ZV-LK5MQ.chm"; empty when the build has no such target.
 std::string builtFile(std::string_view target);
 
 // The folder ZV_UI_PROGRAM_FOLDER names (an installed program), or empty.
@@ -43,8 +43,9 @@ protected:
 
     // The program with its control and remote libraries and the listed language libraries:
     // by default the English and the German one. A name the build has no library of (a
-    // locale without one) gets a copy of the English library. Nothing with
-    // ZV_UI_PROGRAM_FOLDER: the program is started where it was installed.
+    // locale without one) gets a copy of the English library; the help file too, when the
+    // build has one. Nothing with ZV_UI_PROGRAM_FOLDER: the program is started where it was
+    // installed.
     void installProgram(const std::vector<std::string>& languageLibraryNames = {"zvlk5m1033.dll",
                                                                                  "zvlk5m1031.dll"});
     // Where the program starts from: the sandbox's program folder or ZV_UI_PROGRAM_FOLDER.
