@@ -1,5 +1,6 @@
 // ASC reader. The header lines ("date ...", "base hex|dec  timestamps absolute|relative",
-// "Begin Triggerblock ...") set the start date, the number base and the time mode; after them
+// "Begin Triggerblock ...") set the start date (that of the first trigger block when it has
+// one, else the date line's), the number base and the time mode; after them
 // each line is an event with its time first:
 //    0.001200 1  123             Rx   d 2 11 22        CAN data frame (x after the ID: 29 bits)
 //    0.002400 2  1ABCDEF0x       Rx   r 3              CAN remote frame
@@ -128,10 +129,10 @@ private:
 
     void header(std::string_view first, std::string_view rest) {
         if (first == "date") {
-            date_ = parseAscDate(rest);
-            datedByHeader_ = true;
+            const std::optional<CivilTime> date = parseAscDate(rest);
+            if (!triggerDated_) date_ = date;
             recognized_ = true;
-            if (!date_) malformed("the date is not a date");
+            if (!date) malformed("the date is not a date");
         } else if (first == "base") {
             const std::string_view base = word(rest);
             if (base == "hex" || base == "dec") {
@@ -142,10 +143,13 @@ private:
             if (word(rest) == "timestamps") relative_ = word(rest) == "relative";
             recognized_ = true;
         } else if (lowerEquals(first, "begin")) {
-            // "Begin Triggerblock DATE": the date when no date line came before.
-            if (lowerEquals(word(rest), "triggerblock") && !datedByHeader_) {
-                date_ = parseAscDate(rest);
-                datedByHeader_ = true;
+            // "Begin Triggerblock DATE": the start of the times that follow. python-can writes
+            // the time of writing on the date line and the first frame's time here.
+            if (lowerEquals(word(rest), "triggerblock") && !triggerDated_) {
+                if (const std::optional<CivilTime> date = parseAscDate(rest)) {
+                    date_ = date;
+                    triggerDated_ = true;
+                }
             }
             recognized_ = true;
         } else if (lowerEquals(first, "end") || first == "internal" || first == "no") {
@@ -283,7 +287,7 @@ private:
     LogLines lines_;
     LogProblemSink problems_;
     std::optional<CivilTime> date_;
-    bool datedByHeader_ = false;
+    bool triggerDated_ = false;
     bool decimal_ = false;
     bool relative_ = false;
     bool recognized_ = false;

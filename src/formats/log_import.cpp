@@ -20,7 +20,7 @@ constexpr size_t kBatchBytes = 65536;
 constexpr uint64_t kMaxRecords = 0xFFFFFFFFu / kCaptureRecordSize;
 
 // Dual-protocol block offsets (DataInfoBlock's 812-byte form).
-constexpr size_t kIdent = 12, kChannelRecord = 28, kCanGroup = 32, kLinGroup = 104, kModeValue = 692,
+constexpr size_t kIdent = 12, kAnalogInputs = 26, kChannelRecord = 28, kCanGroup = 32, kLinGroup = 104, kModeValue = 692,
                  kProtocolRecord = 700, kSelection = 704;
 
 bool number(std::string_view s, uint32_t& v) {
@@ -165,6 +165,7 @@ DataInfoBlock importDataInfo(const ImportSettings& settings, const ImportCounts&
     setup::initRecord(setup::kSetupIdent, d + kIdent, context);
     d[kIdent + 4] = 0;  // operation mode
     d[kIdent + 5] = 9;  // dual-protocol layout
+    d[kAnalogInputs] = 0;  // the records carry no inputs
     putU32(d, kChannelRecord, 660);
     setup::initRecord(setup::kCanChannelGroup, d + kCanGroup, context);
     setup::initRecord(setup::kLinChannelGroup, d + kLinGroup, context);
