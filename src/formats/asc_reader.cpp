@@ -77,36 +77,15 @@ std::optional<CivilTime> parseAscDate(std::string_view s) {
     return t;
 }
 
-class AscReader final : public LogReader {
+class AscReader final : public LineLogReader {
 public:
-    AscReader(LogInput& input, LogProblemSink problems) : lines_(input), problems_(std::move(problems)) {}
-
-    bool next(LogItem& item) override {
-        std::string_view line;
-        while (lines_.next(line)) {
-            if (lines_.truncated()) {
-                malformed("line too long");
-                continue;
-            }
-            if (readLine(line, item)) {
-                ++counts_.items;
-                return true;
-            }
-        }
-        return false;
-    }
+    using LineLogReader::LineLogReader;
 
     std::optional<CivilTime> startDate() const override { return date_; }
-    bool recognized() const override { return recognized_; }
 
 private:
-    void malformed(const std::string& what) {
-        ++counts_.malformed;
-        if (problems_) problems_({lines_.number(), 0, what});
-    }
 
-    // True when the line is an item (filled in).
-    bool readLine(std::string_view line, LogItem& item) {
+    bool readLine(std::string_view line, LogItem& item) override {
         std::string_view rest = line;
         const std::string_view first = word(rest);
         if (first.empty() || startsWith(first, "//")) return false;
@@ -284,13 +263,10 @@ private:
         return true;
     }
 
-    LogLines lines_;
-    LogProblemSink problems_;
     std::optional<CivilTime> date_;
     bool triggerDated_ = false;
     bool decimal_ = false;
     bool relative_ = false;
-    bool recognized_ = false;
     uint64_t last_ = 0;
 };
 

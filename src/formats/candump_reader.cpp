@@ -16,36 +16,16 @@ using namespace log_text;
 
 constexpr uint32_t kErrorFlag = 0x20000000;
 
-class CandumpReader final : public LogReader {
+class CandumpReader final : public LineLogReader {
 public:
-    CandumpReader(LogInput& input, LogProblemSink problems) : lines_(input), problems_(std::move(problems)) {}
-
-    bool next(LogItem& item) override {
-        std::string_view line;
-        while (lines_.next(line)) {
-            if (lines_.truncated()) {
-                malformed("line too long");
-                continue;
-            }
-            if (readLine(line, item)) {
-                ++counts_.items;
-                return true;
-            }
-        }
-        return false;
-    }
+    using LineLogReader::LineLogReader;
 
     std::optional<CivilTime> startDate() const override { return std::nullopt; }
     bool epochTimes() const override { return true; }
-    bool recognized() const override { return recognized_; }
 
 private:
-    void malformed(const std::string& what) {
-        ++counts_.malformed;
-        if (problems_) problems_({lines_.number(), 0, what});
-    }
 
-    bool readLine(std::string_view line, LogItem& item) {
+    bool readLine(std::string_view line, LogItem& item) override {
         std::string_view rest = line;
         const std::string_view stamp = word(rest);
         if (stamp.empty()) return false;
@@ -137,9 +117,6 @@ private:
         return n + 1;
     }
 
-    LogLines lines_;
-    LogProblemSink problems_;
-    bool recognized_ = false;
 };
 
 }  // namespace

@@ -10,6 +10,8 @@
 namespace zv {
 namespace {
 
+using log_text::decimalNumber;
+
 constexpr uint32_t kPresetRates[8] = {333333, 500000, 833333, 1000000, 1250000, 2500000, 5000000, 10000000};
 constexpr uint32_t kMinBaseFrequency = 2500000;    // 250 kHz in 0.1 Hz
 constexpr uint32_t kMaxBaseFrequency = 120000000;  // 12 MHz
@@ -23,16 +25,6 @@ constexpr uint64_t kMaxRecords = 0xFFFFFFFFu / kCaptureRecordSize;
 constexpr size_t kIdent = 12, kAnalogInputs = 26, kChannelRecord = 28, kCanGroup = 32, kLinGroup = 104, kModeValue = 692,
                  kProtocolRecord = 700, kSelection = 704;
 
-bool number(std::string_view s, uint32_t& v) {
-    if (s.empty() || s.size() > 9) return false;
-    v = 0;
-    for (const char c : s) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + static_cast<uint32_t>(c - '0');
-    }
-    return true;
-}
-
 // "500k", "83.3k", "1M", "19200", "19.2k" in 0.1 bit/s.
 std::optional<uint32_t> rateTenths(std::string_view s) {
     uint64_t scale = 10;
@@ -41,7 +33,7 @@ std::optional<uint32_t> rateTenths(std::string_view s) {
     const size_t dot = s.find('.');
     uint32_t whole = 0, fraction = 0;
     std::string_view f = dot == std::string_view::npos ? std::string_view{} : s.substr(dot + 1);
-    if (!number(s.substr(0, dot), whole) || (dot != std::string_view::npos && (f.size() > 6 || !number(f, fraction))))
+    if (!decimalNumber(s.substr(0, dot), whole) || (dot != std::string_view::npos && (f.size() > 6 || !decimalNumber(f, fraction))))
         return std::nullopt;
     uint64_t divisor = 1;
     for (size_t i = 0; i < f.size(); ++i) divisor *= 10;
@@ -60,7 +52,7 @@ std::optional<std::map<uint32_t, int>> parseChannelMap(std::string_view text) {
         text = comma == std::string_view::npos ? std::string_view{} : text.substr(comma + 1);
         const size_t eq = pair.find('=');
         uint32_t from = 0, to = 0;
-        if (eq == std::string_view::npos || !number(pair.substr(0, eq), from) || !number(pair.substr(eq + 1), to) ||
+        if (eq == std::string_view::npos || !decimalNumber(pair.substr(0, eq), from) || !decimalNumber(pair.substr(eq + 1), to) ||
             from == 0 || (to != 1 && to != 2) || map.count(from) != 0)
             return std::nullopt;
         map[from] = static_cast<int>(to);
@@ -78,7 +70,7 @@ std::optional<std::array<uint32_t, 2>> parseBitRates(std::string_view text) {
         text = comma == std::string_view::npos ? std::string_view{} : text.substr(comma + 1);
         const size_t eq = pair.find('=');
         uint32_t channel = 0;
-        if (eq == std::string_view::npos || !number(pair.substr(0, eq), channel) || (channel != 1 && channel != 2))
+        if (eq == std::string_view::npos || !decimalNumber(pair.substr(0, eq), channel) || (channel != 1 && channel != 2))
             return std::nullopt;
         const std::optional<uint32_t> rate = rateTenths(pair.substr(eq + 1));
         if (!rate || rates[channel - 1] != 0) return std::nullopt;

@@ -143,6 +143,26 @@ bool LogLines::next(std::string_view& line) {
     return true;
 }
 
+bool LineLogReader::next(LogItem& item) {
+    std::string_view line;
+    while (lines_.next(line)) {
+        if (lines_.truncated()) {
+            malformed("line too long");
+            continue;
+        }
+        if (readLine(line, item)) {
+            ++counts_.items;
+            return true;
+        }
+    }
+    return false;
+}
+
+void LineLogReader::malformed(const std::string& what) {
+    ++counts_.malformed;
+    if (problems_) problems_({lines_.number(), 0, what});
+}
+
 namespace log_text {
 
 std::string_view word(std::string_view& s) {

@@ -143,6 +143,26 @@ private:
     uint64_t number_ = 0;
 };
 
+// The common part of the text readers: lines one at a time, each read by readLine; a line
+// too long for any format is reported as malformed.
+class LineLogReader : public LogReader {
+public:
+    LineLogReader(LogInput& input, LogProblemSink problems) : lines_(input), problems_(std::move(problems)) {}
+    bool next(LogItem& item) final;
+    bool recognized() const override { return recognized_; }
+
+protected:
+    // True when the line is an item (filled in).
+    virtual bool readLine(std::string_view line, LogItem& item) = 0;
+    void malformed(const std::string& what);
+
+    bool recognized_ = false;
+
+private:
+    LogLines lines_;
+    LogProblemSink problems_;
+};
+
 // Text helpers shared by the text readers.
 namespace log_text {
 inline int hexDigit(char c) {
