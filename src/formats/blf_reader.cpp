@@ -46,7 +46,10 @@ public:
     bool next(LogItem& item) override {
         if (!started_ && !start()) return false;
         for (;;) {
-            if (streamObject(item)) return true;
+            if (streamObject(item)) {
+                ++counts_.items;
+                return true;
+            }
             if (!fileObject(item)) {
                 if (stream_.size() - streamAt_ > 3 || streamSkip_ > 3) {
                     malformed(containerAt_, streamPlace(streamAt_) + "the last object is cut short");
@@ -58,6 +61,7 @@ public:
             }
             if (produced_) {
                 produced_ = false;
+                ++counts_.items;
                 return true;
             }
         }
