@@ -267,7 +267,7 @@ private:
             const size_t at = streamAt_;
             const bool got = parseObject(p, need, containerAt_, streamPlace(at), item);
             uint64_t end = uint64_t{size} + size % 4;
-            if (size % 4 != 0 && avail >= size + 4 && getU32(p, size) == kSignatureObject) end = size;  // no padding
+            if (size % 4 != 0 && avail >= uint64_t{size} + 4 && getU32(p, size) == kSignatureObject) end = size;  // no padding
             if (end <= avail) {
                 streamAt_ += static_cast<size_t>(end);
             } else {

@@ -295,6 +295,15 @@ TEST(BlfReader, DamageIsReportedWithItsOffsetAndReadingGoesOn) {
         EXPECT_EQ(part.recognized, cut >= 8);
     }
     EXPECT_FALSE(readAll(LogFormat::Blf, "LOGX and more").recognized);
+
+    // An object that claims nearly 4 GiB: its end is not looked for in the memory after it.
+    Bytes huge = object(1, canBody(1, 0, 1, 0x100, {0x42}), 0);
+    putU32(huge.data(), 8, 0xFFFFFFFDu);
+    for (int i = 0; i < 3; ++i) huge.insert(huge.end(), good.begin(), good.end());
+    const Read cut = readAll(LogFormat::Blf, text(blfFile({container(huge, true)})));
+    EXPECT_EQ(cut.items.size(), 1u);
+    ASSERT_EQ(cut.problems.size(), 1u);
+    EXPECT_NE(cut.problems[0].what.find("cut short"), std::string::npos);
 }
 
 }  // namespace
