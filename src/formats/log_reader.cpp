@@ -200,7 +200,7 @@ bool secondsNs(std::string_view s, uint64_t& ns) {
     const size_t dot = s.find('.');
     const std::string_view whole = s.substr(0, dot);
     const std::string_view fraction = dot == std::string_view::npos ? std::string_view{} : s.substr(dot + 1);
-    if (whole.empty() || whole.size() > 12 || fraction.size() > 9) return false;
+    if (whole.empty() || whole.size() > 10 || fraction.size() > 9) return false;
     if (dot != std::string_view::npos && fraction.empty()) return false;
     uint64_t seconds = 0;
     for (const char c : whole) {

@@ -177,7 +177,8 @@ std::string_view word(std::string_view& s);
 bool hexNumber(std::string_view s, uint32_t& value);
 // A decimal number of 1 to 9 digits.
 bool decimalNumber(std::string_view s, uint32_t& value);
-// "S.fffffffff" (at most 9 decimals, at most 12 digits of seconds) in nanoseconds.
+// "S.fffffffff" (at most 9 decimals, at most 10 digits of seconds, so that the nanoseconds
+// fit 64 bits) in nanoseconds.
 bool secondsNs(std::string_view s, uint64_t& ns);
 }  // namespace log_text
 
