@@ -84,7 +84,6 @@ public:
     std::optional<CivilTime> startDate() const override { return date_; }
 
 private:
-
     bool readLine(std::string_view line, LogItem& item) override {
         std::string_view rest = line;
         const std::string_view first = word(rest);

@@ -24,7 +24,6 @@ public:
     bool epochTimes() const override { return true; }
 
 private:
-
     bool readLine(std::string_view line, LogItem& item) override {
         std::string_view rest = line;
         const std::string_view stamp = word(rest);
