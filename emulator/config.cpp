@@ -2,9 +2,7 @@
 
 #include <charconv>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "zvlkrmt/protocol/messages.h"
 
@@ -157,18 +155,8 @@ bool applySetting(AnalyzerConfig& config, std::string_view key, std::string_view
         ok = parseFault(c.faults, value, error);
         if (!ok) return false;
     } else if (key == "replay") {
-        std::ifstream in{std::string(value), std::ios::binary};
-        if (!in) {
-            error = "cannot read " + std::string(value);
-            return false;
-        }
-        std::stringstream text;
-        text << in.rdbuf();
         auto frames = std::make_shared<std::vector<ReplayFrame>>();
-        if (!parseCandump(text.str(), *frames, error)) {
-            error = std::string(value) + ": " + error;
-            return false;
-        }
+        if (!loadReplayLog(std::string(value), *frames, error)) return false;
         c.traffic.replay = std::move(frames);
     } else {
         error = "unknown setting '" + std::string(key) + "'";

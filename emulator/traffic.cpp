@@ -6,6 +6,8 @@
 #include <string>
 
 #include "base/bytes.h"
+#include "formats/log_import.h"
+#include "formats/log_reader.h"
 
 namespace zv::emu {
 namespace {
@@ -181,68 +183,56 @@ void TrafficGenerator::makeLin(Channel& c, int channel, uint64_t tick, uint8_t* 
     c.next += frameTicks(c, bits) * 100.0 / config_.busLoadPercent;
 }
 
-bool parseCandump(std::string_view text, std::vector<ReplayFrame>& frames, std::string& error) {
-    auto hex = [](char c) -> int {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        return -1;
-    };
-    double first = -1;
-    while (!text.empty()) {
-        const size_t nl = text.find('\n');
-        std::string_view line = text.substr(0, nl);
-        text = nl == std::string_view::npos ? std::string_view{} : text.substr(nl + 1);
-        // "(1436509052.249713) can0 123#DEADBEEF"
-        const size_t open = line.find('('), close = line.find(')');
-        if (open != 0 || close == std::string_view::npos) continue;
-        const std::string stamp(line.substr(1, close - 1));
-        char* end = nullptr;
-        const double seconds = std::strtod(stamp.c_str(), &end);
-        if (end == stamp.c_str()) continue;
-        std::string_view rest = line.substr(close + 1);
-        while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
-        const size_t space = rest.find(' ');
-        if (space == std::string_view::npos) continue;
-        const std::string_view iface = rest.substr(0, space);
-        std::string_view frame = rest.substr(space + 1);
-        while (!frame.empty() && (frame.back() == '\r' || frame.back() == ' ')) frame.remove_suffix(1);
-        const size_t hash = frame.find('#');
-        if (hash == std::string_view::npos || hash == 0 || hash > 8) continue;
-        if (frame.substr(hash).starts_with("##")) continue;  // CAN FD: not on these boards
+namespace {
+
+bool readReplay(LogFormat format, LogInput& input, std::vector<ReplayFrame>& frames, std::string& error) {
+    const std::unique_ptr<LogReader> reader = makeLogReader(format, input, nullptr);
+    LogTicks ticks;
+    LogItem item;
+    while (reader->next(item)) {
+        const uint64_t tick = ticks.next(item.timeNs);
+        if (item.kind != LogItemKind::Frame || item.channel == 0) continue;
+        const LogEvent& e = item.event;
         ReplayFrame f;
-        bool ok = true;
-        for (char c : frame.substr(0, hash)) {
-            const int v = hex(c);
-            if (v < 0) ok = false;
-            f.id = (f.id << 4) | static_cast<uint32_t>(v < 0 ? 0 : v);
-        }
-        f.extended = hash == 8;
-        if (!ok || f.id > (f.extended ? 0x1FFFFFFFu : 0x7FFu)) continue;
-        std::string_view payload = frame.substr(hash + 1);
-        if (!payload.empty() && (payload.front() == 'R' || payload.front() == 'r')) {
-            f.remote = true;
-            if (payload.size() == 2 && hex(payload[1]) >= 0 && hex(payload[1]) <= 8) f.dlc = static_cast<uint8_t>(hex(payload[1]));
-        } else {
-            if (payload.size() % 2 || payload.size() > 16) continue;
-            for (size_t i = 0; i < payload.size(); i += 2) {
-                const int hi = hex(payload[i]), lo = hex(payload[i + 1]);
-                if (hi < 0 || lo < 0) ok = false;
-                f.data[i / 2] = static_cast<uint8_t>(hi << 4 | lo);
-            }
-            if (!ok) continue;
-            f.dlc = static_cast<uint8_t>(payload.size() / 2);
-        }
-        const int digit = iface.empty() ? 0 : hex(iface.back());
-        f.channel = static_cast<uint8_t>(digit > 0 ? digit % 2 : 0);
-        if (first < 0) first = seconds;
-        const double ticks = (seconds - first) * kTicksPerSecond;
-        f.tick = ticks > 0 ? static_cast<uint64_t>(std::llround(ticks)) : 0;
-        if (!frames.empty() && f.tick < frames.back().tick) f.tick = frames.back().tick;  // keep time order
+        f.tick = tick;
+        f.channel = static_cast<uint8_t>((item.channel - 1) % 2);
+        f.lin = e.kind == LogEventKind::LinFrame;
+        f.extended = e.extended;
+        f.remote = e.remote;
+        f.dlc = f.lin ? e.dataCount : e.dlc;
+        f.id = e.id;
+        std::copy(e.data.begin(), e.data.end(), f.data);
+        f.hasChecksum = e.hasChecksum;
+        f.checksum = e.checksum;
         frames.push_back(f);
     }
-    if (frames.empty()) error = "no CAN frames in the log";
+    if (input.failed()) {
+        error = "the log could not be read to its end";
+        return false;
+    }
+    if (frames.empty()) error = std::string("no CAN or LIN frames in the ") + logFormatName(format) + " log";
     return !frames.empty();
+}
+
+}  // namespace
+
+bool loadReplayLog(const std::string& path, std::vector<ReplayFrame>& frames, std::string& error) {
+    FileLogInput input;
+    if (!input.open(path)) {
+        error = "cannot read " + path;
+        return false;
+    }
+    const LogFormat format = logFormatOfPath(path).value_or(LogFormat::Candump);
+    if (!readReplay(format, input, frames, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
+}
+
+bool parseCandump(std::string_view text, std::vector<ReplayFrame>& frames, std::string& error) {
+    MemoryLogInput input(text);
+    return readReplay(LogFormat::Candump, input, frames, error);
 }
 
 void TrafficGenerator::generateReplay(uint64_t tick, std::vector<uint8_t>& out) {
@@ -253,20 +243,32 @@ void TrafficGenerator::generateReplay(uint64_t tick, std::vector<uint8_t>& out) 
         const ReplayFrame& f = log[replayAt_];
         const uint64_t at = replayBase_ + f.tick;
         if (at >= tick) return;
-        const size_t pos = out.size();
-        out.resize(pos + kRecordSize, 0);
-        uint8_t* r = out.data() + pos;
-        r[0] = static_cast<uint8_t>(f.channel + 1);
-        r[10] = f.remote ? 0 : f.dlc;
-        r[11] = static_cast<uint8_t>((f.extended ? 0x80 : 0) | (f.remote ? 0x40 : 0) | f.dlc);
-        putU32(r, 12, f.extended ? f.id : f.id << 18);
-        if (!f.remote) std::copy(f.data, f.data + f.dlc, r + 16);
-        stampCommon(at, r);
-        ++records_;
         if (++replayAt_ == log.size()) {
             replayAt_ = 0;
             replayBase_ += pass;
         }
+        if (f.lin && plan_.canOnly) continue;  // the CAN-only boards record no LIN frames
+        const size_t pos = out.size();
+        out.resize(pos + kRecordSize, 0);
+        uint8_t* r = out.data() + pos;
+        LogEvent e;
+        e.kind = f.lin ? LogEventKind::LinFrame : LogEventKind::CanFrame;
+        e.channel = static_cast<uint8_t>(f.channel + 1);
+        e.extended = f.extended;
+        e.remote = f.remote;
+        e.dlc = f.dlc;
+        e.id = f.id;
+        e.pid = linProtectedId(static_cast<uint8_t>(f.id));
+        e.dataCount = f.remote ? 0 : std::min<uint8_t>(f.dlc, 8);
+        std::copy(f.data, f.data + 8, e.data.begin());
+        e.hasChecksum = f.hasChecksum;
+        e.checksum = f.checksum;
+        CaptureRecordBytes record;
+        // The analyzer stamps the frame at the log's own time after the start of the pass.
+        recordOf(e, timeStamp(start_ + at), record);
+        std::copy(record.begin(), record.end(), r);
+        stampCommon(at, r);
+        ++records_;
     }
 }
 

@@ -17,20 +17,27 @@ namespace zv::emu {
 constexpr size_t kRecordSize = 32;
 constexpr uint32_t kTicksPerSecond = 5000;  // time stamps count 0.2 ms steps
 
-// A CAN frame of a recorded log, replayed instead of generated traffic.
+// A frame of a recorded log, replayed instead of generated traffic.
 struct ReplayFrame {
     uint64_t tick = 0;      // 0.2 ms steps after the first frame of the log
     uint8_t channel = 0;    // 0 or 1
+    bool lin = false;       // a LIN frame: id 0-63, dlc data bytes, then the checksum if any
     bool extended = false;
     bool remote = false;
     uint8_t dlc = 0;
     uint32_t id = 0;
     uint8_t data[8] = {};
+    bool hasChecksum = false;
+    uint8_t checksum = 0;
 };
 
-// Reads a candump log: lines "(seconds.micro) canN ID#DATA" (also "ID#R" for remote frames;
-// eight identifier digits make an extended frame; interfaces with an odd number go to channel
-// 2). Lines that are not classic CAN frames are skipped; false when no frame was found.
+// Reads a log for the replay: ASC (.asc), BLF (.blf) or, for any other name, a candump log,
+// through the readers of src/formats. Each frame keeps the log's own time, relative to the
+// first frame and rounded to the 0.2 ms step. Channels: log channel 1 is channel 1, 2 is 2,
+// and further channels alternate (3 is 1, 4 is 2; candump: can0 is 1, can1 is 2, odd interface
+// numbers 2). CAN FD and error frames are left out; false when no frame was found.
+bool loadReplayLog(const std::string& path, std::vector<ReplayFrame>& frames, std::string& error);
+// The same for a candump log held in memory.
 bool parseCandump(std::string_view text, std::vector<ReplayFrame>& frames, std::string& error);
 
 struct TrafficConfig {

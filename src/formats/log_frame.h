@@ -1,12 +1,13 @@
 // What a capture record is in the logs of other CAN/LIN tools: a CAN frame, a LIN frame, an
-// incomplete LIN transfer, a marker, or nothing. Every export format (and, later, the import
-// of such logs) goes through this one mapping, so that a rule lives in one place.
+// incomplete LIN transfer, a marker, or nothing. Every export format and the import of such
+// logs go through this one mapping, so that a rule lives in one place.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
 #include "capture/capture_record.h"
+#include "setup/setup_rules.h"  // linProtectedId
 
 namespace zv {
 

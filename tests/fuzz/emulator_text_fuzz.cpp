@@ -1,6 +1,7 @@
 // The emulator's text inputs: configuration lines and sections and fault options (zvsim
-// --config, --fault, zvlkrmt.ini) and candump logs (--replay). Files are not opened here: a
-// "replay" line would name one, so that key is left out.
+// --config, --fault, zvlkrmt.ini) and candump logs (--replay; the readers of every log format
+// have fuzz targets of their own). Files are not opened here: a "replay" line would name one,
+// so that key is left out.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -18,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (zv::emu::parseCandump(text, frames, error)) {
         uint64_t previous = 0;
         for (const auto& f : frames) {
-            if (f.dlc > 8 || f.channel > 1 || f.tick < previous) std::abort();
+            if (f.dlc > 15 || f.channel > 1 || f.tick < previous) std::abort();  // DLC 9-15: eight bytes
             if (f.id > (f.extended ? 0x1FFFFFFFu : 0x7FFu)) std::abort();
             previous = f.tick;
         }

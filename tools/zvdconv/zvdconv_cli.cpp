@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -15,6 +16,7 @@
 #include "conversion/print_out.h"
 #include "conversion/rate_text.h"
 #include "formats/export.h"
+#include "formats/log_import.h"
 #include "search/condition_text.h"
 #include "search/search_match.h"
 
@@ -31,6 +33,7 @@ constexpr const char* kUsage =
     "       zvdconv --format asc|blf|candump|pcapng [--start-time T] [--channel C] [-j N] FILE.DT...\n"
     "       zvdconv [options] -o OUT FILE.DT\n"
     "       zvdconv --info FILE.DT...\n"
+    "       zvdconv --import [--channels MAP] [--bitrate RATES] [-o OUT.DT] LOG.asc|.blf|.log...\n"
     "       zvdconv --find CONDITION [--count] [--csv] [--hex] [--delta] [--channel C] [-o OUT|-] FILE.DT...\n"
     "\n"
     "Converts data files into fixed-layout text (.txt) or CSV (.csv) files beside them, or\n"
@@ -59,6 +62,20 @@ constexpr const char* kUsage =
     "                     the conversion writes them (to standard output unless -o OUT); with\n"
     "                     several inputs each file's rows follow a line with its name\n"
     "  --count            with --find: print \"FILE: N\", the number of matching records\n"
+    "  --import           read ASC (.asc), BLF (.blf) or candump (.log) logs of other tools\n"
+    "                     into data files (.DT beside them, or -o OUT.DT): CAN and LIN frames\n"
+    "                     of two log channels, stamped as the analyzer stamps them (minutes,\n"
+    "                     seconds, 0.2 ms; the log's start gives the first stamp). CAN FD and\n"
+    "                     error frames and other channels are left out and counted on standard\n"
+    "                     error, malformed lines or objects named with their line or offset.\n"
+    "                     A file of another extension is recognised by its contents. The\n"
+    "                     output is complete or not there (written under OUT~import first)\n"
+    "  --channels MAP     with --import: log channels to channels 1 and 2, e.g. 3=1,4=2\n"
+    "                     (default 1=1,2=2; candump: can0 is log channel 1, can1 is 2)\n"
+    "  --bitrate RATES    with --import: the bit rates the data file states for its channels,\n"
+    "                     e.g. 1=500k,2=19.2k (CAN 10k..1M: a preset or a bit timing that\n"
+    "                     gives the rate; LIN 400..26k on a channel of LIN frames only).\n"
+    "                     Default: 125k for CAN, 9600 for LIN, as the block's defaults\n"
     "\n"
     "A condition is a kind and the fields of its page (docs/search-conditions.md):\n"
     "  trigger                          records with a trigger mark\n"
@@ -72,8 +89,8 @@ constexpr const char* kUsage =
     "  ext=1                            records with the EXT input at this level\n"
     "\n"
     "SOURCE_DATE_EPOCH, when set, is the date and time of the text banner (in UTC).\n"
-    "Exit status: 0 all converted (or searched), 1 an input was not a data file or an output\n"
-    "failed, 2 usage or a malformed condition.\n";
+    "Exit status: 0 all converted (searched, imported), 1 an input was not a data file (a log of\n"
+    "its format) or an output failed, 2 usage or a malformed condition.\n";
 
 struct Options {
     ConversionOptions conversion;
@@ -88,6 +105,9 @@ struct Options {
     bool jobsGiven = false;
     std::optional<std::string> find;
     bool count = false;
+    bool import = false;
+    std::optional<std::map<uint32_t, int>> channelMap;
+    std::optional<std::array<uint32_t, 2>> bitRates;
     std::vector<std::string> files;
 };
 
@@ -179,6 +199,24 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o) {
             o.startTimeText = v;
         } else if (a == "--count") {
             o.count = true;
+        } else if (a == "--import") {
+            o.import = true;
+        } else if (a == "--channels" || a.rfind("--channels=", 0) == 0) {
+            if (a == "--channels") {
+                if (std::string e = value("--channels", v); !e.empty()) return e;
+            } else {
+                v = a.substr(11);
+            }
+            o.channelMap = parseChannelMap(v);
+            if (!o.channelMap) return "--channels takes log channels and 1 or 2, e.g. 3=1,4=2, not '" + v + "'";
+        } else if (a == "--bitrate" || a.rfind("--bitrate=", 0) == 0) {
+            if (a == "--bitrate") {
+                if (std::string e = value("--bitrate", v); !e.empty()) return e;
+            } else {
+                v = a.substr(10);
+            }
+            o.bitRates = parseBitRates(v);
+            if (!o.bitRates) return "--bitrate takes channels 1 or 2 and rates, e.g. 1=500k,2=19.2k, not '" + v + "'";
         } else if (a == "-o") {
             if (std::string e = value("-o", v); !e.empty()) return e;
             if (v.empty()) return "-o needs a file name";
@@ -189,6 +227,23 @@ std::string parseOptions(const std::vector<std::string>& args, Options& o) {
     }
     if (o.help) return {};
     if (o.files.empty()) return "no input file";
+    if ((o.channelMap || o.bitRates) && !o.import) return "--channels and --bitrate apply to --import only";
+    if (o.import) {
+        if (o.formatName || o.startTime || o.info || o.find || o.count || o.jobsGiven || o.conversion.csv ||
+            o.conversion.hex || o.conversion.deltaT || o.conversion.channelSelection != 0)
+            return "--import takes only --channels, --bitrate and -o";
+        if (o.output && o.files.size() != 1) return "-o takes exactly one input file";
+        if (o.output && *o.output == "-") return "--import writes a data file, not standard output";
+        if (o.bitRates) {
+            for (const uint32_t rate : *o.bitRates) {
+                uint8_t channel[32] = {};
+                const bool lin = rate >= 4000 && rate <= 260000;
+                if (rate != 0 && !setCanBitRate(channel, rate) && !lin)
+                    return "--bitrate: " + bitRateText(rate) + " is no CAN (10k..1M) or LIN (400..26k) bit rate";
+            }
+        }
+        return {};
+    }
     if (o.formatName && *o.formatName == "txt" && o.conversion.csv) return "--csv contradicts --format txt";
     if (o.exportFormat && (o.conversion.csv || o.conversion.hex || o.conversion.deltaT))
         return "--csv, --hex and --delta apply to the txt and csv formats only";
@@ -509,6 +564,79 @@ int runFind(const Options& o, const ZvdconvIo& io) {
     return rc;
 }
 
+// The format of a log: by its extension, else by its first bytes ("LOGG" is BLF, a first line
+// in parentheses candump, anything else ASC).
+std::optional<LogFormat> importFormatOf(const std::string& path) {
+    if (const std::optional<LogFormat> f = logFormatOfPath(path)) return f;
+    FileLogInput input;
+    if (!input.open(path)) return std::nullopt;
+    std::array<uint8_t, 4096> head{};
+    const size_t n = input.read(head.data(), head.size());
+    return sniffLogFormat(head.data(), n);
+}
+
+constexpr int kShownProblems = 20;  // malformed lines or objects named per input
+
+int runImport(const Options& o, const ZvdconvIo& io) {
+    ImportSettings settings;
+    if (o.channelMap) settings.channels = *o.channelMap;
+    if (o.bitRates) settings.bitRates = *o.bitRates;
+    int rc = kExitOk;
+    std::vector<std::string> outputs;
+    for (const std::string& path : o.files) {
+        const std::string output = o.output ? *o.output : outputPathFor(path, ".DT");
+        const std::string name = "zvdconv: " + path + ": ";
+        if (output == path || std::find(outputs.begin(), outputs.end(), output) != outputs.end()) {
+            io.standardError(name + "output " + output +
+                             (output == path ? " is the input itself" : " is also the output of another input") +
+                             "; not imported\n");
+            rc = kExitBadInput;
+            continue;
+        }
+        outputs.push_back(output);
+        const std::optional<LogFormat> format = importFormatOf(path);
+        FileLogInput input;
+        if (!format || !input.open(path)) {
+            io.standardError(name + "cannot be opened or read\n");
+            rc = kExitBadInput;
+            continue;
+        }
+        uint64_t problems = 0;
+        const LogProblemSink sink = [&](const LogProblem& p) {
+            if (++problems <= kShownProblems) io.standardError(name + logProblemText(p) + "\n");
+        };
+        const std::unique_ptr<LogReader> reader = makeLogReader(*format, input, sink);
+        ImportCounts counts;
+        const ImportOutcome outcome = importLog(*reader, input, settings, output, counts);
+        if (problems > kShownProblems)
+            io.standardError(name + std::to_string(problems - kShownProblems) + " more malformed " +
+                             (*format == LogFormat::Blf ? "objects" : "lines") + " passed over\n");
+        std::string failure;
+        switch (outcome.result) {
+            case ImportResult::Completed:
+                break;
+            case ImportResult::NotALog:
+                failure = std::string("not a ") + logFormatName(*format) + " log; nothing written";
+                break;
+            case ImportResult::ReadFailed:
+                failure = "could not be read to its end; nothing written";
+                break;
+            case ImportResult::WriteFailed:
+                failure = "output " + output + " could not be written; nothing written";
+                break;
+        }
+        if (!outcome.leftBehind.empty()) failure += " (the incomplete " + outcome.leftBehind + " could not be removed)";
+        if (!failure.empty()) {
+            io.standardError(name + failure + "\n");
+            rc = kExitBadInput;
+            continue;
+        }
+        if (const std::string leftOut = importLeftOutText(counts); !leftOut.empty())
+            io.standardError(name + std::to_string(counts.records) + " records imported into " + output + "\n" + leftOut);
+    }
+    return rc;
+}
+
 }  // namespace
 
 std::string outputPathFor(const std::string& input, std::string_view extension) {
@@ -529,6 +657,7 @@ int runZvdconv(const std::vector<std::string>& args, const ZvdconvIo& io) {
         return kExitOk;
     }
     if (o.find) return runFind(o, io);
+    if (o.import) return runImport(o, io);
     std::optional<BannerTime> bannerTime;
     if (io.sourceDateEpoch && !io.sourceDateEpoch->empty()) {
         const std::optional<int64_t> epoch = parseSourceDateEpoch(*io.sourceDateEpoch);

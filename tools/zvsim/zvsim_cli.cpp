@@ -22,12 +22,15 @@ constexpr const char* kUsage =
     "             [--listen HOST] [--data-port P] [--control-port Q]\n"
     "             [--serial DEVICE[,BAUD[,none|odd|even[,xon]]]]\n"
     "             [--serial-number TEXT] [--config FILE]\n"
-    "             [--seed N] [--rate RECORDS_PER_S] [--replay CANDUMP.LOG]\n"
+    "             [--seed N] [--rate RECORDS_PER_S] [--replay LOG.asc|.blf|.log]\n"
     "             [--throttle BYTES_PER_S|usb-full|lan|serial:BAUD] [--fault FAULT]...\n"
     "             [--key-log FILE]\n"
     "--serial serves on a serial device (e.g. /dev/ttyUSB0 or COM3) instead of the LAN\n"
     "adapter; --serial pty creates a pseudo-terminal and prints the port name for the PC.\n"
     "--key-log appends every key value the PC sends to FILE, a line each (0x00008014).\n"
+    "--replay plays the CAN and LIN frames of an ASC, BLF or candump log (any name but .asc\n"
+    "and .blf is read as candump) over and over instead of generated traffic, each stamped\n"
+    "with the log's own time after its first frame, to the 0.2 ms step.\n"
     "faults: refuse=0xA0000001|0xA0000004|0xA0000009, stall=connect|requests,\n"
     "        drop=upload|monitor|setup[:BYTES], skip-monitor=N, type=CODE";
 

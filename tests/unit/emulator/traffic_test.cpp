@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "base/bytes.h"
+#include "capture/capture_test_files.h"
 #include "emulator/device_setup.h"
 #include "emulator/traffic.h"
+#include "support/temp_dir.h"
 
 namespace zv::emu {
 namespace {
@@ -250,6 +252,42 @@ TEST(TrafficReplay, TheLogIsReplayedOverAndOver) {
     EXPECT_EQ(r[11], 0x82);
     EXPECT_EQ(getU32(r, 4), timeStamp(10));
     EXPECT_EQ(getU32(out.data() + 4 * kRecordSize, 4), timeStamp(120));
+}
+
+// Frames of an ASC log keep the log's own times to the 0.2 ms step, LIN frames included.
+TEST(TrafficReplay, AscFramesAtTheLogsOwnTimes) {
+    test::TempDir dir;
+    const std::string path = dir.file("bus.asc");
+    const std::string log =
+        "date Tue Mar 05 08:00:00.000 2024\n"
+        "base hex  timestamps absolute\n"
+        "   5.000000 1  123             Rx   d 1 01\n"
+        "   5.001000 3  124             Rx   d 1 02\n"
+        "   5.001300 L2 21              Rx   1 42 checksum = 9C\n"
+        "   5.002000 CANFD   1 Rx 125 ...\n";
+    testfiles::writeFile(path, testfiles::Bytes(log.begin(), log.end()));
+    std::vector<ReplayFrame> frames;
+    std::string error;
+    ASSERT_TRUE(loadReplayLog(path, frames, error)) << error;
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[1].tick, 5u);
+    EXPECT_EQ(frames[1].channel, 0);  // log channel 3
+    EXPECT_EQ(frames[2].tick, 7u);    // 1.3 ms, to the nearest step
+    TrafficConfig cfg;
+    cfg.triggerEvery = 0;
+    cfg.replay = std::make_shared<const std::vector<ReplayFrame>>(frames);
+    TrafficGenerator g(canPlan(500000), cfg, 1000);
+    std::vector<uint8_t> out;
+    g.generateUntil(8, out);
+    ASSERT_EQ(out.size(), 3 * kRecordSize);
+    EXPECT_EQ(getU32(out.data(), 2 * kRecordSize + 4), timeStamp(1007));
+    const uint8_t* lin = out.data() + 2 * kRecordSize;
+    EXPECT_EQ(lin[0], 4);     // LIN channel 2
+    EXPECT_EQ(lin[10], 2);    // one data byte and the checksum
+    EXPECT_EQ(lin[13], 0x61);  // the protected identifier of 0x21
+    EXPECT_EQ(lin[16], 0x42);
+    EXPECT_EQ(lin[17], 0x9C);
+    EXPECT_FALSE(loadReplayLog(dir.file("none.blf"), frames, error));
 }
 
 }  // namespace

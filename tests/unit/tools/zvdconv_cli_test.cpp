@@ -62,6 +62,12 @@ TEST(ZvdconvUsage, BadCommandLines) {
         {"--info", "--csv", "a.DT"},
         {"--info", "-o", "x", "a.DT"},
         {"-"},
+        {"--channels", "3=1", "a.asc"},
+        {"--import", "--format", "asc", "a.asc"},
+        {"--import", "--channels", "3=3", "a.asc"},
+        {"--import", "--bitrate", "1=2M", "a.asc"},
+        {"--import", "-o", "-", "a.asc"},
+        {"--import", "-o", "x.DT", "a.asc", "b.blf"},
     };
     for (const auto& args : cases) {
         const ToolRun r = zvdconv(args);
@@ -73,6 +79,30 @@ TEST(ZvdconvUsage, BadCommandLines) {
     EXPECT_EQ(help.rc, 0);
     EXPECT_NE(help.out.find("usage: zvdconv"), std::string::npos);
     EXPECT_EQ(zvdconv({"a.DT"}, std::string("yesterday")).rc, 2);  // malformed SOURCE_DATE_EPOCH
+}
+
+// --import beside the input, by extension or by contents; a log that is none fails alone.
+TEST(ZvdconvImport, LogsBesideTheirInputs) {
+    test::TempDir dir;
+    const std::string candump = dir.file("bus.log"), unnamed = dir.file("other.txt"), bad = dir.file("bad.blf");
+    const std::string log = "(1700000000.000000) can0 123#11\n(1700000000.001000) can1 456#R2\n(1700000000.002000) can3 001#\n";
+    testfiles::writeFile(candump, Bytes(log.begin(), log.end()));
+    testfiles::writeFile(unnamed, Bytes(log.begin(), log.end()));
+    testfiles::writeFile(bad, Bytes(log.begin(), log.end()));
+    const ToolRun r = zvdconv({"--import", "--bitrate", "2=250k", candump, unnamed, bad});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_NE(r.err.find("bus.log: 2 records imported into " + dir.file("bus.DT") + "\n  1 frame of log channel 4 left out"),
+              std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("bad.blf: offset 0: not a BLF file"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("bad.blf: not a BLF log; nothing written"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("bad.DT")));
+    const ToolRun info = zvdconv({"--info", dir.file("bus.DT")});
+    EXPECT_NE(info.out.find("records:        2\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("CH2:            CAN 250k\n"), std::string::npos) << info.out;
+    // The .txt file was read as the candump log it is.
+    EXPECT_EQ(testfiles::readFile(dir.file("other.DT")), testfiles::readFile(dir.file("bus.DT")));
+    const ToolRun csv = zvdconv({"--csv", "-o", "-", dir.file("bus.DT")});
+    EXPECT_NE(csv.out.find(",2,,,456,REMOTE,2,"), std::string::npos) << csv.out;
 }
 
 TEST(ZvdconvOutputPath, BesideTheInput) {
