@@ -333,9 +333,7 @@ FileOutcome exportOne(const std::string& input, const std::string& output, const
         }
         settings.start = *start;
     } else {
-        // The file was last written when its last record came: the first came a span before.
-        const int64_t span = static_cast<int64_t>(captureSpanTicks(capture) * 200);
-        settings.start = logStartFromEpoch(modificationMicros(input).value_or(0) - span);
+        settings.start = defaultLogStart(capture, modificationMicros(input).value_or(0));
     }
     const ConversionProgress progress = [&bar, index](uint64_t done, uint64_t total) { bar.update(index, done, total); };
     ExportCounts counts;
@@ -344,15 +342,14 @@ FileOutcome exportOne(const std::string& input, const std::string& output, const
         result = io.standardOutput ? exportCapture(capture, *o.exportFormat, settings, *io.standardOutput, counts, progress)
                                    : ExportResult::WriteFailed;
     } else {
-        FileSink file;
-        if (!file.open(output)) {
+        const ConvertResult written = exportToFile(capture, *o.exportFormat, settings, output, counts, progress);
+        if (written == ConvertResult::OutputNotOpen) {
             bar.finish(index);
             outcome.ok = false;
             outcome.message = "zvdconv: " + input + ": output " + output + " cannot be created\n";
             return outcome;
         }
-        result = exportCapture(capture, *o.exportFormat, settings, file, counts, progress);
-        if (!file.close()) result = ExportResult::WriteFailed;
+        result = written == ConvertResult::Completed ? ExportResult::Completed : ExportResult::WriteFailed;
         if (result != ExportResult::Completed) std::remove(output.c_str());
     }
     bar.finish(index);
