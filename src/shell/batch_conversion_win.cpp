@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "capture/capture.h"
+#include "capture/file_system.h"
 #include "conversion/print_out.h"
 #include "formats/export.h"
 #include "resources/ids/batch_conversion_res.h"
@@ -49,15 +50,6 @@ constexpr FormatChoice kFormats[] = {
 constexpr int kFormatCount = static_cast<int>(std::size(kFormats));
 constexpr int kFormatText = 0;
 constexpr int kFormatCsv = 1;
-
-// The modification time of a file in microseconds since 1970 (0 when it cannot be read).
-int64_t modificationMicros(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-    const int64_t since1601 = static_cast<int64_t>(
-        static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime);
-    return (since1601 - 116444736000000000) / 10;
-}
 
 std::string programFolder() {
     char path[MAX_PATH] = {};
@@ -299,7 +291,7 @@ private:
     ConvertResult runExport(const ConversionProgress& progress) {
         const CCapture& capture = captureForUse(kCaptureUseConversion);
         ExportSettings settings;
-        settings.start = defaultLogStart(capture, modificationMicros(job_.inputPath));
+        settings.start = defaultLogStart(capture, fileModificationMicros(job_.inputPath).value_or(0));
         settings.channelSelection = job_.options.channelSelection;
         settings.sourceName = name_;
         settings.application = "ZV-LK5MQ";

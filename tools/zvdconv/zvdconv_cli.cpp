@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "capture/capture.h"
+#include "capture/file_system.h"
 #include "conversion/print_out.h"
 #include "conversion/rate_text.h"
 #include "formats/export.h"
@@ -309,15 +310,6 @@ const char* convertFailureText(ConvertResult r) {
     }
 }
 
-// The modification time of a file in microseconds since 1970, or nullopt.
-std::optional<int64_t> modificationMicros(const std::string& path) {
-    std::error_code error;
-    const auto written = std::filesystem::last_write_time(path, error);
-    if (error) return std::nullopt;
-    const auto system = std::chrono::file_clock::to_sys(written);
-    return std::chrono::duration_cast<std::chrono::microseconds>(system.time_since_epoch()).count();
-}
-
 FileOutcome exportOne(const std::string& input, const std::string& output, const CCapture& capture,
                       const Options& o, const ZvdconvIo& io, ProgressBar& bar, size_t index) {
     FileOutcome outcome;
@@ -333,7 +325,7 @@ FileOutcome exportOne(const std::string& input, const std::string& output, const
         }
         settings.start = *start;
     } else {
-        settings.start = defaultLogStart(capture, modificationMicros(input).value_or(0));
+        settings.start = defaultLogStart(capture, fileModificationMicros(input).value_or(0));
     }
     const ConversionProgress progress = [&bar, index](uint64_t done, uint64_t total) { bar.update(index, done, total); };
     ExportCounts counts;

@@ -744,7 +744,11 @@ TEST_F(DataFile, BatchConvertsTheSelectedFilesInOrderStopsAfterTheFileInWorkExpo
         std::string ours = readTextFile(output(i, ".asc"));
         const size_t writer = ours.find("// ZV-LK5MQ export of " + names[i] + ";");
         ASSERT_NE(writer, std::string::npos) << ours.substr(0, 300);
-        EXPECT_EQ(ours.replace(writer, 11, "// zvdconv"), readTextFile(theirs));
+        ours.replace(writer, 11, "// zvdconv");
+        const std::string expected = readTextFile(theirs);
+        const size_t at = static_cast<size_t>(std::mismatch(ours.begin(), ours.end(), expected.begin(), expected.end()).first - ours.begin());
+        EXPECT_TRUE(ours == expected) << names[i] << " from byte " << at << ": \"" << ours.substr(at, 60) << "\" instead of \""
+                                      << expected.substr(std::min(at, expected.size()), 60) << "\"";
     }
 
     // Closing keeps the folder and the options in [CVT]; the format comes back on reopening.
