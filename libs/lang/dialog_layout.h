@@ -212,12 +212,13 @@
     LTEXT text, id, ZV_MARGIN, ZV_SETUP_LABEL_Y(row), ZV_SEARCH_KIND_W - 2 * ZV_MARGIN, (nlines) * ZV_LABEL_H
 
 // The batch conversion dialog, on the preferences grid (ZV_ROW_Y): the folder with its two
-// buttons, the file list with the selection buttons beside it, the options, the two
-// progress bars, Start, Stop and Close.
+// buttons, the file list with the selection buttons beside it, the options (the format, then
+// channels and raw values, then the two check boxes), the two progress bars, Start, Stop and
+// Close.
 #define ZV_BATCH_W                 300
 #define ZV_BATCH_LIST_ROWS         7
 #define ZV_BATCH_OPTIONS_ROW       (2 + ZV_BATCH_LIST_ROWS)
-#define ZV_BATCH_PROGRESS_ROW      (ZV_BATCH_OPTIONS_ROW + 3)
+#define ZV_BATCH_PROGRESS_ROW      (ZV_BATCH_OPTIONS_ROW + 4)
 #define ZV_BATCH_H                 (ZV_ROW_Y(ZV_BATCH_PROGRESS_ROW + 2) + ZV_GAP + ZV_BUTTON_H + ZV_MARGIN)
 #define ZV_BATCH_WIDE_W            (ZV_BATCH_W - 2 * ZV_MARGIN)
 #define ZV_BATCH_SIDE_X            (ZV_BATCH_W - ZV_MARGIN - ZV_SETUP_BUTTON_W)
@@ -227,6 +228,7 @@
 #define ZV_BATCH_COL2_X            (ZV_BATCH_W / 2 + ZV_GAP)
 #define ZV_BATCH_COL2_FIELD_X      (ZV_BATCH_COL2_X + ZV_BATCH_LABEL_W + ZV_GAP)
 #define ZV_BATCH_LIST_W            56
+#define ZV_BATCH_FORMAT_W          80                        // "candump log"
 #define ZV_BATCH_PROGRESS_H        10
 
 // The page frame: the tree of page captions, the page beside it, a hint below the page

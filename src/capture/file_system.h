@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -73,6 +74,11 @@ public:
 // The C library for files; for folders the ANSI functions on Windows, std::filesystem
 // elsewhere. Paths are byte strings in the system code page, read the same way by every call.
 FileSystem& realFileSystem();
+
+// The last modification time of a file in microseconds since 1970 (UTC), to the precision the
+// system keeps; nullopt when it cannot be read. On Windows through the ANSI functions, like the
+// folder calls.
+std::optional<int64_t> fileModificationMicros(const std::string& path);
 
 // folder + separator + name; no separator is doubled and an empty folder gives the name.
 std::string joinPath(std::string_view folder, std::string_view name);

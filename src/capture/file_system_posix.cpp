@@ -1,4 +1,6 @@
-// Folder calls where names are byte strings: std::filesystem hands them through unchanged.
+// Folder calls and modification times where names are byte strings: std::filesystem hands them
+// through unchanged.
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 
@@ -34,3 +36,15 @@ Result createRealFolders(const std::string& path) {
 }
 
 }  // namespace zv::detail
+
+namespace zv {
+
+std::optional<int64_t> fileModificationMicros(const std::string& path) {
+    std::error_code error;
+    const auto written = std::filesystem::last_write_time(std::filesystem::path(path), error);
+    if (error) return std::nullopt;
+    const auto system = std::chrono::file_clock::to_sys(written);
+    return std::chrono::duration_cast<std::chrono::microseconds>(system.time_since_epoch()).count();
+}
+
+}  // namespace zv

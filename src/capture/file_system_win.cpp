@@ -113,3 +113,18 @@ Result createRealFolders(const std::string& path) {
 }
 
 }  // namespace zv::detail
+
+namespace zv {
+
+// The C library's stat and std::filesystem of MinGW give whole seconds only.
+std::optional<int64_t> fileModificationMicros(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    // 100 ns steps since 1601-01-01.
+    const FILETIME& t = data.ftLastWriteTime;
+    const uint64_t steps = static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime;
+    constexpr int64_t k1601To1970 = 116444736000000000;
+    return (static_cast<int64_t>(steps) - k1601To1970) / 10;
+}
+
+}  // namespace zv

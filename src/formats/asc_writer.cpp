@@ -33,7 +33,7 @@ public:
     void begin(const ExportSettings& settings) override {
         const std::string date = ascDate(settings.start.local);
         std::string head = "date " + date + "\nbase hex  timestamps absolute\nno internal events logged\n";
-        head += "// zvdconv export";
+        head += "// " + settings.application + " export";
         if (!settings.sourceName.empty()) head += " of " + settings.sourceName;
         head += "; time 0 is the first record\n";
         head += "Begin Triggerblock " + date + "\n   0.000000 Start of measurement\n";

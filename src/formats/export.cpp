@@ -148,20 +148,35 @@ ExportResult exportCapture(const CCapture& capture, ExportFormat format, const E
     const uint32_t tag = capture.recordTag();
     if (progress) progress(0, total);
     MonotonicClock clock;
+    uint32_t done = total;
     for (uint32_t i = 0; i < total; ++i) {
+        // Looked at every 256 records: the end comes a few microseconds later.
+        if ((i & 0xFF) == 0 && settings.cancel != nullptr && settings.cancel->load(std::memory_order_acquire)) {
+            done = i;
+            break;
+        }
         const CaptureRecord r = capture.record(i);
         // Every record moves the clock, also those of a channel left out (as in the text
         // conversion, whose differences are measured from them).
         const uint64_t ticks = r.isMarker() ? clock.now() : clock.next(r.timeStamp());
-        if (!channelSelected(r.source(), settings.channelSelection)) continue;
-        writer->record(logEventOf(r, tag), ticks);
+        if (channelSelected(r.source(), settings.channelSelection)) writer->record(logEventOf(r, tag), ticks);
         if (progress && (i & 0xFFFF) == 0xFFFF) progress(i + 1u, total);
     }
     counts.spanTicks = clock.now();
     writer->end(clock.now());
-    if (progress) progress(total, total);
+    if (progress) progress(done, total);
     const bool written = out.finish();
-    return written && writer->ok() ? ExportResult::Completed : ExportResult::WriteFailed;
+    if (!written || !writer->ok()) return ExportResult::WriteFailed;
+    return done < total ? ExportResult::Cancelled : ExportResult::Completed;
+}
+
+ConvertResult exportToFile(const CCapture& capture, ExportFormat format, const ExportSettings& settings,
+                           const std::string& path, ExportCounts& counts, const ConversionProgress& progress) {
+    FileSink file;
+    if (!file.open(path)) return ConvertResult::OutputNotOpen;
+    const ExportResult result = exportCapture(capture, format, settings, file, counts, progress);
+    if (!file.close() || result == ExportResult::WriteFailed) return ConvertResult::WriteFailed;
+    return result == ExportResult::Cancelled ? ConvertResult::Cancelled : ConvertResult::Completed;
 }
 
 uint64_t captureSpanTicks(const CCapture& capture) {
@@ -171,6 +186,11 @@ uint64_t captureSpanTicks(const CCapture& capture) {
         if (!r.isMarker()) clock.next(r.timeStamp());
     }
     return clock.now();
+}
+
+LogStart defaultLogStart(const CCapture& capture, int64_t modificationMicros) {
+    const auto span = static_cast<int64_t>(captureSpanTicks(capture) * (1000000 / kLogTicksPerSecond));
+    return logStartFromEpoch(modificationMicros - span);
 }
 
 std::string exportLeftOutText(ExportFormat format, const ExportCounts& c) {

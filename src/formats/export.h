@@ -2,6 +2,7 @@
 // BLF binary logs, candump logs and pcapng captures. docs/formats.md shows each mapping.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,6 +26,10 @@ struct ExportSettings {
     LogStart start;            // the absolute time of the first record
     int channelSelection = 0;  // as in the text conversion: 0 both, 1 or 2 one channel
     std::string sourceName;    // the input's name, for the header comments
+    std::string application = "zvdconv";  // the program named as the writer in the headers
+    // When set and raised, the export stops after the record in work and ends the log there:
+    // a shorter log that its readers still take whole.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // What an export did with the records it was given (those of the selected channels).
@@ -38,13 +43,24 @@ struct ExportCounts {
     uint64_t spanTicks = 0;       // monotonic time of the last record, 0.2 ms steps
 };
 
-enum class ExportResult : uint8_t { Completed, WriteFailed };
+enum class ExportResult : uint8_t { Completed, Cancelled, WriteFailed };
 
 ExportResult exportCapture(const CCapture& capture, ExportFormat format, const ExportSettings& settings,
                            OutputSink& sink, ExportCounts& counts, const ConversionProgress& progress = {});
 
+// Exports into the file at path (created or replaced), as exportCapture. OutputNotOpen when the
+// file cannot be created; on WriteFailed the incomplete file is left for the caller to remove;
+// Cancelled leaves the shorter log.
+ConvertResult exportToFile(const CCapture& capture, ExportFormat format, const ExportSettings& settings,
+                           const std::string& path, ExportCounts& counts, const ConversionProgress& progress = {});
+
 // The monotonic time of the last record after the first (0.2 ms steps): the time span.
 uint64_t captureSpanTicks(const CCapture& capture);
+
+// The start of an export when none is given: a data file is last written when its last record
+// comes, so the first came one time span before the file's modification time (microseconds
+// since 1970).
+LogStart defaultLogStart(const CCapture& capture, int64_t modificationMicros);
 
 // One line for standard error on what a format left out, or "" when nothing was.
 std::string exportLeftOutText(ExportFormat format, const ExportCounts& counts);

@@ -81,10 +81,10 @@ public:
         block_.u16(0);
         block_.u32(0xFFFFFFFF);  // section length not given
         block_.u32(0xFFFFFFFF);
-        std::string comment = "zvdconv export";
+        std::string comment = settings.application + " export";
         if (!settings.sourceName.empty()) comment += " of " + settings.sourceName;
         block_.option(kOptComment, comment);
-        block_.option(kOptUserApplication, "zvdconv");
+        block_.option(kOptUserApplication, settings.application);
         block_.endOptions();
         block_.finish(out_);
     }

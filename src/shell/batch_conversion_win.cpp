@@ -1,14 +1,23 @@
 // Command 40010, the batch conversion dialog (template 0x70): a folder, its "*.DT" files, the
-// options, and a batch that converts the selected files one after another, each on a worker
-// thread, into text or CSV files beside them. The folder and two options live in [CVT].
+// format and options, and a batch that converts the selected files one after another, each on
+// a worker thread, into text or CSV files, or exports them as the logs of other CAN/LIN tools,
+// beside them. The folder, the format and two options live in [CVT].
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <atomic>
+#include <iterator>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "capture/capture.h"
+#include "capture/file_system.h"
 #include "conversion/print_out.h"
+#include "formats/export.h"
 #include "resources/ids/batch_conversion_res.h"
 #include "resources/ids/command_ids.h"
 #include "resources/ids/string_ids.h"
@@ -23,6 +32,25 @@ constexpr int kFileDone = 1024;     // WM_COMMAND from the worker: one file is d
 constexpr size_t kMaxBatch = 4096;
 constexpr const char* kSection = "CVT";
 
+// The entries of the format drop-down, in their order: the value of the "FORMAT" key (the
+// names zvdconv's --format takes) and, for the logs of other tools, the export format. The CSV
+// check box stands for the second entry.
+struct FormatChoice {
+    const char* key;
+    std::optional<ExportFormat> exportFormat;
+};
+constexpr FormatChoice kFormats[] = {
+    {"txt", std::nullopt},
+    {"csv", std::nullopt},
+    {"asc", ExportFormat::Asc},
+    {"blf", ExportFormat::Blf},
+    {"candump", ExportFormat::Candump},
+    {"pcapng", ExportFormat::Pcapng},
+};
+constexpr int kFormatCount = static_cast<int>(std::size(kFormats));
+constexpr int kFormatText = 0;
+constexpr int kFormatCsv = 1;
+
 std::string programFolder() {
     char path[MAX_PATH] = {};
     const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -33,11 +61,11 @@ std::string programFolder() {
 }
 
 // The input path with its extension replaced (or, without one, appended).
-std::string outputPathFor(const std::string& input, bool csv) {
+std::string outputPathFor(const std::string& input, const char* extension) {
     const size_t slash = input.find_last_of("\\/");
     const size_t dot = input.find_last_of('.');
     const std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash) ? input.substr(0, dot) : input;
-    return stem + (csv ? ".csv" : ".txt");
+    return stem + extension;
 }
 
 class BatchDialog final : public Dialog {
@@ -56,6 +84,9 @@ protected:
         selectCombo(IDC_BATCH_CHANNELS, std::clamp(profileNumber("CH"), 0, 2));
         fillCombo(IDC_BATCH_HEX, {"OFF", "ON"});
         selectCombo(IDC_BATCH_HEX, std::clamp(profileNumber("HEX"), 0, 1));
+        for (int i = 0; i < kFormatCount; ++i)
+            addComboEntry(IDC_BATCH_FORMAT, loadText(main_, static_cast<UINT>(IDS_CONVERSION_FORMAT_FIRST + i)));
+        selectCombo(IDC_BATCH_FORMAT, storedFormat());
         char folder[MAX_PATH] = {};
         GetPrivateProfileStringA(kSection, "PATH", programFolder().c_str(), folder, sizeof folder,
                                  main_.folders.profile.c_str());
@@ -63,7 +94,8 @@ protected:
         fillList();
         enableItem(IDC_BATCH_STOP, false);
         setChecked(IDC_BATCH_DELTA_T, main_.deltaTime);
-        enableItem(IDC_BATCH_DELTA_T, !checked(IDC_BATCH_CSV));
+        setChecked(IDC_BATCH_CSV, formatChoice() == kFormatCsv);
+        applyFormat();
         updateStart();
         return true;
     }
@@ -78,7 +110,16 @@ protected:
                 SendDlgItemMessageA(window(), IDC_BATCH_FILES, LB_SETSEL, id == IDC_BATCH_SELECT_ALL, -1);
                 updateStart();
                 return true;
-            case IDC_BATCH_CSV: enableItem(IDC_BATCH_DELTA_T, !checked(IDC_BATCH_CSV)); return true;
+            case IDC_BATCH_CSV:
+                selectCombo(IDC_BATCH_FORMAT, checked(IDC_BATCH_CSV) ? kFormatCsv : kFormatText);
+                applyFormat();
+                return true;
+            case IDC_BATCH_FORMAT:
+                if (code == CBN_SELCHANGE) {
+                    setChecked(IDC_BATCH_CSV, formatChoice() == kFormatCsv);
+                    applyFormat();
+                }
+                return true;
             case IDC_BATCH_BROWSE: {
                 std::string folder = itemText(IDC_BATCH_FOLDER);
                 if (browseForFolder(window(), folder)) {
@@ -113,6 +154,35 @@ private:
     void writeProfile(const char* key, const std::string& value) const {
         WritePrivateProfileStringA(kSection, key, value.c_str(), main_.folders.profile.c_str());
     }
+    // The entry of the "FORMAT" key; text when there is none (profiles of older versions).
+    int storedFormat() const {
+        char value[16] = {};
+        GetPrivateProfileStringA(kSection, "FORMAT", "", value, sizeof value, main_.folders.profile.c_str());
+        for (int i = 0; i < kFormatCount; ++i) {
+            if (std::string_view(value) == kFormats[i].key) return i;
+        }
+        return kFormatText;
+    }
+    int formatChoice() const {
+        const int i = comboSelection(IDC_BATCH_FORMAT);
+        return i >= 0 && i < kFormatCount ? i : kFormatText;
+    }
+    // The format the controls give: an export format from the drop-down, otherwise text or
+    // CSV as the CSV check box says.
+    int chosenFormat() const {
+        const int i = formatChoice();
+        if (kFormats[i].exportFormat) return i;
+        return checked(IDC_BATCH_CSV) ? kFormatCsv : kFormatText;
+    }
+    // The options a format does not use are disabled: deltaT applies to text only, the raw
+    // LIN values to text and CSV, the CSV box (the CSV entry) to the choice between those two.
+    void applyFormat() const {
+        const int format = formatChoice();
+        const bool textual = !kFormats[format].exportFormat;
+        enableItem(IDC_BATCH_CSV, textual);
+        enableItem(IDC_BATCH_DELTA_T, textual && !checked(IDC_BATCH_CSV));
+        enableItem(IDC_BATCH_HEX, textual && position_ < 0);
+    }
 
     void fillList() const {
         HWND list = item(IDC_BATCH_FILES);
@@ -133,9 +203,10 @@ private:
         enableItem(IDC_BATCH_START, SendDlgItemMessageA(window(), IDC_BATCH_FILES, LB_GETSELCOUNT, 0, 0) > 0);
     }
     void enableInputs(bool on) const {
-        for (int id : {IDC_BATCH_BROWSE, IDC_BATCH_START, IDC_BATCH_CHANNELS, IDC_BATCH_HEX, IDC_BATCH_FILES,
+        for (int id : {IDC_BATCH_BROWSE, IDC_BATCH_START, IDC_BATCH_FORMAT, IDC_BATCH_CHANNELS, IDC_BATCH_FILES,
                        IDC_BATCH_REFRESH, IDC_BATCH_SELECT_ALL, IDC_BATCH_SELECT_NONE})
             enableItem(id, on);
+        enableItem(IDC_BATCH_HEX, on && !kFormats[formatChoice()].exportFormat);
     }
 
     void start() {
@@ -143,6 +214,7 @@ private:
         options_ = {comboSelection(IDC_BATCH_CHANNELS), comboSelection(IDC_BATCH_HEX) == 1, checked(IDC_BATCH_CSV),
                     checked(IDC_BATCH_DELTA_T)};
         options_.channelSelection = std::max(options_.channelSelection, 0);
+        format_ = chosenFormat();
         if (position_ < 0) {
             std::vector<int> selected(kMaxBatch);
             const LRESULT n = SendDlgItemMessageA(window(), IDC_BATCH_FILES, LB_GETSELITEMS, kMaxBatch,
@@ -165,16 +237,21 @@ private:
         }
         writeProfile("CH", std::to_string(options_.channelSelection));
         writeProfile("HEX", options_.hex ? "1" : "0");
+        writeProfile("FORMAT", kFormats[format_].key);
     }
 
     void startJob(int listIndex) {
         char name[MAX_PATH] = {};
         SendDlgItemMessageA(window(), IDC_BATCH_FILES, LB_GETTEXT, static_cast<WPARAM>(listIndex), reinterpret_cast<LPARAM>(name));
         job_.inputPath = itemText(IDC_BATCH_FOLDER) + "\\" + name;
-        job_.outputPath = outputPathFor(job_.inputPath, options_.csv);
+        jobExport_ = kFormats[format_].exportFormat;
+        job_.outputPath = outputPathFor(job_.inputPath, jobExport_ ? exportExtension(*jobExport_)
+                                                        : options_.csv ? ".csv"
+                                                                       : ".txt");
         job_.options = options_;
         name_ = name;
         conversionWriter().resetCancel();
+        exportCancel_.store(false, std::memory_order_release);
         worker_ = CreateThread(nullptr, 0, workerMain, this, 0, nullptr);
         if (!worker_) PostMessageA(window(), WM_COMMAND, kFileDone, 0);  // the file is passed over
     }
@@ -187,12 +264,13 @@ private:
             const std::string text = self->name_ + "\n" + loadText(self->main_, IDS_CONVERSION_NOT_A_DATA_FILE);
             MessageBoxA(dialog, text.c_str(), loadText(self->main_, IDS_CONVERSION_CAPTION).c_str(), MB_OK | MB_ICONWARNING);
         } else {
-            const ConvertResult result = runConversion([bar](uint64_t done, uint64_t total) {
+            const ConversionProgress progress = [bar](uint64_t done, uint64_t total) {
                 // Scaled to 16 bits for the bar; posted, so that the worker never waits for the dialog.
                 const uint64_t scale = total > 0xFFFF ? total / 0xFFFF + 1 : 1;
                 PostMessageA(bar, PBM_SETRANGE32, 0, static_cast<LPARAM>(total / scale));
                 PostMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(done / scale), 0);
-            });
+            };
+            const ConvertResult result = self->jobExport_ ? self->runExport(progress) : runConversion(progress);
             // An output that could not be created or written whole is not a converted file.
             if (result == ConvertResult::OutputNotOpen || result == ConvertResult::WriteFailed) {
                 if (result == ConvertResult::WriteFailed) DeleteFileA(self->job_.outputPath.c_str());
@@ -206,6 +284,25 @@ private:
         // Posted, not sent: the dialog joins this thread before it starts the next one.
         PostMessageA(dialog, WM_COMMAND, kFileDone, 0);
         return 0;
+    }
+
+    // The prepared input as a log of another tool, with the start zvdconv takes by default.
+    // Stop leaves a shorter log that ends properly.
+    ConvertResult runExport(const ConversionProgress& progress) {
+        const CCapture& capture = captureForUse(kCaptureUseConversion);
+        ExportSettings settings;
+        settings.start = defaultLogStart(capture, fileModificationMicros(job_.inputPath).value_or(0));
+        settings.channelSelection = job_.options.channelSelection;
+        settings.sourceName = name_;
+        settings.application = "ZV-LK5MQ";
+        settings.cancel = &exportCancel_;
+        ExportCounts counts;
+        return exportToFile(capture, *jobExport_, settings, job_.outputPath, counts, progress);
+    }
+
+    void cancelJob() {
+        conversionWriter().cancel();
+        exportCancel_.store(true, std::memory_order_release);
     }
 
     void joinWorker() {
@@ -234,7 +331,7 @@ private:
     void stop() {
         enableItem(IDC_BATCH_STOP, false);
         if (position_ >= 0) {
-            conversionWriter().cancel();
+            cancelJob();
             position_ = static_cast<int>(batch_.size());
         }
     }
@@ -242,7 +339,7 @@ private:
     // A batch in work is stopped and its worker waited for: it writes into this dialog.
     void close() {
         if (position_ >= 0) {
-            conversionWriter().cancel();
+            cancelJob();
             position_ = static_cast<int>(batch_.size());
         }
         joinWorker();
@@ -250,12 +347,16 @@ private:
         writeProfile("PATH", itemText(IDC_BATCH_FOLDER));
         writeProfile("CH", std::to_string(std::max(comboSelection(IDC_BATCH_CHANNELS), 0)));
         writeProfile("HEX", comboSelection(IDC_BATCH_HEX) == 1 ? "1" : "0");
+        writeProfile("FORMAT", kFormats[chosenFormat()].key);
         end(0);
     }
 
     MainWindow& main_;
     ConversionJob job_;
     ConversionOptions options_;
+    int format_ = kFormatText;                // of the batch, an entry of kFormats
+    std::optional<ExportFormat> jobExport_;  // of the file in work: nothing for text and CSV
+    std::atomic<bool> exportCancel_{false};
     std::string name_;
     std::vector<int> batch_;
     int position_ = -1;

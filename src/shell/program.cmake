@@ -54,7 +54,7 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/watch_dialog_win.cpp
     $<TARGET_OBJECTS:zvprogramres>)
   target_include_directories(ZVLK5MQ PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/libs)
-  target_link_libraries(ZVLK5MQ PRIVATE zvshell_win zvsessionwin zvcore zvlkctrl zvlkrmt comctl32 comdlg32 gdi32 ole32 shell32 user32)
+  target_link_libraries(ZVLK5MQ PRIVATE zvshell_win zvsessionwin zvformats zvcore zvlkctrl zvlkrmt comctl32 comdlg32 gdi32 ole32 shell32 user32)
   zv_warnings(ZVLK5MQ)
   zv_version_resource(ZVLK5MQ "ZV-LK5MQ companion program for CAN/LIN bus analyzers")
 endif()

@@ -165,7 +165,7 @@ TEST_P(LanguageLibrary, EveryStringOfANumberedRunLoads) {
                 {IDS_THINNING_FIRST, 5},         {IDS_RECORD_LENGTH_FIRST, 3},    {IDS_RECORDING_START_FIRST, 5},
                 {IDS_CONDITION_ACTION_FIRST, 7}, {IDS_BEEP_SOUND_FIRST, 4},       {IDS_TRIGGER_POSITION_FIRST, 4},
                 {IDS_PULSE_WIDTH_FIRST, 3},      {IDS_CONDITION_UNIT_MS, 3},      {IDS_MARKER_FIRST, 30},
-                {IDS_SIGNAL_HOLD_FIRST, 14},     {IDS_SIGNAL_RESULT_FIRST, 3}};
+                {IDS_SIGNAL_HOLD_FIRST, 14},     {IDS_SIGNAL_RESULT_FIRST, 3},    {IDS_CONVERSION_FORMAT_FIRST, 6}};
     for (const auto& run : runs) {
         std::set<std::string> texts;
         for (long id = run.first; id < run.first + run.count; ++id) {

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "capture/capture.h"
+#include "capture/file_system.h"
 #include "conversion/print_out.h"
 #include "conversion/rate_text.h"
 #include "formats/export.h"
@@ -364,15 +365,6 @@ const char* convertFailureText(ConvertResult r) {
     }
 }
 
-// The modification time of a file in microseconds since 1970, or nullopt.
-std::optional<int64_t> modificationMicros(const std::string& path) {
-    std::error_code error;
-    const auto written = std::filesystem::last_write_time(path, error);
-    if (error) return std::nullopt;
-    const auto system = std::chrono::file_clock::to_sys(written);
-    return std::chrono::duration_cast<std::chrono::microseconds>(system.time_since_epoch()).count();
-}
-
 FileOutcome exportOne(const std::string& input, const std::string& output, const CCapture& capture,
                       const Options& o, const ZvdconvIo& io, ProgressBar& bar, size_t index) {
     FileOutcome outcome;
@@ -388,9 +380,7 @@ FileOutcome exportOne(const std::string& input, const std::string& output, const
         }
         settings.start = *start;
     } else {
-        // The file was last written when its last record came: the first came a span before.
-        const int64_t span = static_cast<int64_t>(captureSpanTicks(capture) * 200);
-        settings.start = logStartFromEpoch(modificationMicros(input).value_or(0) - span);
+        settings.start = defaultLogStart(capture, fileModificationMicros(input).value_or(0));
     }
     const ConversionProgress progress = [&bar, index](uint64_t done, uint64_t total) { bar.update(index, done, total); };
     ExportCounts counts;
@@ -399,15 +389,14 @@ FileOutcome exportOne(const std::string& input, const std::string& output, const
         result = io.standardOutput ? exportCapture(capture, *o.exportFormat, settings, *io.standardOutput, counts, progress)
                                    : ExportResult::WriteFailed;
     } else {
-        FileSink file;
-        if (!file.open(output)) {
+        const ConvertResult written = exportToFile(capture, *o.exportFormat, settings, output, counts, progress);
+        if (written == ConvertResult::OutputNotOpen) {
             bar.finish(index);
             outcome.ok = false;
             outcome.message = "zvdconv: " + input + ": output " + output + " cannot be created\n";
             return outcome;
         }
-        result = exportCapture(capture, *o.exportFormat, settings, file, counts, progress);
-        if (!file.close()) result = ExportResult::WriteFailed;
+        result = written == ConvertResult::Completed ? ExportResult::Completed : ExportResult::WriteFailed;
         if (result != ExportResult::Completed) std::remove(output.c_str());
     }
     bar.finish(index);

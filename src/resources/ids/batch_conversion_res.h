@@ -1,6 +1,7 @@
 // Batch conversion dialog (command 40010), modal: the data files selected in a folder are
-// converted one after another into text or CSV files beside them. Start is IDOK and Stop is
-// IDCANCEL: the dialog ends through Close or its close box, never through Enter or Escape.
+// converted one after another into text or CSV files, or exported as the logs of other CAN/LIN
+// tools (ASC, BLF, candump, pcapng), beside them. Start is IDOK and Stop is IDCANCEL: the
+// dialog ends through Close or its close box, never through Enter or Escape.
 // Own control ids: 4150..4169.
 #ifndef ZV_RESOURCES_BATCH_CONVERSION_RES_H
 #define ZV_RESOURCES_BATCH_CONVERSION_RES_H
@@ -22,5 +23,6 @@
 #define IDC_BATCH_BROWSE           40017  // pick the folder
 #define IDC_BATCH_REFRESH          40018  // read the folder again
 #define IDC_BATCH_CLOSE            4150
+#define IDC_BATCH_FORMAT           4151   // drop-down: IDS_CONVERSION_FORMAT_FIRST .. + 5
 
 #endif

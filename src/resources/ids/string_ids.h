@@ -146,6 +146,8 @@
 #define IDS_CONVERSION_CAPTION            20055
 #define IDS_CONVERSION_NOT_A_DATA_FILE    13026
 #define IDS_CONVERSION_OUTPUT_FAILED      13027   // after the output file's name and a line feed
+// ... and the entries of its format drop-down: text, CSV, ASC, BLF, candump log, pcapng
+#define IDS_CONVERSION_FORMAT_FIRST       13028   // .. 13033
 
 // Questions when closing or disconnecting while connected (caption IDS_APP_TITLE)
 #define IDS_CLOSE_WHILE_CONNECTED         9038

@@ -91,6 +91,10 @@ private:
     LARGE_INTEGER startedAt_{};
 };
 
+// Runs a console program (a tool beside the program) in FOLDER, its standard output and error
+// into the file OUTPUT; returns its exit code (-1 when it did not run or end within a minute).
+int runProgram(const std::string& commandLine, const std::string& folder, const std::string& output);
+
 // Top-level windows of a class (any process, or one process when PROCESS_ID is not 0).
 std::vector<HWND> topWindowsOfClass(const char* className, DWORD processId = 0);
 // Runs a predicate every 20 ms until it holds or the time is up.

@@ -640,6 +640,8 @@ TEST_F(DataFile, FindNextAcrossALargeFileReachesTheLastRow) {
 // ---- Batch conversion ------------------------------------------------------------------------
 
 constexpr int kBatchCommand = 40010;
+constexpr int kBatchFormat = 4151;
+constexpr int kFormatAsc = 2;  // Text, CSV, ASC, ...
 
 int64_t sizeOf(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -658,7 +660,7 @@ std::vector<std::string> inListOrder(HWND list, const std::vector<std::string>& 
     return ordered;
 }
 
-TEST_F(DataFile, BatchConvertsTheSelectedFilesInOrderStopsAfterTheFileInWorkAndKeepsItsKeys) {
+TEST_F(DataFile, BatchConvertsTheSelectedFilesInOrderStopsAfterTheFileInWorkExportsAndKeepsItsKeys) {
     const std::string folder = sandboxFile("batch");
     ASSERT_TRUE(makeFolders(folder));
     // The list shows the files in the order the system finds them; the big one goes second.
@@ -723,7 +725,33 @@ TEST_F(DataFile, BatchConvertsTheSelectedFilesInOrderStopsAfterTheFileInWorkAndK
     CloseHandle(holder);
     EXPECT_GT(sizeOf(output(2, ".csv")), 0);
 
-    // Closing keeps the folder and the options in [CVT].
+    // ASC: the CSV box, deltaT and the raw values do not apply; the selected files become the
+    // logs zvdconv writes of them, with the same start (the header names the writer).
+    ASSERT_TRUE(chooseComboEntry(dialogControl(dialog, kBatchFormat), kFormatAsc));
+    EXPECT_FALSE(buttonChecked(dialogControl(dialog, 1025)));
+    for (const int id : {1025, 1026, 1030}) EXPECT_FALSE(IsWindowEnabled(dialogControl(dialog, id))) << id;
+    ASSERT_TRUE(pressDialogButton(dialog, 1012));
+    ASSERT_TRUE(waitFor([&] { return sendTo(list, LB_GETSELCOUNT, 0, 0) == 0; }, 5000));
+    for (const int i : {0, 2}) ASSERT_TRUE(sendTo(list, LB_SETSEL, TRUE, i) != -1);
+    sendTo(dialog, WM_COMMAND, MAKEWPARAM(1095, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    ASSERT_TRUE(pressDialogButton(dialog, 1));
+    ASSERT_TRUE(waitFor([&] { return sizeOf(output(2, ".asc")) > 0 && idle(); }, 30000));
+    EXPECT_EQ(sizeOf(output(1, ".asc")), -1);
+    for (const size_t i : {size_t{0}, size_t{2}}) {
+        const std::string theirs = sandbox_->root() + "\\" + names[i] + ".asc", log = theirs + ".log";
+        ASSERT_EQ(runProgram("\"" + builtFile("zvdconv") + "\" --format asc -o \"" + theirs + "\" " + names[i], folder, log), 0)
+            << readTextFile(log);
+        std::string ours = readTextFile(output(i, ".asc"));
+        const size_t writer = ours.find("// ZV-LK5MQ export of " + names[i] + ";");
+        ASSERT_NE(writer, std::string::npos) << ours.substr(0, 300);
+        ours.replace(writer, 11, "// zvdconv");
+        const std::string expected = readTextFile(theirs);
+        const size_t at = static_cast<size_t>(std::mismatch(ours.begin(), ours.end(), expected.begin(), expected.end()).first - ours.begin());
+        EXPECT_TRUE(ours == expected) << names[i] << " from byte " << at << ": \"" << ours.substr(at, 60) << "\" instead of \""
+                                      << expected.substr(std::min(at, expected.size()), 60) << "\"";
+    }
+
+    // Closing keeps the folder and the options in [CVT]; the format comes back on reopening.
     ASSERT_TRUE(chooseComboEntry(dialogControl(dialog, 1013), 2));
     postClose(dialog);
     ASSERT_TRUE(waitFor([&] { return !dialogOpen(program_.processId(), "Batch Conversion"); }, 10000));
@@ -733,6 +761,15 @@ TEST_F(DataFile, BatchConvertsTheSelectedFilesInOrderStopsAfterTheFileInWorkAndK
     EXPECT_EQ(std::string(value), folder);
     GetPrivateProfileStringA("CVT", "CH", "", value, sizeof value, profile.c_str());
     EXPECT_EQ(std::string(value), "2");
+    GetPrivateProfileStringA("CVT", "FORMAT", "", value, sizeof value, profile.c_str());
+    EXPECT_EQ(std::string(value), "asc");
+    postCommand(mainWindow_, kBatchCommand);
+    dialog = waitForDialog(program_.processId(), "Batch Conversion", 10000);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(sendTo(dialogControl(dialog, kBatchFormat), CB_GETCURSEL, 0, 0), kFormatAsc);
+    EXPECT_FALSE(IsWindowEnabled(dialogControl(dialog, 1030)));
+    postClose(dialog);
+    ASSERT_TRUE(waitFor([&] { return !dialogOpen(program_.processId(), "Batch Conversion"); }, 10000));
 }
 
 }  // namespace

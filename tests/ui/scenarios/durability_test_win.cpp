@@ -24,31 +24,6 @@ uint32_t countedRecordBytes(const std::string& path) {
     return bytes.size() < kDualHeaderSize ? 0 : littleEndian32(bytes, kRecordBytesOffset);
 }
 
-// Runs a console program in FOLDER, its standard output and error into OUTPUT; returns its
-// exit code (-1 when it did not run or end).
-int runProgram(const std::string& commandLine, const std::string& folder, const std::string& output) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE out = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return -1;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = out;
-    PROCESS_INFORMATION process{};
-    std::string line = commandLine;
-    DWORD code = static_cast<DWORD>(-1);
-    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, folder.c_str(),
-                       &startup, &process)) {
-        if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    CloseHandle(out);
-    return static_cast<int>(code);
-}
-
 class Durability : public MeasurementFixture {
 protected:
     // Connects to the built-in analyzer sending RATE records a second into files of 1 MiB,

@@ -1,10 +1,11 @@
-// The real file system's folder calls, whose implementation differs by platform: the same
-// results and error numbers everywhere.
+// The real file system's folder calls and modification times, whose implementation differs by
+// platform: the same results and error numbers everywhere.
 #include "capture/file_system.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -46,6 +47,16 @@ TEST(RealFolders, ListingGivesFileNamesOnly) {
     EXPECT_EQ(list(joinPath(dir.file("missing"), "deeper")).result, kPathNotFound);
     EXPECT_EQ(list(dir.file("b.txt")).result, kPathNotFound);  // a file is no folder
     EXPECT_EQ(list("").result, kPathNotFound);
+}
+
+TEST(RealFiles, ModificationTimeInMicrosecondsSince1970) {
+    test::TempDir dir;
+    const std::string path = dir.file("run.DT");
+    test::writeFileBytes(path, {1});
+    const std::chrono::sys_seconds written{std::chrono::seconds{1709280000}};  // 2024-03-01 08:00:00 UTC
+    std::filesystem::last_write_time(path, std::chrono::file_clock::from_sys(written));
+    EXPECT_EQ(fileModificationMicros(path), std::optional<int64_t>(1709280000000000));
+    EXPECT_EQ(fileModificationMicros(dir.file("missing")), std::nullopt);
 }
 
 TEST(RealFolders, CreatingMakesEveryMissingParent) {

@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -181,6 +182,11 @@ TEST_F(Export, PcapngBlocks) {
     EXPECT_EQ(counts_.markersLeftOut, 0u);
 }
 
+TEST_F(Export, DefaultStartIsTheModificationTimeLessTheSpan) {
+    // The file was written when its last record came, 1.001 s after the first.
+    EXPECT_EQ(defaultLogStart(capture_, 1709280001001000).epochMicros, 1709280000000000);
+}
+
 TEST(FastDeflate, AnyInflaterReadsItBack) {
     // Records of 48 bytes that repeat the one before except for a few bytes, runs longer than
     // the longest match, a region whose distance reaches before the data, one beyond the
@@ -234,6 +240,39 @@ TEST(ExportFailures, RefusedOutputIsReported) {
         ExportCounts counts;
         EXPECT_EQ(exportCapture(capture, format, ExportSettings{}, sink, counts), ExportResult::WriteFailed);
     }
+}
+
+// A stop ends the log after the record in work: shorter, but whole for its readers.
+TEST(ExportStop, EndsTheLogWhereItStopped) {
+    Bytes many;
+    const Bytes some = records();
+    for (int i = 0; i < 20000; ++i) many.insert(many.end(), some.begin(), some.end());
+    const Bytes image = testfiles::dataFile("MDCL", many);
+    CCapture capture;
+    ASSERT_TRUE(capture.load(image.data(), image.size()));
+    std::atomic<bool> stop{false};
+    ExportSettings settings;
+    settings.cancel = &stop;
+    // Raised at the first progress report after the start (65,536 records).
+    const ConversionProgress progress = [&stop](uint64_t done, uint64_t) {
+        if (done > 0) stop = true;
+    };
+    ExportCounts counts;
+
+    MemorySink asc;
+    ASSERT_EQ(exportCapture(capture, ExportFormat::Asc, settings, asc, counts, progress), ExportResult::Cancelled);
+    const std::string text(asc.text());
+    EXPECT_EQ(text.substr(text.size() - 17), "End TriggerBlock\n");
+    EXPECT_LT(counts.frames, 80000u);  // of 80,000 frames in all
+
+    stop = false;
+    MemorySink blf;
+    ASSERT_EQ(exportCapture(capture, ExportFormat::Blf, settings, blf, counts, progress), ExportResult::Cancelled);
+    uint32_t declared = 0;
+    const size_t objects = blfObjects(std::string(blf.text()), declared).size();
+    EXPECT_EQ(declared, objects);
+    EXPECT_LT(objects, 140000u);
+    EXPECT_GT(objects, 0u);
 }
 
 }  // namespace
