@@ -164,7 +164,7 @@ private:
         const uint64_t body = size - kBaseHeader;
         if (type == kLogContainer) return container(at, body);
         // An object outside a container.
-        std::vector<uint8_t> prefix(kBaseHeader + std::min<uint64_t>(body, kParsePrefix));
+        std::vector<uint8_t> prefix(kBaseHeader + static_cast<size_t>(std::min<uint64_t>(body, kParsePrefix)));
         std::memcpy(prefix.data(), head, kBaseHeader);
         if (!readBytes(prefix.data() + kBaseHeader, prefix.size() - kBaseHeader) ||
             !skipBytes(body - (prefix.size() - kBaseHeader))) {

@@ -178,20 +178,21 @@ TEST_F(MainWindow, ScreenshotShowsTheConnectedWindow) {
     std::printf("[ SCREEN   ] %s\n", wide.c_str());
 }
 
+struct ClassSearch {
+    const char* name;
+    HWND found;
+};
+
+BOOL CALLBACK matchClass(HWND child, LPARAM data) {
+    auto* s = reinterpret_cast<ClassSearch*>(data);
+    if (className(child) != s->name) return TRUE;
+    s->found = child;
+    return FALSE;
+}
+
 HWND childOfClass(HWND parent, const char* name) {
-    struct Search {
-        const char* name;
-        HWND found;
-    } search{name, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (className(child) != s->name) return TRUE;
-            s->found = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ClassSearch search{name, nullptr};
+    EnumChildWindows(parent, matchClass, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
