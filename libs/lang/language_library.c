@@ -1,4 +1,4 @@
-/* The language library runs no code of its own: it holds the resources of zvlk5m1031.rc,
+/* The language library runs no code of its own: it holds the resources of zvlk5m<locale>.rc,
    which the program reads by number. It is linked without the C runtime; this entry point
    only accepts every attach and detach. */
 #include <windows.h>
