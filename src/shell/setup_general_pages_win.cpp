@@ -41,8 +41,6 @@ public:
 
 protected:
     bool onInit() override {
-        schedule_ = makeLinSchedulePage(context_);
-        if (!schedule_->create(IDD_SETUP_LIN_SCHEDULE, window(), IDC_MODE_SCHEDULE_PLACE)) schedule_.reset();
         refresh();
         return false;
     }
@@ -53,10 +51,15 @@ protected:
     }
 
 private:
-    // Hiding it changes nothing in the setup.
-    void showSchedule() const {
-        if (!schedule_) return;
+    // Hiding it changes nothing in the setup. It is made the first time it shows: its slot
+    // table is most of the cost of opening the setup window, and most setups never show it.
+    void showSchedule() {
         const bool shown = linSchedulePageShown(context_.setup.image);
+        if (shown && !schedule_) {
+            schedule_ = makeLinSchedulePage(context_);
+            if (!schedule_->create(IDD_SETUP_LIN_SCHEDULE, window(), IDC_MODE_SCHEDULE_PLACE)) schedule_.reset();
+        }
+        if (!schedule_) return;
         if (shown) schedule_->refresh();
         schedule_->show(shown);
     }
