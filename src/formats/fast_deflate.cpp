@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <memory>
 
 #include <zlib.h>
 
@@ -129,11 +130,20 @@ inline size_t runLength(const uint8_t* a, const uint8_t* b, size_t limit) {
 void appendFastDeflate(const uint8_t* data, size_t size, const std::vector<DeflateRegion>& regions,
                        std::vector<uint8_t>& out) {
     const Tables& t = tables();
-    const size_t head = out.size();
-    out.resize(head + 2 + size + size / 8 + 16);  // the worst case: every byte a 9-bit literal
-    out[head] = 0x78;      // deflate, 32 KiB window
-    out[head + 1] = 0x01;  // fastest; the header is a multiple of 31
-    BitWriter bits(out.data() + head + 2);
+    // Coded into a buffer of this thread's, kept from call to call and never cleared, and
+    // then appended at its real size: a vector grown to the worst case would have its room
+    // zero-filled each time, which cost more than the coding itself.
+    thread_local std::unique_ptr<uint8_t[]> scratch;
+    thread_local size_t scratchSize = 0;
+    const size_t worstCase = 2 + size + size / 8 + 16;  // every byte a 9-bit literal
+    if (scratchSize < worstCase) {
+        scratch.reset(new uint8_t[worstCase]);
+        scratchSize = worstCase;
+    }
+    uint8_t* coded = scratch.get();
+    coded[0] = 0x78;  // deflate, 32 KiB window
+    coded[1] = 0x01;  // fastest; the header is a multiple of 31
+    BitWriter bits(coded + 2);
     bits.put({0x3, 3});  // final block, fixed codes (BFINAL 1, BTYPE 01)
     size_t region = 0;
     size_t i = 0;
@@ -169,7 +179,9 @@ void appendFastDeflate(const uint8_t* data, size_t size, const std::vector<Defla
         }
     }
     bits.put(t.endOfBlock);
-    out.resize(head + 2 + bits.finish());
+    const size_t codedSize = 2 + bits.finish();
+    out.reserve(out.size() + codedSize + 4 + 3);  // the check value, and padding a caller may add
+    out.insert(out.end(), coded, coded + codedSize);
     const auto check = static_cast<uint32_t>(adler32(adler32(0, nullptr, 0), data, static_cast<uInt>(size)));
     for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<uint8_t>(check >> s));
 }
