@@ -60,8 +60,8 @@ public:
     // data, waits for the end of a measurement); more are refused with 0x800700AA.
     static constexpr size_t kMaxQueued = 16;
 
-    Session(Analyzer& analyzer, std::unique_ptr<remote::Transport> transport)
-        : analyzer_(analyzer), transport_(std::move(transport)), link_(*transport_) {}
+    Session(Analyzer& analyzer, std::unique_ptr<remote::Transport> transport, uint64_t number)
+        : analyzer_(analyzer), transport_(std::move(transport)), link_(*transport_), number_(number) {}
 
     void start(bool refuseBusy) {
         refuseBusy_ = refuseBusy;
@@ -109,6 +109,24 @@ public:
         for (const auto& w : waits) done(w, kOk, 1, endReason, 0);
     }
 
+    // A measurement starts streaming over this link: the account of the last one is closed.
+    // Blocks of the last one still queued (its end waiting for them) are left out of it, so
+    // that its end goes out before the new start.
+    void beginStream(uint64_t measurement) {
+        std::lock_guard lock(monitorMutex_);
+        closeStreamLocked("next-measurement");
+        if (!queue_.empty()) {
+            queue_.clear();
+            runAfterFlushLocked();
+        }
+        queue_.beginStream(number_, measurement);
+    }
+
+    void closeStream(const char* end) {
+        std::lock_guard lock(monitorMutex_);
+        closeStreamLocked(end);
+    }
+
     // Streams monitor records (whole records, at most 8192 bytes a block). Blocks wait in the
     // analyzer's monitor FIFO until the PC gives credit; only when the FIFO overflows is the
     // oldest block left out (as is a skipped one): the stream position moves on either way.
@@ -119,14 +137,7 @@ public:
             ++blocks_;
             const FaultConfig f = analyzer_.faults();
             const bool skip = f.skipMonitorEvery && blocks_ % f.skipMonitorEvery == 0;
-            if (ready() && !skip) {
-                fifo_.push_back(remote::encodeMonitor(position, data, n));
-                fifoBytes_ += fifo_.back().size();
-                while (fifoBytes_ > kMonitorFifoBytes) {
-                    fifoBytes_ -= fifo_.front().size();
-                    fifo_.pop_front();
-                }
-            }
+            queue_.offer(data, n, position, ready() && !skip);
             position = static_cast<uint16_t>(position + n);
             data += n;
             size -= n;
@@ -139,10 +150,9 @@ public:
     void flushMonitor() {
         std::lock_guard lock(monitorMutex_);
         flushMonitorLocked();
-        if (!fifo_.empty() && !afterFlush_.empty() && steady_clock::now() > flushDeadline_) {
+        if (!queue_.empty() && !afterFlush_.empty() && steady_clock::now() > flushDeadline_) {
             // The PC took nothing for too long: what is left is lost, the end still goes out.
-            fifo_.clear();
-            fifoBytes_ = 0;
+            queue_.clear();
             runAfterFlushLocked();
         }
     }
@@ -151,7 +161,7 @@ public:
     // that the end of a measurement reaches the PC after its last records.
     void whenMonitorFlushed(std::function<void()> then) {
         std::lock_guard lock(monitorMutex_);
-        if (fifo_.empty() || !ready()) {
+        if (queue_.empty() || !ready()) {
             then();
             return;
         }
@@ -160,11 +170,12 @@ public:
     }
 
     void flushMonitorLocked() {
-        while (!fifo_.empty() && ready() && link_.tryTakeCredit(fifo_.front().size())) {
-            const size_t n = fifo_.front().size();
-            link_.send(MsgType::MonitorData, fifo_.front());
-            fifo_.pop_front();
-            fifoBytes_ -= n;
+        for (const MonitorQueue::Block* block; (block = queue_.front()) && ready() &&
+                                               link_.tryTakeCredit(block->message.size());) {
+            const size_t n = block->message.size();
+            const bool went = succeeded(link_.send(MsgType::MonitorData, block->message));
+            queue_.pop(went);
+            if (!went) continue;  // the link is going
             analyzer_.monitorBlocks_++;
             monitorBytes_ += n - remote::kMonitorHead;
             const FaultConfig f = analyzer_.faults();
@@ -172,12 +183,15 @@ public:
                 analyzer_.log("fault: link dropped during monitoring");
                 end();
             }
+            if (f.stall == FaultConfig::Stall::Monitor && monitorBytes_ >= f.stallAfterBytes && !stalledNow_) {
+                // Nothing more goes over this link, so the stream's account is final now.
+                stalledNow_ = true;
+                analyzer_.log("fault: link stalled during monitoring");
+                closeStreamLocked("stalled");
+            }
         }
-        if (!ready()) {
-            fifo_.clear();
-            fifoBytes_ = 0;
-        }
-        if (fifo_.empty()) runAfterFlushLocked();
+        if (!ready()) queue_.clear();
+        if (queue_.empty()) runAfterFlushLocked();
     }
 
     void runAfterFlushLocked() {
@@ -211,7 +225,11 @@ public:
 
 private:
     bool stalled() const {
-        return analyzer_.faults().stall == FaultConfig::Stall::Requests;
+        return stalledNow_ || analyzer_.faults().stall == FaultConfig::Stall::Requests;
+    }
+
+    void closeStreamLocked(const char* end) {
+        if (const std::optional<StreamReport> report = queue_.closeStream(end)) analyzer_.reportStream(*report);
     }
 
     void done(const remote::RequestMsg& r, Result result, uint32_t p2, uint32_t p3, uint32_t p4) {
@@ -247,7 +265,8 @@ private:
             }
             return onHello(f);
         }
-        if (analyzer_.faults().stall != FaultConfig::Stall::None) {
+        if (const FaultConfig::Stall stall = analyzer_.faults().stall;
+            stall == FaultConfig::Stall::Connect || stall == FaultConfig::Stall::Requests || stalledNow_) {
             // A stalled analyzer reads on but answers nothing; data must still be consumed.
             if (remote::isFlowControlled(f.type)) link_.consumed(f.size);
             return true;
@@ -571,6 +590,8 @@ private:
     std::atomic<bool> ended_{false};
     std::atomic<bool> leaving_{false};
     std::atomic<bool> ready_{false};
+    std::atomic<bool> stalledNow_{false};  // stall=monitor has struck
+    const uint64_t number_;
     bool helloDone_ = false;  // reader thread only
 
     std::mutex mutex_;
@@ -591,12 +612,10 @@ private:
     uint64_t blocks_ = 0;
     uint64_t monitorBytes_ = 0;
     uint64_t setupBytes_ = 0;  // setup-area bytes over this link, both ways
-    // The monitor FIFO (encoded MonitorData payloads) and what waits for it to drain.
-    static constexpr size_t kMonitorFifoBytes = 8u << 20;
+    // The monitor FIFO with the account of its stream, and what waits for it to drain.
     static constexpr milliseconds kMonitorFlushLimit{3000};
     std::mutex monitorMutex_;
-    std::deque<std::vector<uint8_t>> fifo_;
-    size_t fifoBytes_ = 0;
+    MonitorQueue queue_;
     std::vector<std::function<void()>> afterFlush_;
     steady_clock::time_point flushDeadline_;
     steady_clock::time_point lastScreenCheck_{};
@@ -626,16 +645,18 @@ Analyzer::~Analyzer() {
         if (session_) all.push_back(std::move(session_));
     }
     for (auto& s : all) {
+        const bool linkEnded = s->ended();
         s->end();
         s->join();
+        s->closeStream(linkEnded ? "link-ended" : "analyzer-stopped");
     }
 }
 
 void Analyzer::attach(std::unique_ptr<remote::Transport> transport) {
     // The link speed of the analyzer's interface, whatever carries it.
     transport = remote::makeThrottled(std::move(transport), config_.linkBytesPerSecond);
-    auto session = std::make_shared<Session>(*this, std::move(transport));
     std::lock_guard lock(sessionMutex_);
+    auto session = std::make_shared<Session>(*this, std::move(transport), ++links_);
     const bool busy = session_ && !session_->ended();
     if (!busy) {
         if (session_) finished_.push_back(std::move(session_));
@@ -670,6 +691,20 @@ void Analyzer::log(const std::string& line) const {
     if (f) f(line);
 }
 
+void Analyzer::setStreamReport(std::function<void(const StreamReport&)> report) {
+    std::lock_guard lock(mutex_);
+    streamReport_ = std::move(report);
+}
+
+void Analyzer::reportStream(const StreamReport& report) const {
+    std::function<void(const StreamReport&)> f;
+    {
+        std::lock_guard lock(mutex_);
+        f = streamReport_;
+    }
+    if (f) f(report);
+}
+
 void Analyzer::setFaults(const FaultConfig& faults) {
     {
         std::lock_guard lock(mutex_);
@@ -702,9 +737,10 @@ void Analyzer::clock(uint16_t d[8]) const {
 
 Result Analyzer::startMeasurement() {
     uint32_t status = 0;
+    auto session = activeSession();
     {
         std::lock_guard stream(streamMutex_);
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         if (measuring_) return kOk;
         const int64_t now = nowMsLocked();
         fromEpochMs(now, startClock_);
@@ -717,9 +753,13 @@ Result Analyzer::startMeasurement() {
         measureStart_ = steady_clock::now();
         measuring_ = true;
         status = remote::kStatusMeasuring;
+        const uint64_t measurement = ++measurements_;
+        lock.unlock();
+        // Still under streamMutex_: no record of the new measurement has gone out yet.
+        if (session) session->beginStream(measurement);
     }
     log("measurement started");
-    if (auto s = activeSession()) s->sendStatus(status);
+    if (session) session->sendStatus(status);
     return kOk;
 }
 
@@ -937,7 +977,10 @@ void Analyzer::engine() {
             }
             if (session_ && session_->ended()) done.push_back(std::move(session_));
         }
-        for (auto& s : done) s->join();
+        for (auto& s : done) {
+            s->join();
+            s->closeStream("link-ended");
+        }
     }
 }
 
