@@ -55,6 +55,11 @@ zv_flavour() {
       FLAVOUR_ARGS=("-DCMAKE_TOOLCHAIN_FILE=$ZV_ROOT/cmake/toolchain-mingw-i686.cmake"
                     -DZV_WERROR=ON -DZV_TESTS=ON -DZV_FUZZ=OFF -DZV_BENCH=OFF -DZV_SANITIZE=)
       ;;
+    coverage)
+      FLAVOUR_ENV=(CC=clang CXX=clang++)
+      FLAVOUR_ARGS=(-DZV_WERROR=ON -DZV_TESTS=ON -DZV_FUZZ=ON -DZV_BENCH=OFF -DZV_COVERAGE=ON
+                    -DZV_SANITIZE=)
+      ;;
     bench)
       FLAVOUR_ENV=(CC=gcc CXX=g++)
       FLAVOUR_ARGS=(-DCMAKE_BUILD_TYPE=Release -DZV_TESTS=OFF -DZV_FUZZ=OFF -DZV_BENCH=ON
