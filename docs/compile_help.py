@@ -3,15 +3,12 @@
 
     compile_help.py CHMCMD PROJECT.hhp FILE.chm
 
-chmcmd makes two kinds of bytes that change from run to run:
-- the time of compiling, in the file header (a 32-bit value at offset 0x10) and in entry 10
-  of the /#SYSTEM file (stored uncompressed in content section 0). Nothing checks either and
-  help viewers do not show them; both are set to SOURCE_DATE_EPOCH (or 0), little-endian.
-- a word of the keyword index's map that it leaves uninitialised (inside the compressed
-  section, so it cannot be mended afterwards). Its value follows from where the compiler's
-  memory lies, so chmcmd runs with address-space randomisation off (setarch -R) where the
-  system allows it; where it does not (some containers), the help still builds, but two
-  builds may differ in those bytes.
+chmcmd writes the time of compiling into the file header (a 32-bit value at offset 0x10) and
+into entry 10 of the /#SYSTEM file (stored uncompressed in content section 0). Nothing checks
+either and help viewers do not show them; both are set to SOURCE_DATE_EPOCH (or 0),
+little-endian. (Its binary keyword index would hold an uninitialised word inside the
+compressed section; the project file turns that index off, and viewers read the index from
+index.hhk instead.)
 
 The file is read field by field:
   header    "ITSF", version 3; at 0x48 the directory's offset (64-bit), at 0x58 the offset of
@@ -101,21 +98,13 @@ def stamp(path, value):
     os.replace(path + ".tmp", path)
 
 
-def without_randomisation(command):
-    try:
-        probe = subprocess.run(["setarch", os.uname().machine, "-R", "true"], capture_output=True)
-    except OSError:
-        return command
-    return ["setarch", os.uname().machine, "-R"] + command if probe.returncode == 0 else command
-
-
 def main():
     if len(sys.argv) != 4:
         sys.exit("usage: compile_help.py CHMCMD PROJECT.hhp FILE.chm")
     chmcmd, project, path = sys.argv[1:]
     value = int(os.environ.get("SOURCE_DATE_EPOCH", "0")) & 0xFFFFFFFF
     # Its notes go to the build log only when it fails.
-    result = subprocess.run(without_randomisation([chmcmd, "--verbosity", "1", project]),
+    result = subprocess.run([chmcmd, "--verbosity", "1", project],
                             stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     if result.returncode != 0:
         sys.stdout.write(result.stdout.decode("utf-8", "replace"))
