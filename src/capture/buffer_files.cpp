@@ -152,7 +152,9 @@ Result BufferFiles::startBufferFiles(const BufferSettings& settings, BoardType b
         boardType_ = boardType;
         {
             std::lock_guard infoLock(infoMutex_);
-            dataInfo_ = composeDataInfoBlock(boardType);
+            // Until the analyzer's block arrives (some never send one), the files still name
+            // their option board and its analog inputs.
+            dataInfo_ = composeStandInDataInfoBlock(boardType);
             infoBoardType_ = boardType;
         }
         monitoring_ = true;

@@ -114,8 +114,9 @@ public:
     void setLimitHandler(std::function<void()> handler);
 
     // Prepares the folder (deleting the numbered files unless appending) and opens the first
-    // file. The data-information block starts as the board family's defaults. A board type
-    // without a data file form fails with ERROR_NOT_SUPPORTED before anything is touched.
+    // file. The data-information block starts as the board type's stand-in, which readers
+    // take (composeStandInDataInfoBlock). A board type without a data file form fails with
+    // ERROR_NOT_SUPPORTED before anything is touched.
     Result startBufferFiles(const BufferSettings& settings, BoardType boardType);
 
     // One monitor block with its stream position (low 16 bits count). When it returns, the

@@ -536,7 +536,7 @@ TEST_F(SessionMonitoring, FailedInformationDuringTheMeasurementClosesTheFile) {
     answer(requestInformation(), {}, static_cast<int32_t>(0x80070102u));
     EXPECT_EQ(sink.wParams(UM_MONITOR_FILE_CLOSED).size(), 1u);
     EXPECT_TRUE(files.openFilePath().empty());
-    EXPECT_EQ(files.dataInfo(), composeDataInfoBlock(model.boardType.load()));
+    EXPECT_EQ(files.dataInfo(), composeStandInDataInfoBlock(model.boardType.load()));
     LoadedDataFile closed;
     ASSERT_TRUE(closed.loadFile(dir.file("buffer/00000000.DT")));
     EXPECT_EQ(closed.capture().count(), 64u);
