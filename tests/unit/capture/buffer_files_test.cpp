@@ -462,6 +462,28 @@ TEST_F(BufferFilesTest, AnalyzerBlockGoesIntoTheOpenFileAndTheFilesAfterIt) {
     EXPECT_EQ(files.dataInfo(), defaults);  // each measurement starts from the defaults
 }
 
+// A start the analyzer refused takes back the file it opened and nothing else; a file that
+// did get records stays, finished.
+TEST_F(BufferFilesTest, AnAbandonedStartLeavesTheFolderAsItFoundIt) {
+    test::writeFileBytes(at("00000000.txt"), {1});  // the conversion of an earlier measurement
+    BufferFiles files;
+    ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
+    ASSERT_TRUE(fileExists(at("00000000.DT")));
+    EXPECT_EQ(files.abandonMonitoring(), kOk);
+    EXPECT_EQ(folderNames(), std::vector<std::string>{"00000000.txt"});
+    EXPECT_EQ(files.lastWrittenFile().number, -1);
+    EXPECT_EQ(files.counters().bufferFiles, 0u);
+    const std::vector<uint8_t> records = patternRecords(4);
+    EXPECT_EQ(files.appendMonitorBlock(0, records.data(), records.size()), kFalse);
+    EXPECT_EQ(folderNames(), std::vector<std::string>{"00000000.txt"});
+
+    ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
+    feed(files, records);
+    EXPECT_EQ(files.abandonMonitoring(), kOk);
+    expectRecords(at("00000000.DT"), records);
+    EXPECT_EQ(files.lastWrittenFile().number, 0);
+}
+
 // Files finished before the analyzer's block arrives, and all files of an analyzer that sends
 // none, open as their board: an EX-NB3BP's with its analog inputs, an EX-NB2AP's without.
 // A file an older version wrote with the composed block still opens as it always did.
