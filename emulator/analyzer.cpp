@@ -347,6 +347,12 @@ private:
                 sendScreen(false);
                 return;
             case remote::kKindMeasurement: {
+                const Result refused = analyzer_.faults().refuseMonitor;
+                if (r.param1 && failed(refused)) {
+                    analyzer_.log("fault: measurement start refused");
+                    done(r, refused, 0, 0, 0);
+                    return;
+                }
                 const Result res = r.param1 ? analyzer_.startMeasurement()
                                             : analyzer_.stopMeasurement(analyzer_.config().stopEndReason);
                 const uint32_t monitorReady = analyzer_.config().monitorReady ? 1 : 0;

@@ -29,6 +29,8 @@ struct FaultConfig {
     enum class Drop : uint8_t { None, Upload, Monitor, Setup };
 
     Result refuseConnect = kOk;             // 0xA0000001, 0xA0000004 or 0xA0000009
+    Result refuseMonitor = kOk;             // a measurement start from the PC completes with
+                                            // this failure and starts nothing
     Stall stall = Stall::None;              // stop answering at the connect or after it
     Drop drop = Drop::None;                 // end the link at this point ...
     uint64_t dropAfterBytes = 0;            // ... once this many bytes of it went over the

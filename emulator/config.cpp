@@ -68,6 +68,15 @@ bool parseFaultInto(FaultConfig& f, std::string_view text, std::string& error) {
         error = "refuse takes 0xA0000001, 0xA0000004 or 0xA0000009";
         return false;
     }
+    if (key == "refuse-monitor") {
+        uint32_t code = 0;
+        if (number(value, code) && (code & 0x80000000u) != 0) {
+            f.refuseMonitor = static_cast<Result>(code);
+            return true;
+        }
+        error = "refuse-monitor takes a failure code (0x80000000 or above)";
+        return false;
+    }
     if (key == "stall") {
         if (value == "connect") return f.stall = FaultConfig::Stall::Connect, true;
         if (value == "requests") return f.stall = FaultConfig::Stall::Requests, true;

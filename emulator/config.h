@@ -10,8 +10,8 @@
 
 namespace zv::emu {
 
-// "refuse=0xA0000004", "stall=connect", "stall=requests", "drop=upload:65536",
-// "drop=monitor:100000", "drop=setup", "skip-monitor=10", "type=65538".
+// "refuse=0xA0000004", "refuse-monitor=0xA0000001", "stall=connect", "stall=requests",
+// "drop=upload:65536", "drop=monitor:100000", "drop=setup", "skip-monitor=10", "type=65538".
 bool parseFault(FaultConfig& faults, std::string_view text, std::string& error);
 
 // One setting: board, serial, firmware, device-value, seed, bus-load, identifiers,

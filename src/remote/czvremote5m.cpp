@@ -572,6 +572,9 @@ void ZV_CALL CZVRemote5m::OnRequestDone(IZVRemoteRequest* request) {
 
 void CZVRemote5m::completeMeasurement(IZVRemoteRequest& request) {
     if (!sink_.monitoring()) return;
+    // A refused start measures nothing: no information to fetch, no end to wait for. The main
+    // window takes back the measurement it prepared.
+    if (request.param1 != 0 && failed(request.result)) return;
     if (request.param2 != 0) {
         startMonitorInformation();
     } else if (request.param1 != 0) {

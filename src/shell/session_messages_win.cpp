@@ -62,6 +62,13 @@ void stopDone(MainWindow& main, const IZVRemoteRequest& request) {
     onMeasurementEnded(main, 0, 0);
 }
 
+// A start the analyzer refused. Without the link the lost link's own box says why, after the
+// measurement has been taken back here all the same.
+void startDone(MainWindow& main, const IZVRemoteRequest& request) {
+    if (request.param1 == 0 || request.result >= 0 || !main.monitoring) return;
+    monitorStartRefused(main, request.result, analyzerLinked(main));
+}
+
 }  // namespace
 
 LRESULT onRequestDone(MainWindow& main, WPARAM, LPARAM lParam) {
@@ -69,7 +76,10 @@ LRESULT onRequestDone(MainWindow& main, WPARAM, LPARAM lParam) {
     if (main.session && request) {
         if (request->kind == remote_api::kRequestConnect) connectDone(main, request->result);
         if (request->kind == remote_api::kRequestDisconnect) disconnectDone(main);
-        if (request->kind == remote_api::kRequestMeasurement) stopDone(main, *request);
+        if (request->kind == remote_api::kRequestMeasurement) {
+            startDone(main, *request);
+            stopDone(main, *request);
+        }
     }
     CZVRemote5m::releaseRequestMessage(static_cast<uintptr_t>(lParam));
     return 1;

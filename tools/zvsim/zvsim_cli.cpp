@@ -31,8 +31,9 @@ constexpr const char* kUsage =
     "--replay plays the CAN and LIN frames of an ASC, BLF or candump log (any name but .asc\n"
     "and .blf is read as candump) over and over instead of generated traffic, each stamped\n"
     "with the log's own time after its first frame, to the 0.2 ms step.\n"
-    "faults: refuse=0xA0000001|0xA0000004|0xA0000009, stall=connect|requests,\n"
-    "        drop=upload|monitor|setup[:BYTES], skip-monitor=N, type=CODE";
+    "faults: refuse=0xA0000001|0xA0000004|0xA0000009, refuse-monitor=CODE,\n"
+    "        stall=connect|requests, drop=upload|monitor|setup[:BYTES], skip-monitor=N,\n"
+    "        type=CODE";
 
 // DEVICE[,BAUD[,PARITY[,xon]]], as zvremote takes the port.
 bool parseSerialLine(const std::string& text, remote::SerialPortSettings& out, std::string& error) {

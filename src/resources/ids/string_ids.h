@@ -101,6 +101,8 @@
 #define IDS_END_BOARD_ERROR_FMT           9031
 #define IDS_END_SETUP_ERROR_FMT           9032
 #define IDS_MEASUREMENT_CAPTION           9033
+// ... and a monitor measurement that did not start (same caption)
+#define IDS_MONITOR_START_FAILED_FMT      9052   // %08X: the result of the start
 
 // Numbered buffer files and data files
 #define IDS_FILE_ERROR_CAPTION            9034

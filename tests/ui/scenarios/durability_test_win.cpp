@@ -1,6 +1,7 @@
 // The buffer files of a monitor measurement that ends without the program finishing it: Exit
 // in the middle of it, and the program killed. Every file left behind must open in the program
-// and in the converter with every record its header counts.
+// and in the converter with every record its header counts, as the analyzer's option board,
+// whether the analyzer's data-information block reached it or not.
 #include <windows.h>
 
 #include <cstdio>
@@ -27,9 +28,10 @@ uint32_t countedRecordBytes(const std::string& path) {
 class Durability : public MeasurementFixture {
 protected:
     // Connects to the built-in analyzer sending RATE records a second into files of 1 MiB,
-    // starts monitoring and waits until the open file counts at least MIN_RECORDS records.
-    void monitorUntil(const std::string& rate, uint32_t minRecords) {
-        configureAnalyzer("fixed-rate = " + rate + "\r\n");
+    // with the emulator's SETTINGS, starts monitoring and waits until the open file counts at
+    // least MIN_RECORDS records.
+    void monitorUntil(const std::string& rate, uint32_t minRecords, const std::string& settings = {}) {
+        configureAnalyzer("fixed-rate = " + rate + "\r\n" + settings);
         writeProfileWith("[buffer]\r\nblock=1M,10\r\nwarning=no\r\n");
         ASSERT_TRUE(startMain());
         connectAndWaitForIdle();
@@ -67,6 +69,8 @@ protected:
             zv::LoadedDataFile file;
             EXPECT_TRUE(file.loadFile(path)) << zv::dataFileStatusText(file.status());
             EXPECT_EQ(file.capture().count(), counted / 32);
+            // The analyzer is an EX-NB3BP: its records carry the analog inputs.
+            EXPECT_EQ(file.capture().analogInputs(), 1);
             total += counted / 32;
 
             // The converter reports the same count and writes a row for each record.
@@ -79,6 +83,7 @@ protected:
             const size_t at = text.find(records);
             EXPECT_TRUE(at != std::string::npos && (text[at + records.size()] == '\r' || text[at + records.size()] == '\n'))
                 << text;
+            EXPECT_NE(text.find("analog inputs:  1"), std::string::npos) << text;
             const std::string log = sandbox_->root() + "\\" + base + ".log";
             EXPECT_EQ(runProgram("\"" + converter + "\" --csv " + name, bufferFolder(), log), 0) << readTextFile(log);
             const std::string csv = readTextFile(bufferFolder() + "\\" + base + ".csv");
@@ -91,7 +96,8 @@ protected:
 };
 
 TEST_F(Durability, ExitWhileMonitoringFinishesTheBufferFileWithoutAsking) {
-    monitorUntil("2000", 2000);
+    // An analyzer that announces no monitor information: the files never get its block.
+    monitorUntil("2000", 2000, "monitor-ready = no\r\n");
     ASSERT_FALSE(HasFatalFailure());
     postCommand(mainWindow_, kExitCommand);
     DWORD exitCode = 1;

@@ -1,9 +1,11 @@
 // Monitor measurements against the built-in analyzer: the command states of connect,
-// monitor, stop, disconnect and a lost link, the numbered buffer files up to the file limit,
-// the watch list and the lost-data count while monitoring, the questions of disconnect and
-// close while a measurement runs, and a buffer folder under a name outside ASCII.
+// monitor, stop, disconnect and a lost link, a start the analyzer refuses, the numbered
+// buffer files up to the file limit, the watch list and the lost-data count while monitoring,
+// the questions of disconnect and close while a measurement runs, and a buffer folder under a
+// name outside ASCII.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -32,6 +34,21 @@ int runProgram(const std::string& commandLine, const std::string& folder) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return static_cast<int>(code);
+}
+
+// Every name in FOLDER, sorted.
+std::vector<std::string> folderListing(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 using Measurement = MeasurementFixture;
@@ -79,6 +96,43 @@ TEST_F(Measurement, ARefusedConnectNamesTheReasonAndLeavesTheWindowDisconnected)
         EXPECT_TRUE(waitForPane(2, englishString(20051)));
         EXPECT_TRUE(waitForUsable({2104, 2019, 1007}));
     }
+}
+
+TEST_F(Measurement, AStartTheAnalyzerRefusesIsToldAndLeavesTheBufferFolderAsItWas) {
+    configureAnalyzer("fault = refuse-monitor=0xA0000001\r\n");
+    writeProfileWith("[buffer]\r\nwarning=no\r\n");
+    // What an earlier measurement left beside its numbered files: a conversion.
+    ASSERT_TRUE(writeTextFile(bufferFolder() + "\\00000000.txt", "earlier"));
+    ASSERT_TRUE(startMain());
+    connectAndWaitForIdle();
+    const std::vector<std::string> before = folderListing(bufferFolder());
+
+    postCommand(mainWindow_, 2114);
+    MessageBoxInfo box;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            for (const MessageBoxInfo& open : messageBoxesOf(program_.processId())) {
+                if (!open.text.empty()) box = open;
+            }
+            return box.window != nullptr;
+        },
+        10000))
+        << "the refused start was taken back without a word";
+    EXPECT_EQ(box.caption, englishString(9033));
+    EXPECT_EQ(box.text, englishFormatted(9052, 0xA0000001ul));
+    // Connected and idle again, the folder as it was, while the box is still up.
+    EXPECT_EQ(usableSessionCommands(), (std::set<int>{2105, 1003, 1007, 2114}));
+    EXPECT_EQ(folderListing(bufferFolder()), before);
+    ASSERT_TRUE(answerMessageBox(box, IDOK));
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(box.window); }, 5000));
+
+    // Nothing follows: no end of a measurement, no file shown, no second box.
+    Sleep(1000);
+    EXPECT_TRUE(messageBoxesOf(program_.processId()).empty());
+    EXPECT_EQ(usableSessionCommands(), (std::set<int>{2105, 1003, 1007, 2114}));
+    EXPECT_EQ(listViewItemCount(control(kCaptureListId)), 0);
+    EXPECT_EQ(folderListing(bufferFolder()), before);
+    EXPECT_EQ(readTextFile(bufferFolder() + "\\00000000.txt"), "earlier");
 }
 
 TEST_F(Measurement, StopsByItselfAtTheFileLimitLeavingTwoFullFilesThatConvert) {

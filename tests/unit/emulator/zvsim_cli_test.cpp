@@ -56,6 +56,9 @@ TEST(EmulatorConfig, FaultOptions) {
     EXPECT_EQ(f.skipMonitorEvery, 7u);
     EXPECT_TRUE(emu::parseFault(f, "type=0x10001", error));
     EXPECT_EQ(f.reportType, 0x10001u);
+    EXPECT_TRUE(emu::parseFault(f, "refuse-monitor=0xA0000001", error));
+    EXPECT_EQ(static_cast<uint32_t>(f.refuseMonitor), 0xA0000001u);
+    EXPECT_FALSE(emu::parseFault(f, "refuse-monitor=1", error)) << "not a failure";
     EXPECT_FALSE(emu::parseFault(f, "refuse=0xA0000002", error));
     EXPECT_FALSE(emu::parseFault(f, "drop=upload:lots", error));
     EXPECT_FALSE(emu::parseFault(f, "explode", error));

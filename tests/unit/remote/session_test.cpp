@@ -451,6 +451,17 @@ TEST_F(Session, MeasurementCompletionsWhileMonitoringFetchInformationOrWaitForTh
     EXPECT_TRUE(session->hasCurrentRequest());
 }
 
+TEST_F(Session, AStartTheAnalyzerRefusedNeitherFetchesInformationNorWaits) {
+    sink.monitoringFlag = true;
+    for (const uint32_t ready : {0u, 1u}) {
+        ASSERT_EQ(session->startMeasurement(), 0);
+        remote.complete(static_cast<int32_t>(0xA0000001u), [ready](IZVRemoteRequest& q) { q.param2 = ready; });
+    }
+    EXPECT_EQ(remote.submitted.size(), 2u);
+    const auto numbers = sink.numbers();
+    EXPECT_EQ(std::count(numbers.begin(), numbers.end(), UM_REQUEST_DONE), 2);  // the window undoes it
+}
+
 TEST_F(Session, TheEndOfAMeasurementShowsItsReasonThenEnds) {
     sink.monitoringFlag = true;
     ASSERT_EQ(session->startMeasurement(), 0);
@@ -536,7 +547,7 @@ TEST_F(SessionMonitoring, FailedInformationDuringTheMeasurementClosesTheFile) {
     answer(requestInformation(), {}, static_cast<int32_t>(0x80070102u));
     EXPECT_EQ(sink.wParams(UM_MONITOR_FILE_CLOSED).size(), 1u);
     EXPECT_TRUE(files.openFilePath().empty());
-    EXPECT_EQ(files.dataInfo(), composeDataInfoBlock(model.boardType.load()));
+    EXPECT_EQ(files.dataInfo(), composeStandInDataInfoBlock(model.boardType.load()));
     LoadedDataFile closed;
     ASSERT_TRUE(closed.loadFile(dir.file("buffer/00000000.DT")));
     EXPECT_EQ(closed.capture().count(), 64u);
