@@ -113,6 +113,9 @@
 #define IDS_BUFFER_FILES_FULL             9049
 #define IDS_BUFFER_NUMBERS_USED_UP        9050
 #define IDS_BUFFER_START_FAILED_FMT       9051   // %08X: the result of creating the first file
+// profile.ini (%s) that the preferences' or the watch dialog's OK could not write
+// (caption IDS_FILE_ERROR_CAPTION)
+#define IDS_PROFILE_NOT_SAVED_TEXT_FMT    20059
 #define IDS_OPEN_DATA_FILE_TITLE          20044
 #define IDS_SAVE_DATA_FILE_TITLE          20045
 
