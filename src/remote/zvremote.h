@@ -148,6 +148,9 @@ constexpr int32_t kResultCancelled = static_cast<int32_t>(0x800704C7u);
 constexpr int32_t kResultRefused1 = static_cast<int32_t>(0xA0000001u);
 constexpr int32_t kResultRefused4 = static_cast<int32_t>(0xA0000004u);
 constexpr int32_t kResultRefused9 = static_cast<int32_t>(0xA0000009u);
+// A USB connect to a serial number that no attached analyzer has (the system's "device not
+// connected", 1167): nothing to wait for, unlike 0xA0000001 of an analyzer still starting up.
+constexpr int32_t kResultNoSuchAnalyzer = static_cast<int32_t>(0x8007048Fu);
 
 // Settings with the defaults: USB, "COM1", 115200 baud, no parity, serial number "30808001".
 ConnectionSettings defaultConnectionSettings();

@@ -23,13 +23,38 @@ UINT connectFailureText(int32_t result) {
     }
 }
 
+// Failures that only the connection settings can mend: the text names what the settings
+// gave (a serial number, a port) and the box offers to open them; 0 for any other failure.
+UINT settingsFailureText(const ConnectionSettings& connection, int32_t result, std::string& named) {
+    const auto code = static_cast<uint32_t>(result);
+    if (connection.method == remote_api::kMethodUsb && result == remote_api::kResultNoSuchAnalyzer) {
+        named = fieldText(connection.usbSerialNumber);
+        return IDS_CONNECT_NO_SUCH_SERIAL_TEXT_FMT;
+    }
+    // CreateFile's answer for a port name the system does not know.
+    if (connection.method == remote_api::kMethodSerial && (code == 0x80070002u || code == 0x80070003u)) {
+        named = fieldText(connection.serialPort);
+        return IDS_CONNECT_NO_SUCH_PORT_TEXT_FMT;
+    }
+    return 0;
+}
+
 void connectDone(MainWindow& main, int32_t result) {
     if (result < 0) {
-        const UINT text = connectFailureText(result);
-        showMessage(main, "ZV-LK5MQ",
-                    text == IDS_CONNECT_FAILED_FMT ? formatText(main, text, static_cast<uint32_t>(result))
-                                                   : loadText(main, text),
-                    MB_OK | MB_ICONWARNING);
+        std::string named;
+        if (const UINT text = settingsFailureText(main.connection, result, named)) {
+            const int answer = showMessage(main, loadText(main, IDS_APP_TITLE), formatTextWith(main, text, named),
+                                           MB_YESNO | MB_ICONWARNING);
+            // Posted, so that the preferences open by the rules of every command: not after
+            // Exit, not over another dialog, and only while disconnected.
+            if (answer == IDYES) PostMessageA(main.window, WM_COMMAND, IDM_PREFERENCES, 0);
+        } else {
+            const UINT failure = connectFailureText(result);
+            showMessage(main, "ZV-LK5MQ",
+                        failure == IDS_CONNECT_FAILED_FMT ? formatText(main, failure, static_cast<uint32_t>(result))
+                                                          : loadText(main, failure),
+                        MB_OK | MB_ICONWARNING);
+        }
         main.commands.connectFailed();
         applyCommandState(main);
         setPaneText(main, kPaneConnection, loadText(main, IDS_STATE_NOT_CONNECTED));

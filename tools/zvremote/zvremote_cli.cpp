@@ -1174,7 +1174,8 @@ std::string describeResult(Result result) {
         case 0x80070102u: meaning = "time-out: the analyzer does not answer"; break;
         case 0x80072AF9u: meaning = "host not found"; break;
         case 0x800704C7u: meaning = "cancelled"; break;
-        case 0xA0000001u: meaning = "refused: no analyzer ready there"; break;
+        case 0xA0000001u: meaning = "refused: the analyzer is not ready"; break;
+        case 0x8007048Fu: meaning = "no analyzer with this serial number is attached"; break;
         case 0xA0000004u: meaning = "refused: the analyzer is busy with another PC"; break;
         case 0xA0000009u: meaning = "refused: the analyzer is not compatible"; break;
         case 0x80004003u: meaning = "no remote object"; break;

@@ -89,6 +89,10 @@
 #define IDS_CONNECT_REFUSED_AT_ONCE_FMT   20046
 #define IDS_UPLOAD_FAILED_FMT             20047
 #define IDS_WARNING_CAPTION               20057
+// ... that the preferences can mend (caption IDS_APP_TITLE, Yes opens them): no USB analyzer
+// with the serial number (%s), a serial port (%s) that does not exist
+#define IDS_CONNECT_NO_SUCH_SERIAL_TEXT_FMT 20060
+#define IDS_CONNECT_NO_SUCH_PORT_TEXT_FMT   20061
 
 // Why a measurement ended (caption IDS_MEASUREMENT_CAPTION)
 #define IDS_END_MEMORY_FULL               9024

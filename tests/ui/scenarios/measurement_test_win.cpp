@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "capture/capture.h"
+#include "dialog_read_win.h"
 #include "measurement_fixture_win.h"
 
 namespace zvui {
@@ -133,6 +134,46 @@ TEST_F(Measurement, AStartTheAnalyzerRefusesIsToldAndLeavesTheBufferFolderAsItWa
     EXPECT_EQ(listViewItemCount(control(kCaptureListId)), 0);
     EXPECT_EQ(folderListing(bufferFolder()), before);
     EXPECT_EQ(readTextFile(bufferFolder() + "\\00000000.txt"), "earlier");
+}
+
+TEST_F(Measurement, AConnectToAnAnalyzerOrPortThatIsNotThereNamesItAndOffersThePreferences) {
+    struct Missing {
+        const char* connection;
+        unsigned text;
+        const char* named;
+        int field;  // where the connection page shows it
+    };
+    // Neither is worth waiting for: the box says what is missing, and Yes opens the settings.
+    for (const Missing missing : {Missing{"method=USB\r\nserialNumber=30808099\r\n", 20060, "30808099", 40021},
+                                  Missing{"method=serial\r\ncom=COM97\r\n", 20061, "COM97", 40020}}) {
+        SCOPED_TRACE(missing.named);
+        program_.kill();
+        configureAnalyzer("");
+        writeProfile(std::string("[remote]\r\nmodel=AN-2400\r\nexboard=EX-NB3BP\r\n[connection]\r\n") +
+                     missing.connection);
+        ASSERT_TRUE(startMain());
+        for (const int answer : {IDNO, IDYES}) {
+            postCommand(mainWindow_, 2104);
+            const MessageBoxInfo box = waitForMessageBox(program_.processId(), englishString(100), 10000);
+            ASSERT_TRUE(box.window);
+            EXPECT_EQ(box.text, englishFormattedText(missing.text, missing.named));
+            ASSERT_TRUE(answerMessageBox(box, answer));
+            ASSERT_TRUE(waitFor([&] { return !IsWindow(box.window); }, 5000));
+            EXPECT_TRUE(waitForPane(2, englishString(20051)));
+            if (answer == IDNO) {
+                EXPECT_TRUE(waitForUsable({2104, 2019, 1007}));
+                EXPECT_FALSE(waitForDialog(program_.processId(), "Connection and Preferences", 1000));
+                continue;
+            }
+            const HWND preferences = waitForDialog(program_.processId(), "Connection and Preferences", 5000);
+            ASSERT_TRUE(preferences);
+            EXPECT_EQ(selectedTab(dialogControl(preferences, 1099)), 0);
+            EXPECT_TRUE(controlVisible(dialogControl(preferences, missing.field)));
+            EXPECT_EQ(windowText(dialogControl(preferences, missing.field)), missing.named);
+            ASSERT_TRUE(pressDialogButton(preferences, IDCANCEL));
+            ASSERT_TRUE(waitFor([&] { return !IsWindow(preferences); }, 5000));
+        }
+    }
 }
 
 TEST_F(Measurement, StopsByItselfAtTheFileLimitLeavingTwoFullFilesThatConvert) {

@@ -520,7 +520,7 @@ TEST_F(ZvremoteUsbImpatient, RefusedStalledAndUnknownAnalyzersFailWithTheirCodes
     const std::vector<Case> cases = {
         {{"--usb", "30808008", "setup", "send", file}, "0x80072746"},  // the link lost in the middle
         {{"--usb", "30808002", "info"}, "0xA0000004"},
-        {{"--usb", "30808099", "info"}, "0xA0000001"},
+        {{"--usb", "30808099", "info"}, "USB analyzer 30808099: 0x8007048F (no analyzer with this serial number is attached)"},
         {{"--usb", "30808004", "info"}, "0x80070102"},
         {{"--usb", "30808003", "start"}, "0x80070102"},
         {{"--usb", "30808003", "key", "enter"}, "0x80070102"},
