@@ -499,7 +499,13 @@ void CZVRemote5m::closeRemoteMessage(uintptr_t lParam) {
 void CZVRemote5m::closeRemoteMessage(uintptr_t wParam, uintptr_t lParam) {
     auto* remote = reinterpret_cast<IZVRemote*>(lParam);
     if (!remote) return;
-    if (static_cast<uint32_t>(wParam) == linkNumber_.load()) remote->Close();
+    if (static_cast<uint32_t>(wParam) == linkNumber_.load()) {
+        remote->Close();
+        // A link closed here reports no state change of its own when the close overtook the
+        // library's end of it: without this the session would stay connected to a closed link,
+        // and a close of the window would ask to disconnect it again and again.
+        OnStateChanged();
+    }
     remote->Release();
 }
 

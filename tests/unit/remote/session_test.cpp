@@ -211,13 +211,17 @@ TEST_F(Session, ACloseThatArrivesAfterTheNextConnectLeavesTheNewLinkOpen) {
     EXPECT_EQ(remote.closes.load(), 0) << "the old link's close ended the new link";
     EXPECT_EQ(remote.refs.load(), 2u);  // the message's reference is given back all the same
 
-    // The close of the link it belongs to still closes.
+    // The close of the link it belongs to still closes, and leaves the session disconnected
+    // even when it overtook the library's end of the link (no state change reported).
+    remote.state = 1;
+    session->OnStateChanged();
     ASSERT_EQ(session->disconnect(), 0);
     remote.complete(0);
     const std::vector<test::Posted> second = sink.messages();
     ASSERT_EQ(second.back().message, UM_REMOTE_CLOSE);
     session->closeRemoteMessage(second.back().wParam, second.back().lParam);
     EXPECT_EQ(remote.closes.load(), 1);
+    EXPECT_EQ(session->connectionState(), 0);
     for (const test::Posted& p : sink.messages()) {
         if (p.message == UM_REQUEST_DONE) CZVRemote5m::releaseRequestMessage(p.lParam);
     }
