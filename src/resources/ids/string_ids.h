@@ -89,6 +89,13 @@
 #define IDS_CONNECT_REFUSED_AT_ONCE_FMT   20046
 #define IDS_UPLOAD_FAILED_FMT             20047
 #define IDS_WARNING_CAPTION               20057
+// Why a link ended, when the library names it (caption IDS_WARNING_CAPTION; otherwise
+// IDS_CONNECTION_LOST); a connect that fails for one of these reasons shows the same text
+#define IDS_LINK_STOPPED_ANSWERING        20059
+#define IDS_LINK_MALFORMED_FRAME          20060
+#define IDS_LINK_WRONG_LENGTH             20061
+#define IDS_LINK_UNEXPECTED_COMPLETION    20062
+#define IDS_LINK_UNREQUESTED_DATA         20063
 
 // Why a measurement ended (caption IDS_MEASUREMENT_CAPTION)
 #define IDS_END_MEMORY_FULL               9024
