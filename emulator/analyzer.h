@@ -18,6 +18,7 @@
 #include "base/result.h"
 #include "emulator/capture_memory.h"
 #include "emulator/device_setup.h"
+#include "emulator/hostile.h"
 #include "emulator/lcd.h"
 #include "emulator/traffic.h"
 #include "zvlkrmt/transport/transport.h"
@@ -39,6 +40,7 @@ struct FaultConfig {
     uint32_t skipMonitorEvery = 0;          // leave out every n-th monitor block (0 = none)
     std::optional<uint32_t> reportType;     // device type reported instead of the board's
     bool holdReceives = false;              // queue receives but start none until lifted
+    HostileConfig hostile;                  // a hostile act on each link (from its next connect)
 };
 
 struct AnalyzerConfig {
@@ -133,7 +135,6 @@ private:
     std::mutex streamMutex_;
     uint16_t monitorPosition_ = 0;
     std::optional<UploadBlocks> upload_;   // the snapshot an upload delivers
-    uint64_t statusSerial_ = 0;            // changes with every measurement state change
     std::function<void(const std::string&)> log_;
     std::mutex keyLogMutex_;
 

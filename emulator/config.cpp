@@ -163,6 +163,16 @@ bool applySetting(AnalyzerConfig& config, std::string_view key, std::string_view
     } else if (key == "fault") {
         ok = parseFault(c.faults, value, error);
         if (!ok) return false;
+    } else if (key == "hostile") {
+        ok = parseHostileKind(value, c.faults.hostile.kind);
+    } else if (key == "hostile-at") {
+        ok = parseHostileMoment(value, c.faults.hostile.at);
+    } else if (key == "hostile-after") {
+        uint64_t after = 0;
+        ok = number(value, after);
+        if (ok) c.faults.hostile.after = after;
+    } else if (key == "hostile-seed") {
+        ok = number(value, c.faults.hostile.seed);
     } else if (key == "replay") {
         auto frames = std::make_shared<std::vector<ReplayFrame>>();
         if (!loadReplayLog(std::string(value), *frames, error)) return false;

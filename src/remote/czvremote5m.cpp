@@ -64,6 +64,17 @@ std::optional<EndReasonText> endReasonText(uint32_t code) {
     return std::nullopt;
 }
 
+uint32_t linkEndText(int32_t result) {
+    switch (result) {
+        case remote_api::kResultTimeout: return kStringLinkStoppedAnswering;
+        case remote_api::kResultMalformedFrame: return kStringLinkMalformedFrame;
+        case remote_api::kResultWrongLength: return kStringLinkWrongLength;
+        case remote_api::kResultUnexpectedCompletion: return kStringLinkUnexpectedCompletion;
+        case remote_api::kResultUnrequestedData: return kStringLinkUnrequestedData;
+        default: return kStringLinkLost;
+    }
+}
+
 CZVRemote5m::CZVRemote5m(SessionSink& sink, const SessionContext& context) : sink_(sink), context_(context) {}
 
 CZVRemote5m::~CZVRemote5m() {
@@ -185,6 +196,7 @@ Result CZVRemote5m::connect() {
     if (failed(r)) return r;
     // A close still on its way for the link before this one must leave this one alone.
     linkNumber_.fetch_add(1);
+    linkEndResult_.store(0);
     r = submit(remote, [](IZVRemoteRequest& q) { q.kind = kRequestConnect; }, false);
     if (failed(r)) remote->Close();
     return r;
@@ -659,9 +671,10 @@ void ZV_CALL CZVRemote5m::OnProgress(IZVRemoteRequest* request, uint32_t done, u
 
 void ZV_CALL CZVRemote5m::OnDisconnected() {
     connectionState_.store(0);
+    const uint32_t reason = linkEndResult_.exchange(0);
     if (IZVRemote* remote = this->remote()) {
         remote->Close();
-        sink_.postMain(UM_CONNECTION_LOST, 0, 0);
+        sink_.postMain(UM_CONNECTION_LOST, reason, 0);
     }
     if (sink_.uploadDialogResult() == 0 && sink_.progressDialogOpen()) sink_.cancelProgressDialog();
 }
@@ -681,7 +694,8 @@ void ZV_CALL CZVRemote5m::OnMonitorData(uint32_t block, const uint8_t* data, uin
     context_.bufferFiles.appendMonitorBlock(block, data, bytes);
 }
 
-void ZV_CALL CZVRemote5m::Notify11(uint32_t) {}
+// Our library calls it with the result a link ended with, right before OnDisconnected.
+void ZV_CALL CZVRemote5m::Notify11(uint32_t result) { linkEndResult_.store(result); }
 
 int32_t ZV_CALL CZVRemote5m::OnReceiveBlock(IZVRemoteRequest* request, uint32_t, const uint8_t* data,
                                             uint32_t* bytes) {

@@ -12,6 +12,12 @@
 namespace zv::shell {
 namespace {
 
+// The session names the link's end by these numbers of the language library.
+static_assert(kStringLinkLost == IDS_CONNECTION_LOST && kStringLinkStoppedAnswering == IDS_LINK_STOPPED_ANSWERING &&
+              kStringLinkMalformedFrame == IDS_LINK_MALFORMED_FRAME && kStringLinkWrongLength == IDS_LINK_WRONG_LENGTH &&
+              kStringLinkUnexpectedCompletion == IDS_LINK_UNEXPECTED_COMPLETION &&
+              kStringLinkUnrequestedData == IDS_LINK_UNREQUESTED_DATA);
+
 UINT connectFailureText(int32_t result) {
     switch (static_cast<uint32_t>(result)) {
         case 0x80070102u: return IDS_CONNECT_TIMEOUT;
@@ -19,7 +25,10 @@ UINT connectFailureText(int32_t result) {
         case 0xA0000001u: return IDS_CONNECT_NOT_READY;
         case 0xA0000004u: return IDS_CONNECT_BUSY;
         case 0xA0000009u: return IDS_CONNECT_WRONG_VERSION;
-        default: return IDS_CONNECT_FAILED_FMT;
+        default:
+            // An analyzer that broke the protocol while answering: named as on a lost link.
+            if (const uint32_t text = linkEndText(result); text != IDS_CONNECTION_LOST) return text;
+            return IDS_CONNECT_FAILED_FMT;
     }
 }
 
@@ -127,7 +136,7 @@ LRESULT onRemoteClose(MainWindow& main, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-LRESULT onConnectionLost(MainWindow& main, WPARAM, LPARAM) {
+LRESULT onConnectionLost(MainWindow& main, WPARAM wParam, LPARAM) {
     // The window is disconnected from here on, also for what arrives while the box is open.
     main.commands.connectionLost();
     applyCommandState(main);
@@ -140,7 +149,10 @@ LRESULT onConnectionLost(MainWindow& main, WPARAM, LPARAM) {
     // before the dialog had opened leaves that to this message.
     ProgressDialog::finish(main.progressDialog);
     if (main.sink) main.sink->postSetup(UM_SETUP_CONNECTION_LOST, 0, 0);
-    showMessage(main, loadText(main, IDS_WARNING_CAPTION), loadText(main, IDS_CONNECTION_LOST),
+    // The library names what ended the link (wParam, its result): silence or the protocol
+    // problem the analyzer caused; anything else is the lost link.
+    showMessage(main, loadText(main, IDS_WARNING_CAPTION),
+                loadText(main, linkEndText(static_cast<int32_t>(static_cast<uint32_t>(wParam)))),
                 MB_OK | MB_ICONWARNING);
     return 0;
 }

@@ -55,7 +55,7 @@ private:
     void onStateChanged() override;
     void onRequestDone(const remote::RequestPtr& request) override;
     void onProgress(const remote::RequestPtr& request, uint32_t done, uint32_t total) override;
-    void onDisconnected() override;
+    void onDisconnected(Result reason) override;
     void onStatusChanged(uint32_t status) override;
     void onScreenChanged() override;
     void onMonitorData(uint32_t position, const uint8_t* data, uint32_t bytes) override;

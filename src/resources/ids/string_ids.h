@@ -93,6 +93,13 @@
 // with the serial number (%s), a serial port (%s) that does not exist
 #define IDS_CONNECT_NO_SUCH_SERIAL_TEXT_FMT 20060
 #define IDS_CONNECT_NO_SUCH_PORT_TEXT_FMT   20061
+// Why a link ended, when the library names it (caption IDS_WARNING_CAPTION; otherwise
+// IDS_CONNECTION_LOST); a connect that fails for one of these reasons shows the same text
+#define IDS_LINK_STOPPED_ANSWERING        20066
+#define IDS_LINK_MALFORMED_FRAME          20062
+#define IDS_LINK_WRONG_LENGTH             20063
+#define IDS_LINK_UNEXPECTED_COMPLETION    20064
+#define IDS_LINK_UNREQUESTED_DATA         20065
 
 // Why a measurement ended (caption IDS_MEASUREMENT_CAPTION)
 #define IDS_END_MEMORY_FULL               9024

@@ -17,8 +17,6 @@ namespace zvui {
 namespace {
 
 constexpr uint32_t kMiB = 1u << 20;
-constexpr size_t kDualHeaderSize = 844;  // the header of a CAN/LIN board's data file
-constexpr size_t kRecordBytesOffset = 840;
 
 // Runs a console program and returns its exit code (-1 when it did not run or end).
 int runProgram(const std::string& commandLine, const std::string& folder) {

@@ -65,6 +65,25 @@ TEST(EmulatorConfig, FaultOptions) {
     EXPECT_FALSE(error.empty());
 }
 
+TEST(EmulatorConfig, HostileModeKeys) {
+    emu::AnalyzerConfig c;
+    std::string error;
+    EXPECT_TRUE(emu::loadConfigText(c, "hostile = wrong-length\nhostile-at = upload\nhostile-after = 0x100\n"
+                                       "hostile-seed = 77\n", error))
+        << error;
+    EXPECT_EQ(c.faults.hostile.kind, emu::HostileConfig::Kind::WrongLength);
+    EXPECT_EQ(c.faults.hostile.at, emu::LinkMoment::Upload);
+    EXPECT_EQ(emu::hostileAfter(c.faults.hostile), 256u);
+    EXPECT_EQ(c.faults.hostile.seed, 77u);
+    // Without hostile-after each moment has its own: idle 500 ms, monitor 4 blocks.
+    EXPECT_TRUE(emu::loadConfigText(c, "hostile = flood\nhostile-at = monitor\n", error)) << error;
+    EXPECT_EQ(emu::hostileAfter(emu::HostileConfig{c.faults.hostile.kind, emu::LinkMoment::Monitor, {}, 1}), 4u);
+    for (const char* bad : {"hostile = rude\n", "hostile-at = lunch\n", "hostile-after = soon\n"}) {
+        EXPECT_FALSE(emu::loadConfigText(c, bad, error)) << bad;
+        EXPECT_NE(error.find("line 1"), std::string::npos);
+    }
+}
+
 TEST(EmulatorConfig, TextWithCommentsAndLineNumbersInErrors) {
     emu::AnalyzerConfig c;
     std::string error;

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -429,6 +430,33 @@ TEST_F(Session, LostLinkClosesAndCancelsARunningTransferDialog) {
     sink.dialogResult = 1;
     session->OnDisconnected();
     EXPECT_EQ(sink.progressCancels.load(), 1);
+}
+
+TEST_F(Session, TheResultALinkEndedWithTravelsWithTheLossOnce) {
+    sink.drain();
+    session->Notify11(0xA0000011u);
+    session->OnDisconnected();
+    session->OnDisconnected();  // a later loss that the library did not name
+    const auto lost = sink.messages();
+    ASSERT_EQ(lost.size(), 2u);
+    EXPECT_EQ(lost[0].wParam, 0xA0000011u);
+    EXPECT_EQ(lost[1].wParam, 0u);
+    // Nor does a reason named for an earlier link reach the next one's loss.
+    session->Notify11(0x80070102u);
+    ASSERT_EQ(session->connect(), 0);
+    sink.drain();
+    session->OnDisconnected();
+    EXPECT_EQ(sink.messages().at(0).wParam, 0u);
+}
+
+TEST(SessionRules, EachProtocolProblemHasItsOwnTextAndTheRestIsALostLink) {
+    std::set<uint32_t> texts;
+    for (uint32_t result : {0x80070102u, 0x8007000Du, 0xA0000010u, 0xA0000011u, 0xA0000012u})
+        texts.insert(linkEndText(static_cast<int32_t>(result)));
+    EXPECT_EQ(texts.size(), 5u);
+    EXPECT_EQ(texts.count(kStringLinkLost), 0u);
+    for (uint32_t result : {0u, 0x80072746u, 0x80004005u, 0xA0000004u})
+        EXPECT_EQ(linkEndText(static_cast<int32_t>(result)), kStringLinkLost) << std::hex << result;
 }
 
 TEST_F(Session, MeasurementCompletionsWhileMonitoringFetchInformationOrWaitForTheEnd) {
