@@ -56,10 +56,10 @@ constexpr uint32_t kStringEndReason10000 = 9032;    // "%u" of code - 0x10000
 
 // Strings of the box that says why a link ended, by the result the library ended it with.
 constexpr uint32_t kStringLinkLost = 9013;
-constexpr uint32_t kStringLinkStoppedAnswering = 20059;
-constexpr uint32_t kStringLinkMalformedFrame = 20060;
-constexpr uint32_t kStringLinkWrongLength = 20061;
-constexpr uint32_t kStringLinkUnexpectedCompletion = 20062;
-constexpr uint32_t kStringLinkUnrequestedData = 20063;
+constexpr uint32_t kStringLinkStoppedAnswering = 20066;
+constexpr uint32_t kStringLinkMalformedFrame = 20062;
+constexpr uint32_t kStringLinkWrongLength = 20063;
+constexpr uint32_t kStringLinkUnexpectedCompletion = 20064;
+constexpr uint32_t kStringLinkUnrequestedData = 20065;
 
 }  // namespace zv
