@@ -279,13 +279,13 @@ std::vector<HostileLink::Write> HostileLink::actLocked(MsgType type, const std::
                 putU32(changed.data(), 8, offset + static_cast<uint32_t>(size - remote::kDataHead) - 1);
             } else if (type == MsgType::MonitorData) {
                 // A piece of a record more or less.
-                const size_t change = 1 + random(remote::kMonitorRecordSize - 1);
+                const auto change = static_cast<size_t>(1 + random(remote::kMonitorRecordSize - 1));
                 if (variant == 3 && size >= remote::kMonitorHead + remote::kMonitorRecordSize) changed.resize(size - change);
                 else changed.resize(size + change, 0x5A);
             } else if (variant == 3 && size > 0) {
-                changed.resize(size - 1 - random(std::min<size_t>(size, 3)));
+                changed.resize(size - 1 - static_cast<size_t>(random(std::min<size_t>(size, 3))));
             } else {
-                changed.resize(size + 1 + random(8), 0);
+                changed.resize(size + 1 + static_cast<size_t>(random(8)), 0);
             }
             if (type == MsgType::BlockData && size > remote::kDataHead)
                 log("a data chunk of " + std::to_string(size - remote::kDataHead) + " bytes past the total its head gives");
@@ -377,7 +377,7 @@ std::vector<HostileLink::Write> HostileLink::randomizeLocked(MsgType type, const
             log("random bytes instead of a frame");
             writes.push_back({type, payload, [seed](Frame& f) {
                                   std::mt19937_64 g(seed);
-                                  f.resize(1 + g() % 48);
+                                  f.resize(static_cast<size_t>(1 + g() % 48));
                                   for (auto& b : f) b = static_cast<uint8_t>(g());
                               }});
             break;
@@ -385,7 +385,7 @@ std::vector<HostileLink::Write> HostileLink::randomizeLocked(MsgType type, const
             log("bits flipped in a frame");
             writes.push_back({type, payload, [seed](Frame& f) {
                                   std::mt19937_64 g(seed);
-                                  for (uint64_t n = 1 + g() % 3; n > 0; --n) f[g() % f.size()] ^= static_cast<uint8_t>(1u << (g() % 8));
+                                  for (uint64_t n = 1 + g() % 3; n > 0; --n) f[static_cast<size_t>(g() % f.size())] ^= static_cast<uint8_t>(1u << (g() % 8));
                               }});
             break;
         case 2:
@@ -395,7 +395,7 @@ std::vector<HostileLink::Write> HostileLink::randomizeLocked(MsgType type, const
                                       std::mt19937_64 g(seed);
                                       const size_t n = f.size() - remote::kFrameHeadSize - remote::kFrameTailSize;
                                       for (uint64_t k = 1 + g() % 3; k > 0; --k)
-                                          f[remote::kFrameHeadSize + g() % n] = static_cast<uint8_t>(g());
+                                          f[remote::kFrameHeadSize + static_cast<size_t>(g() % n)] = static_cast<uint8_t>(g());
                                       resealAll(f);
                                   }});
                 break;
@@ -406,7 +406,7 @@ std::vector<HostileLink::Write> HostileLink::randomizeLocked(MsgType type, const
             static constexpr uint8_t kTypes[] = {0x02, 0x11, 0x12, 0x15, 0x20, 0x21, 0x22, 0x30, 0x31, 0x3F, 0x7E};
             const auto invented = static_cast<MsgType>(kTypes[random(std::size(kTypes))]);
             const size_t fixed = fixedSize(invented);
-            std::vector<uint8_t> bytes(fixed && random(2) ? fixed : random(65));
+            std::vector<uint8_t> bytes(static_cast<size_t>(fixed && random(2) ? fixed : random(65)));
             for (auto& b : bytes) b = static_cast<uint8_t>(rng_());
             log("an invented frame of type " + std::to_string(static_cast<int>(invented)) + " with " +
                 std::to_string(bytes.size()) + " bytes");
@@ -416,7 +416,7 @@ std::vector<HostileLink::Write> HostileLink::randomizeLocked(MsgType type, const
         }
         case 4:
             log("a frame cut short");
-            writes.push_back({type, payload, [seed](Frame& f) { f.resize(1 + seed % (f.size() - 1)); }});
+            writes.push_back({type, payload, [seed](Frame& f) { f.resize(static_cast<size_t>(1 + seed % (f.size() - 1))); }});
             break;
         default: writes.push_back({type, payload, nullptr}); break;
     }
