@@ -140,12 +140,17 @@ bool HostileLink::momentReachedLocked(LinkMoment moment) const {
     return false;
 }
 
-void HostileLink::countLocked(MsgType type, const std::vector<uint8_t>& payload, LinkMoment moment) {
-    // The transfer's data: what a receive sends, and what a send took (its completion says).
-    uint64_t data = 0;
-    if (type == MsgType::BlockData && payload.size() > remote::kDataHead) data = payload.size() - remote::kDataHead;
-    if (type == MsgType::RequestDone && payload.size() == 28 && getU32(payload.data(), 4) == remote::kKindSend)
-        data = getU32(payload.data(), 24);
+void HostileLink::countLocked(MsgType type, const std::vector<uint8_t>& payload, LinkMoment moment, bool ahead) {
+    if (ahead) {
+        // What a send took came in ahead of its completion: it counts before the completion's act.
+        if (moment == LinkMoment::Setup && type == MsgType::RequestDone && payload.size() == 28 &&
+            getU32(payload.data(), 4) == remote::kKindSend)
+            setupBytes_ += getU32(payload.data(), 24);
+        return;
+    }
+    // What a receive's chunk carries goes out with it: it counts after the chunk's act.
+    const uint64_t data =
+        type == MsgType::BlockData && payload.size() > remote::kDataHead ? payload.size() - remote::kDataHead : 0;
     switch (moment) {
         case LinkMoment::Connect:
             connected_ = true;
@@ -167,6 +172,7 @@ Result HostileLink::send(MsgType type, const std::vector<uint8_t>& payload, std:
         if (silent_) return kOk;
         if (type == MsgType::RequestDone) lastCompletion_ = payload;
         if (type == MsgType::MonitorData) lastMonitor_ = payload;
+        if (moment) countLocked(type, payload, *moment, true);
         if (moment && momentReachedLocked(*moment)) {
             fired_ = true;
             writes = actLocked(type, payload, *moment);
@@ -179,7 +185,7 @@ Result HostileLink::send(MsgType type, const std::vector<uint8_t>& payload, std:
         } else {
             writes.push_back({type, payload, nullptr});
         }
-        if (moment) countLocked(type, payload, *moment);
+        if (moment) countLocked(type, payload, *moment, false);
         flood = std::exchange(floodPending_, false);
     }
     write(writes);

@@ -79,7 +79,9 @@ private:
     };
 
     bool momentReachedLocked(LinkMoment moment) const;
-    void countLocked(remote::MsgType type, const std::vector<uint8_t>& payload, LinkMoment moment);
+    // Counts the frame into its moment's progress: ahead, what came before it (a send's data
+    // before its completion), else what it carries itself.
+    void countLocked(remote::MsgType type, const std::vector<uint8_t>& payload, LinkMoment moment, bool ahead);
     std::vector<Write> actLocked(remote::MsgType type, const std::vector<uint8_t>& payload, LinkMoment moment);
     std::vector<Write> randomizeLocked(remote::MsgType type, const std::vector<uint8_t>& payload);
     std::vector<Write> duplicateLocked(remote::MsgType type, const std::vector<uint8_t>& payload);
