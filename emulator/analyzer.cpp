@@ -61,7 +61,9 @@ public:
     static constexpr size_t kMaxQueued = 16;
 
     Session(Analyzer& analyzer, std::unique_ptr<remote::Transport> transport, uint64_t number)
-        : analyzer_(analyzer), transport_(std::move(transport)), link_(*transport_), number_(number) {}
+        : analyzer_(analyzer), transport_(std::move(transport)), link_(*transport_),
+          hostile_(analyzer.faults().hostile, link_, [&analyzer](const std::string& line) { analyzer.log(line); }),
+          number_(number) {}
 
     void start(bool refuseBusy) {
         refuseBusy_ = refuseBusy;
@@ -81,6 +83,7 @@ public:
     void join() {
         if (reader_.joinable()) reader_.join();
         if (worker_.joinable()) worker_.join();
+        hostile_.stop();
     }
 
     // Also true from the moment a disconnect is granted: the PC may connect again as soon as
@@ -96,7 +99,7 @@ public:
 
     void sendStatus(uint32_t status) {
         if (!ready()) return;
-        link_.send(MsgType::Status, remote::StatusMsg{1, status}.encode());
+        hostile_.send(MsgType::Status, remote::StatusMsg{1, status}.encode(), std::nullopt);
     }
 
     // The measurement ended: complete every wait for its end.
@@ -173,7 +176,7 @@ public:
         for (const MonitorQueue::Block* block; (block = queue_.front()) && ready() &&
                                                link_.tryTakeCredit(block->message.size());) {
             const size_t n = block->message.size();
-            const bool went = succeeded(link_.send(MsgType::MonitorData, block->message));
+            const bool went = succeeded(hostile_.send(MsgType::MonitorData, block->message, LinkMoment::Monitor));
             queue_.pop(went);
             if (!went) continue;  // the link is going
             analyzer_.monitorBlocks_++;
@@ -220,10 +223,29 @@ public:
             if (!always && image == lastScreen_) return;
             lastScreen_ = image;
         }
-        link_.send(MsgType::Screen, std::vector<uint8_t>(image.begin(), image.end()));
+        hostile_.send(MsgType::Screen, std::vector<uint8_t>(image.begin(), image.end()), std::nullopt);
+    }
+
+    // The engine's tick for the hostile act: an idle link has no measurement and no receive.
+    void hostileTick() {
+        if (!ready()) return;
+        bool idle;
+        {
+            std::lock_guard lock(mutex_);
+            idle = receives_.empty() && currentReceive_ == 0;
+        }
+        hostile_.tick(idle && !analyzer_.measuring());
     }
 
 private:
+    // The moment of a hostile act a frame of this request belongs to: setup areas, or the
+    // blocks of the capture memory an upload fetches.
+    static std::optional<LinkMoment> transferMoment(const remote::RequestMsg& r) {
+        if (r.kind == remote::kKindSend || (r.kind == remote::kKindReceive && r.param1 < 0x8000)) return LinkMoment::Setup;
+        if (r.kind == remote::kKindReceive && r.param1 >= remote::kBlockDataInfo) return LinkMoment::Upload;
+        return std::nullopt;
+    }
+
     bool stalled() const {
         return stalledNow_ || analyzer_.faults().stall == FaultConfig::Stall::Requests;
     }
@@ -235,13 +257,13 @@ private:
     void done(const remote::RequestMsg& r, Result result, uint32_t p2, uint32_t p3, uint32_t p4) {
         if (ended_) return;
         remote::RequestDoneMsg m{r.id, r.kind, result, r.param1, p2, p3, p4};
-        link_.send(MsgType::RequestDone, m.encode());
+        hostile_.send(MsgType::RequestDone, m.encode(), transferMoment(r));
     }
 
     void protocolError(const char* what) {
         analyzer_.log(std::string("link ended: ") + what);
         remote::ErrorMsg e{remote::kProtocolError, what};
-        link_.send(MsgType::Error, e.encode());
+        hostile_.send(MsgType::Error, e.encode(), std::nullopt);
         end();
     }
 
@@ -249,7 +271,11 @@ private:
         while (!ended_) {
             const Result r = link_.pump(100, [&](const remote::FrameView& f) { return onFrame(f); });
             if (r == remote::kTimeout || r == kOk) continue;
-            if (r == remote::kProtocolError && !ended_) protocolError("malformed frame");
+            if (r != remote::kLinkLost && !ended_) {
+                char what[64];
+                std::snprintf(what, sizeof what, "malformed frame or message (0x%08X)", static_cast<unsigned>(r));
+                protocolError(what);
+            }
             break;
         }
         end();
@@ -273,11 +299,12 @@ private:
         }
         switch (type) {
             case MsgType::Ping:
-                link_.send(MsgType::Pong, std::vector<uint8_t>(f.payload, f.payload + f.size));
+                hostile_.send(MsgType::Pong, std::vector<uint8_t>(f.payload, f.payload + f.size), std::nullopt);
                 return true;
             case MsgType::Request: {
                 const auto m = remote::RequestMsg::decode(f.payload, f.size);
                 if (!m) break;
+                hostile_.requestArrived(m->id);
                 onRequest(*m);
                 return !ended_;
             }
@@ -328,13 +355,19 @@ private:
         ack.boardType = faults.reportType.value_or(analyzer_.boardType());
         ack.deviceValue = analyzer_.config().deviceValue;
         ack.state = 1;
-        ack.status = analyzer_.status();
         ack.receiveWindow = link_.ownWindow();
         ack.maxPayload = remote::kMaxPayload;
         ack.serial = remote::makeSerial(analyzer_.config().serial);
         link_.setPeerWindow(hello->receiveWindow);
-        link_.send(MsgType::HelloAck, ack.encode());
-        helloDone_ = true;
+        {
+            // The status the answer reports stays true until the link is ready: a start or
+            // stop meanwhile waits, and then sends its Status over this link.
+            std::lock_guard stream(analyzer_.streamMutex_);
+            ack.status = analyzer_.status();
+            hostile_.send(MsgType::HelloAck, ack.encode(), LinkMoment::Connect);
+            helloDone_ = true;
+            if (succeeded(ack.result)) ready_ = true;
+        }
         if (failed(ack.result)) {
             char line[64];
             std::snprintf(line, sizeof line, "connect refused with 0x%08X", static_cast<unsigned>(ack.result));
@@ -343,7 +376,6 @@ private:
             return false;
         }
         analyzer_.log("PC connected");
-        ready_ = true;
         sendScreen(true);
         return true;
     }
@@ -366,6 +398,12 @@ private:
                 sendScreen(false);
                 return;
             case remote::kKindMeasurement: {
+                const Result refused = analyzer_.faults().refuseMonitor;
+                if (r.param1 && failed(refused)) {
+                    analyzer_.log("fault: measurement start refused");
+                    done(r, refused, 0, 0, 0);
+                    return;
+                }
                 const Result res = r.param1 ? analyzer_.startMeasurement()
                                             : analyzer_.stopMeasurement(analyzer_.config().stopEndReason);
                 const uint32_t monitorReady = analyzer_.config().monitorReady ? 1 : 0;
@@ -564,7 +602,9 @@ private:
                 return;
             }
             const remote::DataMsgHead head{r.id, static_cast<uint32_t>(sent), static_cast<uint32_t>(total)};
-            if (failed(link_.send(MsgType::BlockData, remote::encodeData(head, bytes.data() + sent, n)))) return;
+            if (failed(hostile_.send(MsgType::BlockData, remote::encodeData(head, bytes.data() + sent, n),
+                                     transferMoment(r))))
+                return;
             sent += n;
             if (cancelReceive_) {
                 done(r, remote::kCancelled, 0, 0, static_cast<uint32_t>(sent));
@@ -584,6 +624,7 @@ private:
     Analyzer& analyzer_;
     std::unique_ptr<remote::Transport> transport_;
     FrameLink link_;
+    HostileLink hostile_;  // every frame this side sends goes through it
     std::thread reader_;
     std::thread worker_;
     bool refuseBusy_ = false;
@@ -736,30 +777,34 @@ void Analyzer::clock(uint16_t d[8]) const {
 }
 
 Result Analyzer::startMeasurement() {
-    uint32_t status = 0;
-    auto session = activeSession();
     {
+        // The Status of the start leaves before the first monitor block, which the engine can
+        // stream only once it has streamMutex_: the PC takes monitor data only while the
+        // analyzer says a measurement runs.
         std::lock_guard stream(streamMutex_);
-        std::unique_lock lock(mutex_);
-        if (measuring_) return kOk;
-        const int64_t now = nowMsLocked();
-        fromEpochMs(now, startClock_);
-        const auto msIntoHour = static_cast<uint64_t>(now % 3600000);
-        generator_ = std::make_unique<TrafficGenerator>(setup_.plan(), config_.traffic, msIntoHour * 5);
-        capture_.clear();
-        upload_.reset();
-        monitorPending_.clear();
-        monitorPosition_ = 0;  // each measurement's stream starts at position 0
-        measureStart_ = steady_clock::now();
-        measuring_ = true;
-        status = remote::kStatusMeasuring;
-        const uint64_t measurement = ++measurements_;
-        lock.unlock();
+        uint64_t measurement = 0;
+        {
+            std::lock_guard lock(mutex_);
+            if (measuring_) return kOk;
+            const int64_t now = nowMsLocked();
+            fromEpochMs(now, startClock_);
+            const auto msIntoHour = static_cast<uint64_t>(now % 3600000);
+            generator_ = std::make_unique<TrafficGenerator>(setup_.plan(), config_.traffic, msIntoHour * 5);
+            capture_.clear();
+            upload_.reset();
+            monitorPending_.clear();
+            monitorPosition_ = 0;  // each measurement's stream starts at position 0
+            measureStart_ = steady_clock::now();
+            measuring_ = true;
+            measurement = ++measurements_;
+        }
         // Still under streamMutex_: no record of the new measurement has gone out yet.
-        if (session) session->beginStream(measurement);
+        if (auto s = activeSession()) {
+            s->beginStream(measurement);
+            s->sendStatus(remote::kStatusMeasuring);
+        }
     }
     log("measurement started");
-    if (session) session->sendStatus(status);
     return kOk;
 }
 
@@ -792,8 +837,10 @@ Result Analyzer::stopMeasurement(uint32_t endReason) {
     if (s) {
         // Runs inside the session's own calls, while it is alive; never kept past its end.
         Session* session = s.get();
-        session->whenMonitorFlushed([session, endReason] {
-            session->sendStatus(0);
+        session->whenMonitorFlushed([this, session, endReason] {
+            // The state now: a measurement started while this one's last blocks drained is
+            // not over.
+            session->sendStatus(status());
             session->measurementEnded(endReason);
         });
     }
@@ -963,6 +1010,7 @@ void Analyzer::engine() {
         }
         if (full) stopMeasurement(kEndReasonMemoryFull);
         if (session) session->screenTick(steady_clock::now());
+        if (session) session->hostileTick();
         // Reap the sessions whose links ended.
         std::vector<std::shared_ptr<Session>> done;
         {

@@ -18,6 +18,7 @@
 #include "base/result.h"
 #include "emulator/capture_memory.h"
 #include "emulator/device_setup.h"
+#include "emulator/hostile.h"
 #include "emulator/lcd.h"
 #include "emulator/monitor_queue.h"
 #include "emulator/traffic.h"
@@ -30,6 +31,8 @@ struct FaultConfig {
     enum class Drop : uint8_t { None, Upload, Monitor, Setup };
 
     Result refuseConnect = kOk;             // 0xA0000001, 0xA0000004 or 0xA0000009
+    Result refuseMonitor = kOk;             // a measurement start from the PC completes with
+                                            // this failure and starts nothing
     Stall stall = Stall::None;              // stop answering at the connect, after it, or ...
     uint64_t stallAfterBytes = 0;           // ... (Monitor) once this many bytes of monitor
                                             // records went over the link: from then on the
@@ -41,6 +44,7 @@ struct FaultConfig {
     uint32_t skipMonitorEvery = 0;          // leave out every n-th monitor block (0 = none)
     std::optional<uint32_t> reportType;     // device type reported instead of the board's
     bool holdReceives = false;              // queue receives but start none until lifted
+    HostileConfig hostile;                  // a hostile act on each link (from its next connect)
 };
 
 struct AnalyzerConfig {
@@ -138,7 +142,6 @@ private:
     std::mutex streamMutex_;
     uint16_t monitorPosition_ = 0;
     std::optional<UploadBlocks> upload_;   // the snapshot an upload delivers
-    uint64_t statusSerial_ = 0;            // changes with every measurement state change
     std::function<void(const std::string&)> log_;
     std::function<void(const StreamReport&)> streamReport_;
     uint64_t measurements_ = 0;

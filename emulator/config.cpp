@@ -69,6 +69,15 @@ bool parseFaultInto(FaultConfig& f, std::string_view text, std::string& error) {
         error = "refuse takes 0xA0000001, 0xA0000004 or 0xA0000009";
         return false;
     }
+    if (key == "refuse-monitor") {
+        uint32_t code = 0;
+        if (number(value, code) && (code & 0x80000000u) != 0) {
+            f.refuseMonitor = static_cast<Result>(code);
+            return true;
+        }
+        error = "refuse-monitor takes a failure code (0x80000000 or above)";
+        return false;
+    }
     if (key == "stall") {
         if (value == "connect") return f.stall = FaultConfig::Stall::Connect, true;
         if (value == "requests") return f.stall = FaultConfig::Stall::Requests, true;
@@ -157,6 +166,16 @@ bool applySetting(AnalyzerConfig& config, std::string_view key, std::string_view
     } else if (key == "fault") {
         ok = parseFault(c.faults, value, error);
         if (!ok) return false;
+    } else if (key == "hostile") {
+        ok = parseHostileKind(value, c.faults.hostile.kind);
+    } else if (key == "hostile-at") {
+        ok = parseHostileMoment(value, c.faults.hostile.at);
+    } else if (key == "hostile-after") {
+        uint64_t after = 0;
+        ok = number(value, after);
+        if (ok) c.faults.hostile.after = after;
+    } else if (key == "hostile-seed") {
+        ok = number(value, c.faults.hostile.seed);
     } else if (key == "replay") {
         auto frames = std::make_shared<std::vector<ReplayFrame>>();
         if (!loadReplayLog(std::string(value), *frames, error)) return false;

@@ -11,14 +11,17 @@
 
 namespace zv::emu {
 
-// "refuse=0xA0000004", "stall=connect", "stall=requests", "stall=monitor:100000",
+// "refuse=0xA0000004", "refuse-monitor=0xA0000001", "stall=connect", "stall=requests",
+// "stall=monitor:100000",
 // "drop=upload:65536", "drop=monitor:100000", "drop=setup", "skip-monitor=10", "type=65538".
 bool parseFault(FaultConfig& faults, std::string_view text, std::string& error);
 
 // One setting: board, serial, firmware, device-value, seed, bus-load, identifiers,
 // extended-percent, remote-percent, lin-error-permille, overrun-every, trigger-every,
 // fixed-rate, monitor-ready, stop-end-reason, stop-when-full, throttle, fault, replay (an
-// ASC, BLF or candump log, see loadReplayLog), key-log (also keyLog: the file the key values from the PC are appended to).
+// ASC, BLF or candump log, see loadReplayLog), key-log (also keyLog: the file the key values from the PC are appended to),
+// hostile (malformed, wrong-length, unsolicited, twice, flood, silence, random or none),
+// hostile-at (connect, idle, monitor, upload, setup), hostile-after, hostile-seed.
 bool applySetting(AnalyzerConfig& config, std::string_view key, std::string_view value, std::string& error);
 
 // A whole configuration text; the error names the line.

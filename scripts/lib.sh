@@ -55,6 +55,11 @@ zv_flavour() {
       FLAVOUR_ARGS=("-DCMAKE_TOOLCHAIN_FILE=$ZV_ROOT/cmake/toolchain-mingw-i686.cmake"
                     -DZV_WERROR=ON -DZV_TESTS=ON -DZV_FUZZ=OFF -DZV_BENCH=OFF -DZV_SANITIZE=)
       ;;
+    coverage)
+      FLAVOUR_ENV=(CC=clang CXX=clang++)
+      FLAVOUR_ARGS=(-DZV_WERROR=ON -DZV_TESTS=ON -DZV_FUZZ=ON -DZV_BENCH=OFF -DZV_COVERAGE=ON
+                    -DZV_SANITIZE=)
+      ;;
     bench)
       FLAVOUR_ENV=(CC=gcc CXX=g++)
       FLAVOUR_ARGS=(-DCMAKE_BUILD_TYPE=Release -DZV_TESTS=OFF -DZV_FUZZ=OFF -DZV_BENCH=ON
@@ -140,4 +145,35 @@ zv_fuzz_max_len() {
   else
     echo $((largest + 1024))
   fi
+}
+
+# Wine for the UI test program of scripts/monkey and scripts/hostile: exports WINEPREFIX
+# (PREFIX), WINEDEBUG, WINEDLLOVERRIDES and LC_ALL (ZV_WINE_LOCALE, default C.UTF-8: Wine maps
+# ANSI file names through it), starts Xvfb when there is no DISPLAY (its log LOGS/xvfb-NAME.log)
+# and makes the prefix on first use. zv_ui_wine_stop ends the display and the prefix's
+# wineserver again.
+zv_ui_wine_start() {
+  local prefix=$1 logs=$2 name=$3
+  export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  export LC_ALL=${ZV_WINE_LOCALE:-C.UTF-8}
+  ZV_UI_XVFB_PID=""
+  if [[ -z "${DISPLAY:-}" ]]; then
+    local fdfile
+    fdfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" </dev/null >"$logs/xvfb-$name.log" 2>&1 &
+    ZV_UI_XVFB_PID=$!
+    for _ in $(seq 100); do [[ -s "$fdfile" ]] && break; sleep 0.1; done
+    DISPLAY=":$(tr -dc '0-9' <"$fdfile")"
+    export DISPLAY
+    rm -f "$fdfile"
+  fi
+  if [[ ! -f "$WINEPREFIX/.zv-ready" ]]; then
+    rm -rf "$WINEPREFIX"
+    wineboot -i >"$logs/wineboot.log" 2>&1 && wineserver -w && touch "$WINEPREFIX/.zv-ready"
+  fi
+}
+
+zv_ui_wine_stop() {
+  [[ -z "${ZV_UI_XVFB_PID:-}" ]] || kill "$ZV_UI_XVFB_PID" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
 }

@@ -152,7 +152,9 @@ Result BufferFiles::startBufferFiles(const BufferSettings& settings, BoardType b
         boardType_ = boardType;
         {
             std::lock_guard infoLock(infoMutex_);
-            dataInfo_ = composeDataInfoBlock(boardType);
+            // Until the analyzer's block arrives (some never send one), the files still name
+            // their option board and its analog inputs.
+            dataInfo_ = composeStandInDataInfoBlock(boardType);
             infoBoardType_ = boardType;
         }
         monitoring_ = true;
@@ -271,24 +273,25 @@ Result BufferFiles::flushLocked() {
     return r;
 }
 
-void BufferFiles::fileClosedByFailureLocked(bool empty) {
+Result BufferFiles::fileClosedByFailureLocked(bool empty) {
     const int32_t number = openNumber_;
     openNumber_ = -1;
     fill_ = 0;
-    if (number < 0) return;
+    if (number < 0) return kOk;
     const std::string path = pathOfLocked(number);
     if (!empty) {
         // The writer left the file with the records its header counts: it is a data file
         // like any finished one, and the one to show when monitoring ends.
         last_ = {path, number};
-        return;
+        return kOk;
     }
     // A file that never got a record holds nothing worth keeping.
-    fs_.remove(path);
+    const Result removed = fs_.remove(path);
     if (!files_.empty() && files_.back().number == number) files_.pop_back();
     if (fileCount_ > 0) --fileCount_;
     listUpToDate_ = false;
     publishFileCountLocked();
+    return removed;
 }
 
 Result BufferFiles::openNextFileLocked(bool retriedExisting) {
@@ -364,6 +367,15 @@ Result BufferFiles::endMonitoring() {
     std::lock_guard lock(mutex_);
     monitoring_ = false;
     return finishLocked();
+}
+
+Result BufferFiles::abandonMonitoring() {
+    std::lock_guard lock(mutex_);
+    monitoring_ = false;
+    if (!writer_.isOpen()) return kOk;
+    if (writer_.recordBytes() > 0 || fill_ > 0) return finishLocked();
+    writer_.close();
+    return fileClosedByFailureLocked(true);
 }
 
 void BufferFiles::setDataInfo(const uint8_t* block, size_t n) {

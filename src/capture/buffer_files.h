@@ -114,8 +114,9 @@ public:
     void setLimitHandler(std::function<void()> handler);
 
     // Prepares the folder (deleting the numbered files unless appending) and opens the first
-    // file. The data-information block starts as the board family's defaults. A board type
-    // without a data file form fails with ERROR_NOT_SUPPORTED before anything is touched.
+    // file. The data-information block starts as the board type's stand-in, which readers
+    // take (composeStandInDataInfoBlock). A board type without a data file form fails with
+    // ERROR_NOT_SUPPORTED before anything is touched.
     Result startBufferFiles(const BufferSettings& settings, BoardType boardType);
 
     // One monitor block with its stream position (low 16 bits count). When it returns, the
@@ -130,6 +131,12 @@ public:
     Result finishBufferFile();
     // The measurement has ended: later blocks are ignored and the open file is finished.
     Result endMonitoring();
+    // The measurement never started (the session or the analyzer refused it): later blocks
+    // are ignored, and the file opened for it is deleted again while it holds no record, so
+    // the folder is left as the start found it (less the numbered files the start replaced).
+    // A file that did get records is finished as by endMonitoring. Returns the result of the
+    // deletion or the finish.
+    Result abandonMonitoring();
 
     // The analyzer's data-information block; the open file's header takes it at once, and
     // every file finished from now on carries it.
@@ -154,7 +161,8 @@ private:
     std::string pathOfLocked(int32_t number) const;
     // The writer closed the open file after a failure: a file with records stays and becomes
     // the last written file, an empty one is deleted and forgotten.
-    void fileClosedByFailureLocked(bool empty);
+    // Returns the result of deleting the empty file (kOk when it stays).
+    Result fileClosedByFailureLocked(bool empty);
     void publishFileCountLocked();
     std::function<void()> takeLimitHandlerLocked();
 

@@ -28,8 +28,9 @@ size_t composeDataFileHeader(uint8_t* out, BoardType boardType, const DataInfoBl
     const bool canOnly = headerSize == kDataFileHeaderSizeCanOnly;
     const uint32_t blockSize = canOnly ? kDataInfoSizeCanOnly : kDataInfoSizeDual;
     // A chunk length that disagrees with the block's own size word would make the file
-    // unreadable; such a block cannot come from this family, so its defaults stand in.
-    const DataInfoBlock block = info.size() == blockSize ? info : composeDataInfoBlock(boardType);
+    // unreadable; such a block cannot come from this family, so the family's stand-in takes
+    // its place.
+    const DataInfoBlock block = info.size() == blockSize ? info : composeStandInDataInfoBlock(boardType);
 
     std::memcpy(out, kWriterSignature, sizeof kWriterSignature);
     putU32(out, 16, kTagDataInfo);

@@ -28,7 +28,7 @@ size_t dataFileHeaderSize(BoardType boardType);
 
 // The final header for a board type into out (dataFileHeaderSize bytes). The block is written
 // in the form of the board's family; a block in the other form is replaced by that family's
-// defaults. Returns the bytes written, 0 for an unsupported type.
+// stand-in block. Returns the bytes written, 0 for an unsupported type.
 size_t composeDataFileHeader(uint8_t* out, BoardType boardType, const DataInfoBlock& info, uint32_t recordBytes);
 
 class DataFileWriter {

@@ -168,8 +168,9 @@ void WatchList::loadWatchTable(const ProfileStore& store) {
 }
 
 bool WatchList::applyDialog(const std::array<WatchEntryText, kWatchEntryCount>& texts, ProfileStore& store) {
+    if (!writeWatchProfile(store, texts)) return false;
     setEntries(entriesFromTexts(texts));
-    return writeWatchProfile(store, texts);
+    return true;
 }
 
 void WatchList::setEntries(const std::array<WatchEntry, kWatchEntryCount>& entries) {

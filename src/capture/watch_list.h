@@ -70,7 +70,9 @@ public:
     // Reads the profile into the entries; hasData flags and slots stay.
     void loadWatchTable(const ProfileStore& store);
     // The watch dialog's OK: the entries from the dialog (identifiers unclamped, as typed),
-    // written back to the profile. Slots and hasData flags stay as matching left them.
+    // written to the profile and then taken as the live entries. Slots and hasData flags stay
+    // as matching left them. False, with the live entries unchanged, when a key could not be
+    // written: entries the next start would not read back must not look saved.
     bool applyDialog(const std::array<WatchEntryText, kWatchEntryCount>& entries, ProfileStore& store);
     void setEntries(const std::array<WatchEntry, kWatchEntryCount>& entries);
     // Monitoring starts: nothing shown until new records match.

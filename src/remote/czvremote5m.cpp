@@ -64,6 +64,17 @@ std::optional<EndReasonText> endReasonText(uint32_t code) {
     return std::nullopt;
 }
 
+uint32_t linkEndText(int32_t result) {
+    switch (result) {
+        case remote_api::kResultTimeout: return kStringLinkStoppedAnswering;
+        case remote_api::kResultMalformedFrame: return kStringLinkMalformedFrame;
+        case remote_api::kResultWrongLength: return kStringLinkWrongLength;
+        case remote_api::kResultUnexpectedCompletion: return kStringLinkUnexpectedCompletion;
+        case remote_api::kResultUnrequestedData: return kStringLinkUnrequestedData;
+        default: return kStringLinkLost;
+    }
+}
+
 CZVRemote5m::CZVRemote5m(SessionSink& sink, const SessionContext& context) : sink_(sink), context_(context) {}
 
 CZVRemote5m::~CZVRemote5m() {
@@ -185,6 +196,7 @@ Result CZVRemote5m::connect() {
     if (failed(r)) return r;
     // A close still on its way for the link before this one must leave this one alone.
     linkNumber_.fetch_add(1);
+    linkEndResult_.store(0);
     r = submit(remote, [](IZVRemoteRequest& q) { q.kind = kRequestConnect; }, false);
     if (failed(r)) remote->Close();
     return r;
@@ -499,7 +511,13 @@ void CZVRemote5m::closeRemoteMessage(uintptr_t lParam) {
 void CZVRemote5m::closeRemoteMessage(uintptr_t wParam, uintptr_t lParam) {
     auto* remote = reinterpret_cast<IZVRemote*>(lParam);
     if (!remote) return;
-    if (static_cast<uint32_t>(wParam) == linkNumber_.load()) remote->Close();
+    if (static_cast<uint32_t>(wParam) == linkNumber_.load()) {
+        remote->Close();
+        // A link closed here reports no state change of its own when the close overtook the
+        // library's end of it: without this the session would stay connected to a closed link,
+        // and a close of the window would ask to disconnect it again and again.
+        OnStateChanged();
+    }
     remote->Release();
 }
 
@@ -572,6 +590,9 @@ void ZV_CALL CZVRemote5m::OnRequestDone(IZVRemoteRequest* request) {
 
 void CZVRemote5m::completeMeasurement(IZVRemoteRequest& request) {
     if (!sink_.monitoring()) return;
+    // A refused start measures nothing: no information to fetch, no end to wait for. The main
+    // window takes back the measurement it prepared.
+    if (request.param1 != 0 && failed(request.result)) return;
     if (request.param2 != 0) {
         startMonitorInformation();
     } else if (request.param1 != 0) {
@@ -650,9 +671,10 @@ void ZV_CALL CZVRemote5m::OnProgress(IZVRemoteRequest* request, uint32_t done, u
 
 void ZV_CALL CZVRemote5m::OnDisconnected() {
     connectionState_.store(0);
+    const uint32_t reason = linkEndResult_.exchange(0);
     if (IZVRemote* remote = this->remote()) {
         remote->Close();
-        sink_.postMain(UM_CONNECTION_LOST, 0, 0);
+        sink_.postMain(UM_CONNECTION_LOST, reason, 0);
     }
     if (sink_.uploadDialogResult() == 0 && sink_.progressDialogOpen()) sink_.cancelProgressDialog();
 }
@@ -672,7 +694,8 @@ void ZV_CALL CZVRemote5m::OnMonitorData(uint32_t block, const uint8_t* data, uin
     context_.bufferFiles.appendMonitorBlock(block, data, bytes);
 }
 
-void ZV_CALL CZVRemote5m::Notify11(uint32_t) {}
+// Our library calls it with the result a link ended with, right before OnDisconnected.
+void ZV_CALL CZVRemote5m::Notify11(uint32_t result) { linkEndResult_.store(result); }
 
 int32_t ZV_CALL CZVRemote5m::OnReceiveBlock(IZVRemoteRequest* request, uint32_t, const uint8_t* data,
                                             uint32_t* bytes) {

@@ -77,6 +77,11 @@ struct EndReasonText {
 };
 std::optional<EndReasonText> endReasonText(uint32_t code);
 
+// The text that says why a link ended, for the result the library ended it with: the
+// analyzer's silence or the protocol problem it caused; any other result (the link broke, or
+// none was reported) is the lost link.
+uint32_t linkEndText(int32_t result);
+
 // Capture-buffer blocks of an upload, in transfer order.
 constexpr uint32_t kUploadBlocks[4] = {0x8100, 0x8102, 0x8101, 0x8103};
 constexpr uint32_t kUploadCapacities[4] = {0x10000, 0x10000, 0xC00000, 0x10000};
@@ -216,6 +221,7 @@ private:
     std::atomic<uint32_t> linkNumber_{0};  // counts connects: which link a UM_REMOTE_CLOSE is for
     std::atomic<IZVRemote*> remote_{nullptr};
     std::atomic<int32_t> connectionState_{0};
+    std::atomic<uint32_t> linkEndResult_{0};  // from Notify11, for the next OnDisconnected
     std::atomic<bool> monitorReceive_{false};
     std::atomic<uint32_t> setupBytesReceived_{0};
 

@@ -14,7 +14,7 @@ constexpr uint32_t UM_REMOTE_CLOSE = 0x8002;         // lParam: the remote objec
 constexpr uint32_t UM_UPLOAD_DONE = 0x8003;          // wParam: the result, 32 bits (read it as int32_t)
 constexpr uint32_t UM_UPLOAD_STEP = 0x8004;          // wParam: step 1..4 (arrive as 1, 3, 2, 4)
 constexpr uint32_t UM_TRANSFER_PROGRESS = 0x8005;    // wParam: total << 16 | done, both 16 bits
-constexpr uint32_t UM_CONNECTION_LOST = 0x8006;
+constexpr uint32_t UM_CONNECTION_LOST = 0x8006;     // wParam: the result the link ended with (0: not known)
 constexpr uint32_t UM_MEASUREMENT_ENDED = 0x8065;
 constexpr uint32_t UM_MONITOR_FILE_CLOSED = 0x806E;  // no action
 // The program's own, to the main window: what the library's threads must not do themselves
@@ -53,5 +53,13 @@ constexpr uint32_t kStringEndReasonFirst = 9024;    // codes 4..9 -> 9024..9029
 constexpr uint32_t kStringEndReasonF000 = 9030;     // "%u" of code - 0xF000
 constexpr uint32_t kStringEndReasonF800 = 9031;     // "%u" of code - 0xF800
 constexpr uint32_t kStringEndReason10000 = 9032;    // "%u" of code - 0x10000
+
+// Strings of the box that says why a link ended, by the result the library ended it with.
+constexpr uint32_t kStringLinkLost = 9013;
+constexpr uint32_t kStringLinkStoppedAnswering = 20066;
+constexpr uint32_t kStringLinkMalformedFrame = 20062;
+constexpr uint32_t kStringLinkWrongLength = 20063;
+constexpr uint32_t kStringLinkUnexpectedCompletion = 20064;
+constexpr uint32_t kStringLinkUnrequestedData = 20065;
 
 }  // namespace zv

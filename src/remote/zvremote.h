@@ -97,7 +97,7 @@ struct IZVRemoteCallback {
     virtual void ZV_CALL OnScreenChanged() = 0;                                     // 8
     virtual void ZV_CALL Notify9(uint32_t a, uint32_t b, uint32_t c) = 0;           // 9
     virtual void ZV_CALL OnMonitorData(uint32_t block, const uint8_t* data, uint32_t bytes) = 0;  // 10
-    virtual void ZV_CALL Notify11(uint32_t a) = 0;                                  // 11
+    virtual void ZV_CALL Notify11(uint32_t a) = 0;                                  // 11: the result a link ended with, before OnDisconnected
     virtual int32_t ZV_CALL OnReceiveBlock(IZVRemoteRequest* request, uint32_t value, const uint8_t* data,
                                            uint32_t* bytes) = 0;                    // 12
     virtual int32_t ZV_CALL Query13(uint32_t a, uint32_t b, uint32_t c) = 0;        // 13
@@ -148,6 +148,18 @@ constexpr int32_t kResultCancelled = static_cast<int32_t>(0x800704C7u);
 constexpr int32_t kResultRefused1 = static_cast<int32_t>(0xA0000001u);
 constexpr int32_t kResultRefused4 = static_cast<int32_t>(0xA0000004u);
 constexpr int32_t kResultRefused9 = static_cast<int32_t>(0xA0000009u);
+// A USB connect to a serial number that no attached analyzer has (the system's "device not
+// connected", 1167): nothing to wait for, unlike 0xA0000001 of an analyzer still starting up.
+constexpr int32_t kResultNoSuchAnalyzer = static_cast<int32_t>(0x8007048Fu);
+constexpr int32_t kResultLinkLost = static_cast<int32_t>(0x80072746u);
+// The analyzer broke the protocol and the library ended the link: a malformed frame, a
+// message of a wrong length, a completion of a request never made (or a second one), monitor
+// data while no measurement runs. The library reports the result a link ended with through
+// IZVRemoteCallback::Notify11, right before OnDisconnected.
+constexpr int32_t kResultMalformedFrame = static_cast<int32_t>(0x8007000Du);
+constexpr int32_t kResultWrongLength = static_cast<int32_t>(0xA0000010u);
+constexpr int32_t kResultUnexpectedCompletion = static_cast<int32_t>(0xA0000011u);
+constexpr int32_t kResultUnrequestedData = static_cast<int32_t>(0xA0000012u);
 
 // Settings with the defaults: USB, "COM1", 115200 baud, no parity, serial number "30808001".
 ConnectionSettings defaultConnectionSettings();

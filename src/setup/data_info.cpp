@@ -175,6 +175,27 @@ DataInfoBlock composeDataInfoBlock(BoardType boardType) {
     return composeForm(isCanOnlyBoard(boardType) ? kCanOnly : kDual, boardType);
 }
 
+DataInfoBlock composeStandInDataInfoBlock(BoardType boardType) {
+    const DinfLayout& l = isCanOnlyBoard(boardType) ? kCanOnly : kDual;
+    DataInfoBlock block = composeForm(l, boardType);
+    uint8_t* b = block.data();
+    b[l.ident + 4] = 0;  // operation mode
+    b[l.ident + 5] = l.channelLayoutCode;
+    // The channel records a reader copies for that layout, sized as a reader's own summary
+    // starts out, values zero: the channels' settings are not known before the analyzer says.
+    putU32(b, l.canGroup, 72);
+    putU32(b, l.canGroup + 8, 32);
+    putU32(b, l.canGroup + 40, 32);
+    if (l.linGroup) {
+        putU32(b, l.linGroup, 584);
+        putU32(b, l.linGroup + 8, 288);
+        putU32(b, l.linGroup + 296, 288);
+    }
+    putU32(b, l.mode + 4, 4);                               // the ModeBlocks child of mode 0
+    putU32(b, l.condition + kConditionSummarySize - 4, 4);  // the EmptyRecord of modes 0 and 4
+    return block;
+}
+
 size_t parseDataInfoBlock(DataInfoBlock& copy, const uint8_t* input, size_t available, BoardType boardType) {
     if (available >= 8 && getU32(input, 0) == kTagDataInfo) {
         input += 8;

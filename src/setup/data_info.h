@@ -41,6 +41,13 @@ struct DataInfoBlock {
 // 204-byte form for EX-NB2A boards, 812-byte form otherwise.
 DataInfoBlock composeDataInfoBlock(BoardType boardType);
 
+// The block a data file of the PC carries until the analyzer's own arrives (or when it never
+// does): the composed block, but with the identity every data-file reader takes (operation
+// mode 0, the family's channel layout with its records sized and their values unknown, the
+// mode records of mode 0), so that the file names the board type's option board and analog
+// inputs. The composed block's SetupIdent (255, 255) makes readers reject the whole block.
+DataInfoBlock composeStandInDataInfoBlock(BoardType boardType);
+
 // Parses an analyzer's block into the PC's copy, in the form the copy already has (its size
 // word): the copy is reset to the composed defaults, then filled by the record rules. The
 // channel records follow when the SetupIdent copy names the matching layout, the protocol

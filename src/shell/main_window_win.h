@@ -206,10 +206,17 @@ int32_t stopCommand(MainWindow& main);
 void disconnectNow(MainWindow& main);
 void cancelTransferCommand(MainWindow& main);
 bool analyzerMeasuring(const MainWindow& main);
+// The library's own view of the link, which it updates before it completes the requests of a
+// link that broke.
+bool analyzerLinked(const MainWindow& main);
 
 // Monitor measurement (monitor_commands_win.cpp): command 2114 and timer 1.
 constexpr UINT_PTR kMonitorTimer = 1;
 void startMonitorCommand(MainWindow& main);
+// The session or the analyzer refused the start of the monitor measurement: the window goes
+// back to connected and idle, the buffer file made for it is deleted while it holds no record,
+// and with TELL a box names the result.
+void monitorStartRefused(MainWindow& main, int32_t result, bool tell);
 LRESULT onTimer(MainWindow& main, WPARAM wParam, LPARAM lParam);
 // Ends monitoring on the window's side when the measurement is over (or the link is gone):
 // timer 1, the last file finished and shown, a last refresh of the monitor list.

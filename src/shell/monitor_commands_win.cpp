@@ -80,15 +80,27 @@ void startMonitorCommand(MainWindow& main) {
     setPaneText(main, kPaneTransfer, "");
     setPaneText(main, 0, "");
 
-    if (main.session->startMeasurement() < 0) {
-        // A start the session refused leaves no measurement behind: no timer, no open file.
-        KillTimer(main.window, kMonitorTimer);
-        setMonitoring(main, false);
-        main.bufferFiles->endMonitoring();
+    const Result started = main.session->startMeasurement();
+    if (started < 0) {
+        monitorStartRefused(main, started, true);
         return;
     }
     main.commands.monitorStarted();
     applyCommandState(main);
+}
+
+void monitorStartRefused(MainWindow& main, int32_t result, bool tell) {
+    if (!main.monitoring) return;
+    // Nothing was measured: no timer, no open file, and no empty file left in the folder.
+    KillTimer(main.window, kMonitorTimer);
+    setMonitoring(main, false);
+    main.bufferFiles->abandonMonitoring();
+    main.commands.measurementEnded();
+    applyCommandState(main);
+    if (!tell) return;
+    showMessage(main, loadText(main, IDS_MEASUREMENT_CAPTION),
+                formatText(main, IDS_MONITOR_START_FAILED_FMT, static_cast<uint32_t>(result)),
+                MB_OK | MB_ICONWARNING);
 }
 
 LRESULT onTimer(MainWindow& main, WPARAM wParam, LPARAM) {

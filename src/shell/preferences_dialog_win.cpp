@@ -1,6 +1,8 @@
 // Command 2019: the preferences dialog. It edits copies of the settings on five pages; OK
 // writes them to profile.ini, makes them the program's settings and hands the connection to
-// the session again. Cancel leaves everything as it was.
+// the session again. A profile.ini that cannot be written is reported and the dialog stays
+// open with the edits: the settings are taken only once they are saved. Cancel leaves
+// everything as it was.
 #include <array>
 
 #include "main_window_win.h"
@@ -42,7 +44,8 @@ private:
     };
 
     void showPage(int index);
-    void accept();
+    // False when profile.ini could not be written; nothing is taken then.
+    bool accept();
 
     MainWindow& main_;
     AppSettings edit_;
@@ -120,20 +123,25 @@ bool PreferencesDialog::onCommand(int id, int, HWND) {
         SetFocus(connection_.item(IDC_CONN_HOST));
         return true;
     }
-    accept();
-    end(IDOK);
+    if (accept()) end(IDOK);
     return true;
 }
 
-void PreferencesDialog::accept() {
+bool PreferencesDialog::accept() {
     for (const Tab& tab : tabs_)
         if (tab.page->window()) tab.page->gather();
 
     PrivateProfileStore store(main_.folders.profile);
-    saveConfiguration(store, edit_);
+    if (!saveConfiguration(store, edit_)) {
+        // Settings the program used now but forgot at the next start would only look kept.
+        MessageBoxA(window(), formatTextWith(main_, IDS_PROFILE_NOT_SAVED_TEXT_FMT, store.path()).c_str(),
+                    loadText(main_, IDS_FILE_ERROR_CAPTION).c_str(), MB_OK | MB_ICONERROR);
+        return false;
+    }
 
     takeSettings(main_, edit_);
     if (main_.session) main_.session->applySettings();
+    return true;
 }
 
 }  // namespace

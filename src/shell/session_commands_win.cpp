@@ -36,6 +36,15 @@ bool analyzerMeasuring(const MainWindow& main) {
     return measuring;
 }
 
+bool analyzerLinked(const MainWindow& main) {
+    if (!main.session) return false;
+    IZVRemote* remote = nullptr;
+    if (main.session->getRemote(&remote) < 0 || !remote) return false;
+    const bool linked = remote->GetState() == 1;
+    remote->Release();
+    return linked;
+}
+
 void connectCommand(MainWindow& main) {
     if (!main.session || main.session->connectionState() != 0) return;
     if (!folderReady(main, main.buffer.folder, IDS_PREF_TAB_BUFFER, IDS_BUFFER_FOLDER_MISSING_TEXT_FMT) ||

@@ -1,6 +1,7 @@
 // Command 40020: the watch data dialog. It shows the entries of profile.ini, edits a working
-// copy of them and, on OK, hands the boxes' texts to the watch list, which takes them as the
-// live entries and writes them back to profile.ini.
+// copy of them and, on OK, hands the boxes' texts to the watch list, which writes them to
+// profile.ini and takes them as the live entries. A profile.ini that cannot be written is
+// reported, and the dialog stays open with the entries unchanged.
 #include <array>
 
 #include <windows.h>
@@ -152,7 +153,11 @@ private:
             texts[i].identifier = itemText(kIdentifierIds[i]);
         }
         PrivateProfileStore store(main_.folders.profile);
-        main_.watchList.applyDialog(texts, store);
+        if (!main_.watchList.applyDialog(texts, store)) {
+            MessageBoxA(window(), formatTextWith(main_, IDS_PROFILE_NOT_SAVED_TEXT_FMT, store.path()).c_str(),
+                        loadText(main_, IDS_FILE_ERROR_CAPTION).c_str(), MB_OK | MB_ICONERROR);
+            return;
+        }
         end(IDOK);
     }
 

@@ -27,7 +27,9 @@ void decodeMessage(const FrameView& f) {
             }
             break;
         case MsgType::MonitorData:
-            if (decodeMonitorHead(p, n) && n - kMonitorHead > kMaxMonitorBlock) std::abort();
+            if (decodeMonitorHead(p, n) &&
+                (n - kMonitorHead > kMaxMonitorBlock || (n - kMonitorHead) % kMonitorRecordSize != 0))
+                std::abort();
             break;
         case MsgType::Status: (void)StatusMsg::decode(p, n); break;
         case MsgType::Error: (void)ErrorMsg::decode(p, n); break;

@@ -597,7 +597,8 @@ private:
     void mark() { from_ = sink_.eventCount(); }
     std::optional<Event> take(std::deque<Event>& events, uint32_t message,
                               const std::function<bool(const Event&)>& match = nullptr);
-    bool lostIn(const std::deque<Event>& events) const;
+    // The result the link ended with when it was lost (kLinkLost when the library named none).
+    std::optional<Result> lostIn(const std::deque<Event>& events) const;
     // Waits for a message (progressLabel: draw the transfers' progress meanwhile). A lost link
     // gives the message a moment, then fails with the link-lost code; silence is a time-out.
     Waited waitFor(uint32_t message, const std::function<bool(const Event&)>& match, const char* progressLabel = nullptr,
@@ -656,10 +657,12 @@ std::optional<Event> Runner::take(std::deque<Event>& events, uint32_t message,
     return std::nullopt;
 }
 
-bool Runner::lostIn(const std::deque<Event>& events) const {
-    for (size_t i = from_; i < events.size(); ++i)
-        if (events[i].message == UM_CONNECTION_LOST) return true;
-    return false;
+std::optional<Result> Runner::lostIn(const std::deque<Event>& events) const {
+    for (size_t i = from_; i < events.size(); ++i) {
+        if (events[i].message == UM_CONNECTION_LOST)
+            return events[i].wParam ? static_cast<Result>(static_cast<uint32_t>(events[i].wParam)) : kLinkLost;
+    }
+    return std::nullopt;
 }
 
 void Runner::drawProgress(const char* label, uint32_t step, uintptr_t wParam) {
@@ -689,7 +692,7 @@ Waited Runner::waitFor(uint32_t message, const std::function<bool(const Event&)>
     Waited w;
     std::optional<SteadyClock::time_point> grace;
     std::vector<std::pair<uint32_t, uintptr_t>> shown;  // step or 0, progress
-    bool lost = false;
+    std::optional<Result> lost;
     // A transfer (the waits with a progress display) ends early on Ctrl+C: it is cancelled
     // and completes with the cancelled code.
     bool cancelled = false;
@@ -735,7 +738,7 @@ Waited Runner::waitFor(uint32_t message, const std::function<bool(const Event&)>
         }
         if (answered) continue;
         endProgress();
-        w.failure = lost ? kLinkLost : kResultTimeout;
+        w.failure = lost ? *lost : kResultTimeout;
         if (lost) connected_ = false;
         return w;
     }
@@ -990,6 +993,7 @@ bool Runner::monitor() {
         }
     }
     bool ended = false, lost = false;
+    Result lostWith = kLinkLost;
     if (ok) {
         const auto begin = SteadyClock::now();
         const auto until = begin + std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(plan_.seconds));
@@ -999,7 +1003,10 @@ bool Runner::monitor() {
                 [&](std::deque<Event>& events) {
                     for (size_t i = started; i < events.size(); ++i) {
                         if (events[i].message == UM_MEASUREMENT_ENDED) ended = true;
-                        if (events[i].message == UM_CONNECTION_LOST) lost = true;
+                        if (events[i].message == UM_CONNECTION_LOST) {
+                            lost = true;
+                            if (events[i].wParam) lostWith = static_cast<Result>(static_cast<uint32_t>(events[i].wParam));
+                        }
                     }
                     return ended || lost || limitReached_.load() || (io_.stop && io_.stop->load());
                 },
@@ -1019,7 +1026,7 @@ bool Runner::monitor() {
         if (limitReached_.load()) note("the buffer file limit of " + std::to_string(plan_.blockCount) + " files was reached");
         if (lost) {
             connected_ = false;
-            ok = failWith("lost the link to the " + options_.linkText + " during the monitor measurement", kLinkLost);
+            ok = failWith("lost the link to the " + options_.linkText + " during the monitor measurement", lostWith);
         } else if (!ended) {
             mark();
             r = session_->stopMeasurement();
@@ -1174,14 +1181,18 @@ std::string describeResult(Result result) {
         case 0x80070102u: meaning = "time-out: the analyzer does not answer"; break;
         case 0x80072AF9u: meaning = "host not found"; break;
         case 0x800704C7u: meaning = "cancelled"; break;
-        case 0xA0000001u: meaning = "refused: no analyzer ready there"; break;
+        case 0xA0000001u: meaning = "refused: the analyzer is not ready"; break;
+        case 0x8007048Fu: meaning = "no analyzer with this serial number is attached"; break;
         case 0xA0000004u: meaning = "refused: the analyzer is busy with another PC"; break;
         case 0xA0000009u: meaning = "refused: the analyzer is not compatible"; break;
         case 0x80004003u: meaning = "no remote object"; break;
         case 0x80004005u: meaning = "failed"; break;
         case 0x80072746u: meaning = "the link to the analyzer was lost"; break;
         case 0x8007274Du: meaning = "connection refused: nothing listens there"; break;
-        case 0x8007000Du: meaning = "invalid data"; break;
+        case 0x8007000Du: meaning = "invalid data: a malformed frame or file"; break;
+        case 0xA0000010u: meaning = "protocol error: a message with a wrong length"; break;
+        case 0xA0000011u: meaning = "protocol error: a completion of a request never made, or a second one"; break;
+        case 0xA0000012u: meaning = "protocol error: monitor data while no measurement runs"; break;
         case 0x8007000Eu: meaning = "out of memory"; break;
         case 0x800708CAu: meaning = "not connected"; break;
         case 0x800700AAu: meaning = "busy: another transfer runs"; break;

@@ -24,7 +24,8 @@ constexpr const char* kUsage =
     "             [--serial-number TEXT] [--config FILE]\n"
     "             [--seed N] [--rate RECORDS_PER_S] [--replay LOG.asc|.blf|.log]\n"
     "             [--throttle BYTES_PER_S|usb-full|lan|serial:BAUD] [--fault FAULT]...\n"
-    "             [--key-log FILE] [--stats FILE]\n"
+    "             [--key-log FILE] [--stats FILE] [--hostile KIND [--hostile-at MOMENT]\n"
+    "             [--hostile-after N] [--hostile-seed S]]\n"
     "--serial serves on a serial device (e.g. /dev/ttyUSB0 or COM3) instead of the LAN\n"
     "adapter; --serial pty creates a pseudo-terminal and prints the port name for the PC.\n"
     "--key-log appends every key value the PC sends to FILE, a line each (0x00008014).\n"
@@ -34,8 +35,18 @@ constexpr const char* kUsage =
     "--stats appends a line to FILE for each measurement streamed to a PC, when its stream\n"
     "can change no more: records generated, sent, left out before the last block sent (and\n"
     "the gaps the PC sees of them), unsent after it, and the CRC-32 of the records sent.\n"
-    "faults: refuse=0xA0000001|0xA0000004|0xA0000009, stall=connect|requests|monitor:BYTES,\n"
-    "        drop=upload|monitor|setup[:BYTES], skip-monitor=N, type=CODE";
+    "faults: refuse=0xA0000001|0xA0000004|0xA0000009, refuse-monitor=CODE,\n"
+    "        stall=connect|requests|monitor:BYTES, drop=upload|monitor|setup[:BYTES],\n"
+    "        skip-monitor=N, type=CODE\n"
+    "--hostile breaks the protocol once on every link, at MOMENT (connect, idle, monitor,\n"
+    "upload, setup; default idle): KIND malformed (a broken frame head or check, or a\n"
+    "sequence gap), wrong-length (a length that disagrees with the payload, shorter,\n"
+    "longer or absurd), unsolicited (a completion for a request never made), twice (a\n"
+    "completion sent two times), flood (monitor blocks without credit, as fast as the link\n"
+    "takes them), silence (nothing more, the link left open) or random (a few frames of\n"
+    "random bytes or mutated). --hostile-after N: idle, N ms after the connect (500);\n"
+    "monitor, after N monitor blocks (4); upload, setup, after N bytes of the transfer (0).\n"
+    "--hostile-seed S picks the variant and the random bytes (1).";
 
 // DEVICE[,BAUD[,PARITY[,xon]]], as zvremote takes the port.
 bool parseSerialLine(const std::string& text, remote::SerialPortSettings& out, std::string& error) {
@@ -149,6 +160,10 @@ int runZvsim(const std::vector<std::string>& args, ZvsimIo& io) {
         else if (a == "--replay") settings.emplace_back("replay", v);
         else if (a == "--key-log") settings.emplace_back("key-log", v);
         else if (a == "--stats") statsFile = v;
+        else if (a == "--hostile") settings.emplace_back("hostile", v);
+        else if (a == "--hostile-at") settings.emplace_back("hostile-at", v);
+        else if (a == "--hostile-after") settings.emplace_back("hostile-after", v);
+        else if (a == "--hostile-seed") settings.emplace_back("hostile-seed", v);
         else return usage("unknown option " + a);
     }
     // The configuration file first; the command line overrides it.
@@ -213,6 +228,10 @@ int runZvsim(const std::vector<std::string>& args, ZvsimIo& io) {
                   boardText.c_str(), config.boardType,
                   config.serial.c_str(), host.c_str(), server.dataPort(), server.controlPort());
     io.out(line);
+    if (const emu::HostileConfig& h = config.faults.hostile; h.kind != emu::HostileConfig::Kind::None) {
+        io.out(std::string("zvsim: hostile ") + emu::hostileKindName(h.kind) + " at " + emu::linkMomentName(h.at) +
+               ", after " + std::to_string(emu::hostileAfter(h)) + ", seed " + std::to_string(h.seed));
+    }
     while (!io.stop || !io.stop->load()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     server.stop();
     io.out("zvsim: stopped");

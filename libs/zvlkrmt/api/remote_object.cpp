@@ -185,9 +185,12 @@ Result RemoteObject::open() {
     switch (s.method) {
         case kMethodUsb:
             options.serial = text(s.usbSerialNumber);
+            options.lineBytesPerSecond = devices->lineSpeed(options.serial);
             connector = usbConnector(devices, options.serial);
             break;
         case kMethodLan:
+            // The adapter reaches the analyzer over a serial line of the settings' speed.
+            options.lineBytesPerSecond = std::max<uint32_t>(s.baudRate / 10, 1);
             connector = lanConnector({text(s.host), text(s.dataService), text(s.controlService)},
                                      limits.answerTimeoutMs);
             break;
@@ -199,6 +202,7 @@ Result RemoteObject::open() {
             port.xControl = s.xControl != 0;
             // Settings a port cannot take are refused here rather than at the connect.
             if (const Result r = remote::checkSerialSettings(port); failed(r)) return r;
+            options.lineBytesPerSecond = std::max<uint32_t>(port.baudRate / 10, 1);
             connector = serialConnector(std::move(port));
             break;
         }
@@ -300,9 +304,13 @@ void RemoteObject::onProgress(const remote::RequestPtr& r, uint32_t done, uint32
     if (n.callback) n.callback->OnProgress(outer(r), done, total);
 }
 
-void RemoteObject::onDisconnected() {
+void RemoteObject::onDisconnected(Result reason) {
     Notification n(*this);
-    if (n.callback) n.callback->OnDisconnected();
+    if (!n.callback) return;
+    // Slot 11 carries the result the link ended with, right before the loss is reported, so
+    // that the program can name the problem (a callback that does not care ignores it).
+    n.callback->Notify11(static_cast<uint32_t>(reason));
+    n.callback->OnDisconnected();
 }
 
 void RemoteObject::onStatusChanged(uint32_t status) {

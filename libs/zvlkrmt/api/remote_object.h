@@ -18,8 +18,9 @@ namespace zv::remote_api {
 constexpr Result kBadArgument = static_cast<Result>(0x80070057u);
 // Operations the library does not offer (slots 4 and 11).
 constexpr Result kNotImplemented = static_cast<Result>(0x80004001u);
-// A USB serial number no analyzer has: the connect fails as with an analyzer that is not ready.
-constexpr Result kUnknownUsbDevice = static_cast<Result>(0xA0000001u);
+// A USB serial number no analyzer has: a code of its own, so that the program names the number
+// instead of asking the user to wait for an analyzer that is not there.
+constexpr Result kUnknownUsbDevice = kResultNoSuchAnalyzer;
 
 class RemoteObject final : public IZVRemote, private remote::RemoteCallback {
 public:
@@ -54,7 +55,7 @@ private:
     void onStateChanged() override;
     void onRequestDone(const remote::RequestPtr& request) override;
     void onProgress(const remote::RequestPtr& request, uint32_t done, uint32_t total) override;
-    void onDisconnected() override;
+    void onDisconnected(Result reason) override;
     void onStatusChanged(uint32_t status) override;
     void onScreenChanged() override;
     void onMonitorData(uint32_t position, const uint8_t* data, uint32_t bytes) override;

@@ -121,6 +121,14 @@ std::shared_ptr<emu::Analyzer> UsbDevices::open(std::string_view serial) {
     return nullptr;
 }
 
+uint64_t UsbDevices::lineSpeed(std::string_view serial) const {
+    std::lock_guard lock(mutex_);
+    for (const Device& d : devices_) {
+        if (d.config.serial == serial) return d.config.linkBytesPerSecond;
+    }
+    return 0;
+}
+
 LibrarySettings UsbDevices::settings() const {
     std::lock_guard lock(mutex_);
     return settings_;

@@ -61,6 +61,8 @@ public:
     std::vector<Listed> list() const;
     // The analyzer with this serial number, created on first use; null for an unknown one.
     std::shared_ptr<emu::Analyzer> open(std::string_view serial);
+    // The bytes per second the analyzer's link is throttled to (0: unthrottled or unknown).
+    uint64_t lineSpeed(std::string_view serial) const;
     LibrarySettings settings() const;
 
 private:

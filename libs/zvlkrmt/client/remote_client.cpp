@@ -8,6 +8,26 @@ namespace zv::remote {
 
 using Clock = std::chrono::steady_clock;
 
+namespace {
+// Requests completed here whose late answers are still expected; beyond this the oldest go.
+constexpr size_t kMaxSettled = 1024;
+
+// True when the frame in assembly has been arriving for longer than the answer time-out plus
+// twice its time on the line; since and framesBefore follow the frames from call to call.
+bool frameOverdue(const FrameLink& link, const ClientOptions& options, Clock::time_point now,
+                  Clock::time_point& since, uint64_t& framesBefore) {
+    const size_t partial = link.partialFrameSize();
+    const uint64_t frames = link.framesDecoded();
+    if (partial == 0 || frames != framesBefore) {
+        since = now;
+        framesBefore = frames;
+        return false;
+    }
+    const uint64_t lineMs = options.lineBytesPerSecond ? 2000 * uint64_t{partial} / options.lineBytesPerSecond : 0;
+    return now - since > std::chrono::milliseconds(options.answerTimeoutMs + static_cast<int64_t>(lineMs));
+}
+}  // namespace
+
 RemoteClient::RemoteClient(RemoteCallback& callback, ClientOptions options)
     : callback_(callback), options_(std::move(options)) {
     thread_ = std::thread([this] { run(); });
@@ -101,6 +121,7 @@ Result RemoteClient::cancel() {
         }
         if (!victim) return kFalse;
         pending_.erase(victim->id);
+        settleLocked(victim->id);
         outgoing_.erase(std::remove_if(outgoing_.begin(), outgoing_.end(),
                                        [&](const Outgoing& o) { return o.request == victim; }),
                         outgoing_.end());
@@ -120,6 +141,7 @@ void RemoteClient::close() {
         std::lock_guard lock(mutex_);
         c = std::move(conn_);
         pending_.clear();
+        settled_.clear();
         outgoing_.clear();
         state_ = 0;
         status_ = 0;
@@ -208,23 +230,35 @@ void RemoteClient::connect(RequestPtr request) {
             conn->link->end();
             return finish(kTimeout);
         }
+        Result problem = kOk;
         const Result r = conn->link->pump(20, [&](const FrameView& f) {
             if (ack) {
                 early.emplace_back(f.type, std::vector<uint8_t>(f.payload, f.payload + f.size));
                 return true;
             }
-            if (f.type == static_cast<uint8_t>(MsgType::HelloAck)) ack = HelloAckMsg::decode(f.payload, f.size);
-            bad = !ack;
+            if (f.type == static_cast<uint8_t>(MsgType::HelloAck)) {
+                ack = HelloAckMsg::decode(f.payload, f.size);
+                if (!ack) problem = kWrongLength;
+            } else {
+                // Nothing but the answer to the Hello may come first; a completion would be one
+                // for a request never made.
+                problem = f.type == static_cast<uint8_t>(MsgType::RequestDone) ? kUnexpectedCompletion : kProtocolError;
+            }
+            bad = failed(problem);
             return !bad;
         });
-        if (r == kLinkLost || r == kProtocolError) {
+        if (bad) {
+            conn->link->end();
+            return finish(problem);
+        }
+        if (r == kLinkLost || (failed(r) && r != kTimeout)) {
             conn->link->end();
             return finish(r);
         }
     }
-    if (bad || !ack) {
+    if (!ack) {
         conn->link->end();
-        return finish(bad ? kProtocolError : kCancelled);
+        return finish(kCancelled);
     }
     if (failed(ack->result)) {
         conn->link->end();
@@ -255,12 +289,20 @@ void RemoteClient::connect(RequestPtr request) {
         const FrameView f{type, 0, payload.data(), payload.size()};
         if (!onFrame(conn, f)) break;
     }
+    // A frame that came with the answer may have broken the link already.
+    if (failed(conn->link->problem())) {
+        endLink(conn, conn->link->problem(), true);
+        deliverLocal();
+        return;
+    }
     serve(conn);
 }
 
 void RemoteClient::serve(const std::shared_ptr<Connection>& conn) {
     auto lastReceive = Clock::now();
     auto lastPing = Clock::now();
+    auto frameSince = Clock::now();  // when the frame in assembly began to arrive
+    uint64_t framesBefore = conn->link->framesDecoded();
     for (;;) {
         ClientOptions options;
         {
@@ -274,8 +316,9 @@ void RemoteClient::serve(const std::shared_ptr<Connection>& conn) {
             endLink(conn, kLinkLost, true);
             break;
         }
-        if (r == kProtocolError) {
-            endLink(conn, kProtocolError, true);
+        if (failed(r) && r != kTimeout) {
+            // The analyzer broke the protocol: the link ends with the problem as its result.
+            endLink(conn, r, true);
             break;
         }
         {
@@ -288,7 +331,9 @@ void RemoteClient::serve(const std::shared_ptr<Connection>& conn) {
             conn->link->send(MsgType::Ping, encodeU32(0));
             lastPing = now;
         }
-        if (now - lastReceive >= std::chrono::milliseconds(options.answerTimeoutMs)) {
+        // Silence, or bytes that never make a frame whole.
+        if (now - lastReceive >= std::chrono::milliseconds(options.answerTimeoutMs) ||
+            frameOverdue(*conn->link, options, now, frameSince, framesBefore)) {
             endLink(conn, kTimeout, true);
             break;
         }
@@ -319,103 +364,34 @@ void RemoteClient::pumpSendsLocked(const std::shared_ptr<Connection>& conn) {
 }
 
 bool RemoteClient::onFrame(const std::shared_ptr<Connection>& conn, const FrameView& f) {
-    auto bad = [&] {
-        conn->link->markBadMessage();
+    // Every message has its exact size (data messages: a head and what fits their limit), so a
+    // payload that fails to decode has a length its type cannot have.
+    auto bad = [&](Result problem) {
+        conn->link->markBadMessage(problem);
         return false;
     };
     switch (static_cast<MsgType>(f.type)) {
-        case MsgType::RequestDone: {
-            const auto m = RequestDoneMsg::decode(f.payload, f.size);
-            if (!m) return bad();
-            RequestPtr r;
-            {
-                std::lock_guard lock(mutex_);
-                auto it = pending_.find(m->id);
-                if (it == pending_.end()) return true;  // cancelled here already
-                r = it->second;
-                pending_.erase(it);
-                outgoing_.erase(std::remove_if(outgoing_.begin(), outgoing_.end(),
-                                               [&](const Outgoing& o) { return o.request == r; }),
-                                outgoing_.end());
-            }
-            if (m->kind != r->kind) return bad();
-            r->result = m->result;
-            switch (r->kind) {
-                case kKindMeasurement: r->param2 = m->param2; break;
-                case kKindWaitEvent:
-                    r->param2 = m->param2;
-                    r->param3 = m->param3;
-                    break;
-                case kKindReceive: r->param4 = r->received; break;  // what actually arrived
-                case kKindSend: r->param4 = m->param4; break;
-                default: break;
-            }
-            callback_.onRequestDone(r);
-            if (r->kind == kKindDisconnect) {
-                endLink(conn, kLinkLost, false);
-                return false;
-            }
-            return true;
-        }
-        case MsgType::BlockData: {
-            const auto head = decodeDataHead(f.payload, f.size);
-            if (!head) return bad();
-            conn->link->consumed(f.size);
-            RequestPtr r;
-            {
-                std::lock_guard lock(mutex_);
-                auto it = pending_.find(head->id);
-                if (it == pending_.end()) return true;  // a cancelled transfer's tail
-                r = it->second;
-            }
-            const auto n = static_cast<uint32_t>(f.size - kDataHead);
-            if (r->kind != kKindReceive || head->offset != r->received || (r->total && head->total != r->total))
-                return bad();
-            if (r->memory && (head->offset > r->param3 || n > r->param3 - head->offset)) return bad();
-            r->total = head->total;
-            const uint8_t* data = f.payload + kDataHead;
-            if (r->memory) {
-                std::memcpy(r->memory + head->offset, data, n);
-                r->received += n;
-            } else {
-                uint32_t taken = n;
-                Result res = callback_.onReceiveBlock(r, data, taken);
-                r->received += std::min(taken, n);
-                // A destination that took fewer bytes than it was given lost data, whatever it
-                // answered: the transfer must not end as a success with a hole in the file.
-                if (succeeded(res) && taken < n) res = kDestinationFull;
-                if (failed(res)) {
-                    // The destination refused: the transfer ends here with its result.
-                    {
-                        std::lock_guard lock(mutex_);
-                        pending_.erase(r->id);
-                    }
-                    conn->link->send(MsgType::Cancel, encodeU32(r->id));
-                    r->result = res;
-                    r->param4 = r->received;
-                    callback_.onRequestDone(r);
-                    return true;
-                }
-            }
-            callback_.onProgress(r, r->received, r->total);
-            return true;
-        }
+        case MsgType::RequestDone: return onRequestDone(conn, f);
+        case MsgType::BlockData: return onBlockData(conn, f);
         case MsgType::MonitorData: {
             const auto position = decodeMonitorHead(f.payload, f.size);
-            if (!position) return bad();
+            if (!position) return bad(kWrongLength);
+            // Monitor data flows between the analyzer's Status of a start and that of the end;
+            // outside them it is a flood nobody asked for.
+            if ((status_ & kStatusMeasuring) == 0) return bad(kUnrequestedData);
             conn->link->consumed(f.size);
             callback_.onMonitorData(*position, f.payload + kMonitorHead, static_cast<uint32_t>(f.size - kMonitorHead));
             return true;
         }
         case MsgType::Status: {
             const auto m = StatusMsg::decode(f.payload, f.size);
-            if (!m) return bad();
+            if (!m) return bad(kWrongLength);
             status_ = m->status;
             callback_.onStatusChanged(m->status);
             return true;
         }
         case MsgType::Screen: {
-            if (f.size != kScreenBytes) return bad();
+            if (f.size != kScreenBytes) return bad(kWrongLength);
             {
                 std::lock_guard lock(mutex_);
                 std::memcpy(screen_.data(), f.payload, kScreenBytes);
@@ -424,16 +400,131 @@ bool RemoteClient::onFrame(const std::shared_ptr<Connection>& conn, const FrameV
             return true;
         }
         case MsgType::Ping:
+            if (f.size != 4) return bad(kWrongLength);
             conn->link->send(MsgType::Pong, std::vector<uint8_t>(f.payload, f.payload + f.size));
             return true;
-        case MsgType::Pong: return true;
+        case MsgType::Pong: return f.size == 4 ? true : bad(kWrongLength);
+        // The answer to the Hello a second time: a completion of the connect, which is over.
+        case MsgType::HelloAck: return bad(kUnexpectedCompletion);
         case MsgType::Error: {
             const auto m = ErrorMsg::decode(f.payload, f.size);
             endLink(conn, m && failed(m->result) ? m->result : kLinkLost, true);
             return false;
         }
-        default: return bad();
+        default: return bad(kProtocolError);
     }
+}
+
+bool RemoteClient::onRequestDone(const std::shared_ptr<Connection>& conn, const FrameView& f) {
+    const auto m = RequestDoneMsg::decode(f.payload, f.size);
+    if (!m) {
+        conn->link->markBadMessage(kWrongLength);
+        return false;
+    }
+    RequestPtr r;
+    bool unexpected = false;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = pending_.find(m->id);
+        if (it == pending_.end()) {
+            // The one late answer of a request completed here already is expected; any other
+            // completion is for a request never made on this link, or a second one. Ids are
+            // never reused, so it cannot complete another request: the link ends instead,
+            // since an analyzer that answers what it was not asked has lost track of the
+            // conversation and its next answers cannot be trusted either.
+            if (settled_.erase(m->id) > 0) return true;
+            unexpected = true;
+        } else {
+            r = it->second;
+            const bool sendUnfinished =
+                std::any_of(outgoing_.begin(), outgoing_.end(), [&](const Outgoing& o) { return o.request == r; });
+            // A completion of another kind, or a success before all of the request's data went
+            // out (send) or came in (receive), answers some other request than this one.
+            unexpected = m->kind != r->kind ||
+                         (succeeded(m->result) &&
+                          (sendUnfinished || (r->kind == kKindReceive && r->total != 0 && r->received != r->total)));
+            if (!unexpected) {
+                pending_.erase(it);
+                outgoing_.erase(std::remove_if(outgoing_.begin(), outgoing_.end(),
+                                               [&](const Outgoing& o) { return o.request == r; }),
+                                outgoing_.end());
+            }
+        }
+    }
+    if (unexpected) {
+        conn->link->markBadMessage(kUnexpectedCompletion);
+        return false;
+    }
+    r->result = m->result;
+    switch (r->kind) {
+        case kKindMeasurement: r->param2 = m->param2; break;
+        case kKindWaitEvent:
+            r->param2 = m->param2;
+            r->param3 = m->param3;
+            break;
+        case kKindReceive: r->param4 = r->received; break;  // what actually arrived
+        case kKindSend: r->param4 = m->param4; break;
+        default: break;
+    }
+    callback_.onRequestDone(r);
+    if (r->kind == kKindDisconnect) {
+        endLink(conn, kLinkLost, false);
+        return false;
+    }
+    return true;
+}
+
+bool RemoteClient::onBlockData(const std::shared_ptr<Connection>& conn, const FrameView& f) {
+    auto bad = [&](Result problem) {
+        conn->link->markBadMessage(problem);
+        return false;
+    };
+    const auto head = decodeDataHead(f.payload, f.size);
+    if (!head) return bad(kWrongLength);
+    conn->link->consumed(f.size);
+    RequestPtr r;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = pending_.find(head->id);
+        if (it == pending_.end()) {
+            // A cancelled transfer's tail is dropped; data for any other request is not ours.
+            if (settled_.count(head->id)) return true;
+            return bad(kUnexpectedCompletion);
+        }
+        r = it->second;
+    }
+    const auto n = static_cast<uint32_t>(f.size - kDataHead);
+    if (r->kind != kKindReceive) return bad(kUnexpectedCompletion);
+    if (head->offset != r->received || (r->total && head->total != r->total)) return bad(kProtocolError);
+    if (r->memory && (head->offset > r->param3 || n > r->param3 - head->offset)) return bad(kWrongLength);
+    r->total = head->total;
+    const uint8_t* data = f.payload + kDataHead;
+    if (r->memory) {
+        std::memcpy(r->memory + head->offset, data, n);
+        r->received += n;
+    } else {
+        uint32_t taken = n;
+        Result res = callback_.onReceiveBlock(r, data, taken);
+        r->received += std::min(taken, n);
+        // A destination that took fewer bytes than it was given lost data, whatever it
+        // answered: the transfer must not end as a success with a hole in the file.
+        if (succeeded(res) && taken < n) res = kDestinationFull;
+        if (failed(res)) {
+            // The destination refused: the transfer ends here with its result.
+            {
+                std::lock_guard lock(mutex_);
+                pending_.erase(r->id);
+                settleLocked(r->id);
+            }
+            conn->link->send(MsgType::Cancel, encodeU32(r->id));
+            r->result = res;
+            r->param4 = r->received;
+            callback_.onRequestDone(r);
+            return true;
+        }
+    }
+    callback_.onProgress(r, r->received, r->total);
+    return true;
 }
 
 void RemoteClient::endLink(const std::shared_ptr<Connection>& conn, Result result, bool lost) {
@@ -447,6 +538,7 @@ void RemoteClient::endLink(const std::shared_ptr<Connection>& conn, Result resul
         conn_.reset();
         for (auto& [id, r] : pending_) unfinished.push_back(r);
         pending_.clear();
+        settled_.clear();
         outgoing_.clear();
         state_ = 0;
         status_ = 0;
@@ -459,7 +551,14 @@ void RemoteClient::endLink(const std::shared_ptr<Connection>& conn, Result resul
         callback_.onRequestDone(r);
     }
     callback_.onStateChanged();
-    if (lost) callback_.onDisconnected();
+    if (lost) callback_.onDisconnected(result);
+}
+
+void RemoteClient::settleLocked(uint32_t id) {
+    settled_.insert(id);
+    // An analyzer that never answers its cancelled requests must not make this grow without
+    // end: the oldest are forgotten (their late answers would then end the link).
+    if (settled_.size() > kMaxSettled) settled_.erase(settled_.begin());
 }
 
 }  // namespace zv::remote

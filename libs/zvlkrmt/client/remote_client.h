@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <mutex>
 #include <thread>
@@ -66,7 +67,10 @@ public:
         (void)done;
         (void)total;
     }
-    virtual void onDisconnected() {}
+    // The link ended by itself (not by a disconnect request or close()): reason is the result
+    // the pending requests completed with (kLinkLost, kTimeout, kProtocolError, kWrongLength,
+    // kUnexpectedCompletion, kUnrequestedData, or an analyzer's Error message's result).
+    virtual void onDisconnected(Result reason) { (void)reason; }
     virtual void onStatusChanged(uint32_t status) { (void)status; }
     virtual void onScreenChanged() {}
     virtual void onMonitorData(uint32_t position, const uint8_t* data, uint32_t bytes) {
@@ -90,6 +94,12 @@ using Connector = std::function<Result(std::unique_ptr<Transport>&)>;
 struct ClientOptions {
     int answerTimeoutMs = 5000;   // silence from a connected analyzer longer than this is a time-out
     int keepAliveMs = 1000;       // a Ping this often, so that a quiet analyzer still answers
+    // The slowest the line under the link carries bytes (a serial line: baud / 10), 0 for a
+    // link without a slow line of its own. A frame may take the answer time-out plus twice its
+    // time on that line to arrive: one that takes longer was cut short, or its head announced
+    // more than was sent, and what trickles in after it (keep-alive answers) would otherwise
+    // keep an analyzer that answers nothing more alive for minutes.
+    uint64_t lineBytesPerSecond = 0;
     uint32_t receiveWindow = kDefaultWindow;
     std::string serial;           // the analyzer asked for in the Hello (empty: any)
 };
@@ -136,6 +146,10 @@ private:
     void connect(RequestPtr request);
     void serve(const std::shared_ptr<Connection>& conn);
     bool onFrame(const std::shared_ptr<Connection>& conn, const FrameView& f);
+    bool onRequestDone(const std::shared_ptr<Connection>& conn, const FrameView& f);
+    bool onBlockData(const std::shared_ptr<Connection>& conn, const FrameView& f);
+    // A request completed here, ahead of the analyzer's answer; mutex_ held.
+    void settleLocked(uint32_t id);
     // Sends what credit allows of the pending send data; sendMutex_ held.
     void pumpSendsLocked(const std::shared_ptr<Connection>& conn);
     // Ends the link: pending requests complete with result; lost = report onDisconnected.
@@ -154,6 +168,10 @@ private:
     std::deque<RequestPtr> connects_;
     std::deque<RequestPtr> localDone_;       // completions decided outside the link
     std::map<uint32_t, RequestPtr> pending_; // sent to the analyzer, awaiting RequestDone
+    // Completed here before the analyzer answered (cancelled, or refused by the destination):
+    // their data still on the way is dropped and their one late completion is taken quietly.
+    // Anything else for an id outside pending_ is an unexpected completion.
+    std::set<uint32_t> settled_;
     std::deque<Outgoing> outgoing_;          // sends with data still to go
     std::array<uint8_t, kScreenBytes> screen_{};
     int screenInterval_ = -1;

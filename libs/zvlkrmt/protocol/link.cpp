@@ -17,6 +17,17 @@ Result FrameLink::send(MsgType type, const std::vector<uint8_t>& payload) {
     return transport_.write(frame_.data(), frame_.size());
 }
 
+Result FrameLink::sendMutated(MsgType type, const std::vector<uint8_t>& payload,
+                              const std::function<void(std::vector<uint8_t>&)>& mutate) {
+    if (ended_) return kLinkLost;
+    std::lock_guard lock(sendMutex_);
+    frame_.clear();
+    appendFrame(frame_, static_cast<uint8_t>(type), sequence_++, payload.data(), payload.size());
+    mutate(frame_);
+    if (frame_.empty()) return kOk;
+    return transport_.write(frame_.data(), frame_.size());
+}
+
 void FrameLink::setPeerWindow(uint32_t bytes) {
     std::lock_guard lock(creditMutex_);
     credit_ = std::max(bytes, kMinWindow);

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -30,6 +31,10 @@ public:
 
     // Sends one frame; flow-controlled frames must have their credit taken first.
     Result send(MsgType type, const std::vector<uint8_t>& payload);
+    // Sends one frame as mutate leaves its encoded bytes (the damage of the emulator's hostile
+    // mode); it takes the next sequence number like any other.
+    Result sendMutated(MsgType type, const std::vector<uint8_t>& payload,
+                       const std::function<void(std::vector<uint8_t>& frame)>& mutate);
 
     // Sending side of the flow control.
     void setPeerWindow(uint32_t bytes);
@@ -43,10 +48,14 @@ public:
     uint32_t ownWindow() const { return ownWindow_; }
 
     // Reads what arrives within timeoutMs and hands each frame to onFrame (returns false to
-    // stop). Answers Credit itself. Returns kOk, kTimeout (nothing arrived), kLinkLost or
-    // kProtocolError (a malformed frame: the caller ends the link).
+    // stop). Answers Credit itself. Returns kOk, kTimeout (nothing arrived), kLinkLost or the
+    // problem that makes the caller end the link: kProtocolError (a malformed frame),
+    // kWrongLength (a frame longer than any may be, or a message of a size its type does not
+    // have), or what a handler marked. A problem sticks: every later call returns it without
+    // reading.
     template <typename OnFrame>
     Result pump(int timeoutMs, OnFrame&& onFrame) {
+        if (failed(problem_)) return problem_;
         size_t got = 0;
         const Result r = transport_.read(readBuffer_.data(), readBuffer_.size(), got, timeoutMs);
         if (failed(r)) return r;
@@ -54,7 +63,7 @@ public:
             if (f.type == static_cast<uint8_t>(MsgType::Credit)) {
                 const auto bytes = decodeU32(f.payload, f.size);
                 if (!bytes) {
-                    badMessage_ = true;
+                    markBadMessage(kWrongLength);
                     return false;
                 }
                 addCredit(*bytes);
@@ -62,11 +71,19 @@ public:
             }
             return onFrame(f);
         });
-        if (e != DecodeError::None || badMessage_) return kProtocolError;
-        return kOk;
+        if (e != DecodeError::None) markBadMessage(e == DecodeError::TooLong ? kWrongLength : kProtocolError);
+        return failed(problem_) ? problem_ : kOk;
     }
-    // Marks the current frame as malformed (a handler found a payload it cannot decode).
-    void markBadMessage() { badMessage_ = true; }
+    // Marks the link as broken by the peer (a handler found a message it cannot take); the
+    // first problem is the one kept.
+    void markBadMessage(Result problem = kProtocolError) {
+        if (!failed(problem_)) problem_ = problem;
+    }
+    Result problem() const { return problem_; }
+    // The frame in assembly (its size, 0 for none) and the frames decoded so far: the pumping
+    // thread sees from them how long one frame has been arriving.
+    size_t partialFrameSize() const { return decoder_.partialFrameSize(); }
+    uint64_t framesDecoded() const { return decoder_.framesDecoded(); }
 
     // Ends the link: wakes credit waiters and closes the transport.
     void end();
@@ -86,7 +103,7 @@ private:
     uint32_t ownWindow_;
     uint64_t consumed_ = 0;
     std::atomic<bool> ended_{false};
-    bool badMessage_ = false;
+    Result problem_ = kOk;   // the pumping thread
 };
 
 }  // namespace zv::remote

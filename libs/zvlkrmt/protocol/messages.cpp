@@ -129,7 +129,8 @@ std::vector<uint8_t> encodeMonitor(uint16_t position, const uint8_t* data, size_
 }
 
 std::optional<uint16_t> decodeMonitorHead(const uint8_t* p, size_t n) {
-    if (n < kMonitorHead || n - kMonitorHead > kMaxMonitorBlock) return std::nullopt;
+    if (n < kMonitorHead || n - kMonitorHead > kMaxMonitorBlock || (n - kMonitorHead) % kMonitorRecordSize != 0)
+        return std::nullopt;
     return getU16(p, 0);
 }
 

@@ -65,6 +65,7 @@ constexpr uint32_t kEventMeasurementEnded = 0x202;
 constexpr uint32_t kStatusMeasuring = 0x100;
 constexpr size_t kScreenBytes = 1920;
 constexpr size_t kMaxMonitorBlock = 8192;
+constexpr size_t kMonitorRecordSize = 32;  // monitor blocks carry whole records only
 constexpr size_t kDataChunk = 65536;
 
 // Result codes of the library and of the analyzer.
@@ -77,6 +78,13 @@ constexpr Result kRefusedNotReady = static_cast<Result>(0xA0000001u);
 constexpr Result kRefusedBusy = static_cast<Result>(0xA0000004u);
 constexpr Result kRefusedVersion = static_cast<Result>(0xA0000009u);
 constexpr Result kProtocolError = static_cast<Result>(0x8007000Du);  // malformed frame or message
+// The other ways an analyzer can break the protocol, each ending the link with its own code so
+// that the program can name the problem: a length no frame or message of its type can have; a
+// completion (or data) for a request never made on this link, or for one already completed; and
+// monitor data while the analyzer itself reports no measurement (a flood nobody asked for).
+constexpr Result kWrongLength = static_cast<Result>(0xA0000010u);
+constexpr Result kUnexpectedCompletion = static_cast<Result>(0xA0000011u);
+constexpr Result kUnrequestedData = static_cast<Result>(0xA0000012u);
 constexpr Result kNotConnected = static_cast<Result>(0x800708CAu);   // no link to an analyzer
 constexpr Result kBusyRequest = static_cast<Result>(0x800700AAu);    // another transfer runs
 constexpr Result kBadBlock = static_cast<Result>(0x80070057u);       // unknown block, wrong tag or size
@@ -136,7 +144,8 @@ struct DataMsgHead {
 std::vector<uint8_t> encodeData(const DataMsgHead& head, const uint8_t* data, size_t size);
 std::optional<DataMsgHead> decodeDataHead(const uint8_t* p, size_t n);
 
-// MonitorData: u16 stream position, u16 zero, then at most 8192 bytes.
+// MonitorData: u16 stream position, u16 zero, then at most 8192 bytes of whole records (a
+// piece of a record would shift every record after it in the buffer file).
 constexpr size_t kMonitorHead = 4;
 std::vector<uint8_t> encodeMonitor(uint16_t position, const uint8_t* data, size_t size);
 std::optional<uint16_t> decodeMonitorHead(const uint8_t* p, size_t n);

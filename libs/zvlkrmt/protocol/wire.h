@@ -74,6 +74,9 @@ public:
     uint64_t skippedBytes() const { return skipped_; }
     uint64_t lostFrames() const { return lostFrames_; }
     uint64_t framesDecoded() const { return frames_; }
+    // The size of the frame whose first bytes have arrived and its last not yet (its head's
+    // size while the head is incomplete); 0 between frames.
+    size_t partialFrameSize() const { return have_ == 0 ? 0 : headDone_ ? need_ : kFrameHeadSize; }
 
 private:
     // Takes bytes from the replay area first, else from data; returns the bytes of data taken.

@@ -89,6 +89,17 @@
 #define IDS_CONNECT_REFUSED_AT_ONCE_FMT   20046
 #define IDS_UPLOAD_FAILED_FMT             20047
 #define IDS_WARNING_CAPTION               20057
+// ... that the preferences can mend (caption IDS_APP_TITLE, Yes opens them): no USB analyzer
+// with the serial number (%s), a serial port (%s) that does not exist
+#define IDS_CONNECT_NO_SUCH_SERIAL_TEXT_FMT 20060
+#define IDS_CONNECT_NO_SUCH_PORT_TEXT_FMT   20061
+// Why a link ended, when the library names it (caption IDS_WARNING_CAPTION; otherwise
+// IDS_CONNECTION_LOST); a connect that fails for one of these reasons shows the same text
+#define IDS_LINK_STOPPED_ANSWERING        20066
+#define IDS_LINK_MALFORMED_FRAME          20062
+#define IDS_LINK_WRONG_LENGTH             20063
+#define IDS_LINK_UNEXPECTED_COMPLETION    20064
+#define IDS_LINK_UNREQUESTED_DATA         20065
 
 // Why a measurement ended (caption IDS_MEASUREMENT_CAPTION)
 #define IDS_END_MEMORY_FULL               9024
@@ -101,6 +112,8 @@
 #define IDS_END_BOARD_ERROR_FMT           9031
 #define IDS_END_SETUP_ERROR_FMT           9032
 #define IDS_MEASUREMENT_CAPTION           9033
+// ... and a monitor measurement that did not start (same caption)
+#define IDS_MONITOR_START_FAILED_FMT      9052   // %08X: the result of the start
 
 // Numbered buffer files and data files
 #define IDS_FILE_ERROR_CAPTION            9034
@@ -111,6 +124,9 @@
 #define IDS_BUFFER_FILES_FULL             9049
 #define IDS_BUFFER_NUMBERS_USED_UP        9050
 #define IDS_BUFFER_START_FAILED_FMT       9051   // %08X: the result of creating the first file
+// profile.ini (%s) that the preferences' or the watch dialog's OK could not write
+// (caption IDS_FILE_ERROR_CAPTION)
+#define IDS_PROFILE_NOT_SAVED_TEXT_FMT    20059
 #define IDS_OPEN_DATA_FILE_TITLE          20044
 #define IDS_SAVE_DATA_FILE_TITLE          20045
 

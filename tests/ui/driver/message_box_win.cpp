@@ -41,6 +41,19 @@ MessageBoxInfo waitForMessageBox(DWORD processId, DWORD timeoutMs) {
     return found;
 }
 
+MessageBoxInfo waitForMessageBox(DWORD processId, const std::string& caption, DWORD timeoutMs) {
+    MessageBoxInfo found;
+    waitFor(
+        [&] {
+            for (const MessageBoxInfo& box : messageBoxesOf(processId)) {
+                if (box.caption == caption && !box.text.empty()) found = box;
+            }
+            return found.window != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
 bool answerMessageBox(const MessageBoxInfo& box, int buttonId) {
     HWND button = GetDlgItem(box.window, buttonId);
     if (!button || !IsWindowEnabled(button)) return false;

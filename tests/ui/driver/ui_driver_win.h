@@ -22,6 +22,25 @@ bool removeTree(const std::string& path);
 bool writeTextFile(const std::string& path, const std::string& text);
 std::string readTextFile(const std::string& path);
 
+// Keeps a file open for reading and lets no other process write it, as a program that has
+// it open does (a read-only attribute would not stop a program run as root under Wine).
+class WriteBlock {
+public:
+    explicit WriteBlock(const std::string& path)
+        : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    ~WriteBlock() { release(); }
+    WriteBlock(const WriteBlock&) = delete;
+    WriteBlock& operator=(const WriteBlock&) = delete;
+    bool held() const { return file_ != INVALID_HANDLE_VALUE; }
+    void release() {
+        if (held()) CloseHandle(file_);
+        file_ = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE file_;
+};
+
 // ----------------------------------------------------------------------------------------
 // Sandbox: a program folder with copies of the program and the DLLs a test wants, and the
 // per-user application-data and documents folders the program resolves at start. The program
@@ -160,6 +179,8 @@ struct MessageBoxInfo {
     std::string text;
 };
 MessageBoxInfo waitForMessageBox(DWORD processId, DWORD timeoutMs);
+// The first box with this caption whose text has been set (boxes and dialogs share a class).
+MessageBoxInfo waitForMessageBox(DWORD processId, const std::string& caption, DWORD timeoutMs);
 std::vector<MessageBoxInfo> messageBoxesOf(DWORD processId);
 // Presses the button with the given id (IDYES, IDNO, IDOK, IDCANCEL).
 bool answerMessageBox(const MessageBoxInfo& box, int buttonId);

@@ -45,6 +45,39 @@ protected:
         ASSERT_TRUE(waitFor([&] { return toolbarButtonState(control(kToolbarId), 2105) != kButtonEnabled; }, 5000));
     }
 
+    // Answers whatever asks with Yes (or OK) until the program has ended or the time is up.
+    void answerYesUntilTheEnd(DWORD timeoutMs) {
+        const ULONGLONG end = GetTickCount64() + timeoutMs;
+        while (program_.running() && GetTickCount64() < end) {
+            for (const MessageBoxInfo& box : messageBoxesOf(program_.processId())) {
+                if (GetDlgItem(box.window, IDYES)) answerMessageBox(box, IDYES);
+                else if (GetDlgItem(box.window, IDOK)) answerMessageBox(box, IDOK);
+            }
+            Sleep(50);
+        }
+    }
+
+    // The handshake reports the analyzer's type to the program's pane 3 and profile.ini from
+    // the library's thread while Exit or the close box ends the session on the UI thread:
+    // neither may wait for the other. A slow line stretches the handshake; a stalled one never
+    // finishes it. END ends the program at each moment and checks that it went.
+    template <typename End>
+    void atEveryMomentOfAConnect(const char* how, End end) {
+        for (const char* analyzer : {"throttle = serial:9600\r\n", "fault = stall=connect\r\n"}) {
+            for (const DWORD delay : {0u, 30u, 80u, 150u, 300u, 600u, 1200u}) {
+                SCOPED_TRACE(std::string(analyzer) + " " + how + " after " + std::to_string(delay) + " ms");
+                program_.kill();
+                configureAnalyzer(analyzer);
+                writeProfileWith("");
+                ASSERT_TRUE(startMain());
+                postCommand(mainWindow_, 2104);
+                Sleep(delay);
+                end();
+                ASSERT_FALSE(HasFatalFailure());
+            }
+        }
+    }
+
     void cancel(HWND dialog) {
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
@@ -161,35 +194,25 @@ TEST_F(CommandRules, ACloseDuringAnUploadWaitsForTheTransferDialogAndEndsCleanly
     postClose(mainWindow_);
     // Whatever asks what, the answer is Yes: close and disconnect. The program must end by
     // itself, cleanly, once the upload is over.
-    const ULONGLONG end = GetTickCount64() + 40000;
-    while (program_.running() && GetTickCount64() < end) {
-        for (const MessageBoxInfo& box : messageBoxesOf(program_.processId())) {
-            if (GetDlgItem(box.window, IDYES)) answerMessageBox(box, IDYES);
-            else if (GetDlgItem(box.window, IDOK)) answerMessageBox(box, IDOK);
-        }
-        Sleep(100);
-    }
+    answerYesUntilTheEnd(40000);
     expectCleanEnd(0);
 }
 
 TEST_F(CommandRules, ExitAtAnyMomentOfAConnectEndsTheProgram) {
-    // The handshake reports the analyzer's type to the program's pane 3 and profile.ini from
-    // the library's thread while Exit ends the session on the UI thread: neither may wait for
-    // the other. A slow line stretches the handshake; a stalled one never finishes it.
-    for (const char* analyzer : {"throttle = serial:9600\r\n", "fault = stall=connect\r\n"}) {
-        for (DWORD delay : {0u, 30u, 80u, 150u, 300u, 600u, 1200u}) {
-            SCOPED_TRACE(std::string(analyzer) + " Exit after " + std::to_string(delay) + " ms");
-            program_.kill();
-            configureAnalyzer(analyzer);
-            writeProfileWith("");
-            ASSERT_TRUE(startMain());
-            postCommand(mainWindow_, 2104);
-            Sleep(delay);
-            postCommand(mainWindow_, 2124);
-            expectCleanEnd(15000);
-            ASSERT_FALSE(HasFatalFailure());
-        }
-    }
+    atEveryMomentOfAConnect("Exit", [&] {
+        postCommand(mainWindow_, 2124);
+        expectCleanEnd(15000);
+    });
+}
+
+TEST_F(CommandRules, ACloseAtAnyMomentOfAConnectEndsTheProgram) {
+    // Not connected yet, the window closes at once; connected by then, it asks, and Yes
+    // disconnects first.
+    atEveryMomentOfAConnect("close", [&] {
+        postClose(mainWindow_);
+        answerYesUntilTheEnd(15000);
+        expectCleanEnd(0);
+    });
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "capture/capture.h"
+
 namespace zvui {
 
 std::string englishFormatted(unsigned id, unsigned long number) {
@@ -149,6 +151,43 @@ std::vector<std::string> MeasurementFixture::bufferFileNames() const {
     FindClose(search);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::vector<MeasurementFixture::BufferFileCheck> MeasurementFixture::checkBufferFiles() {
+    std::vector<BufferFileCheck> checks;
+    const std::string converter = builtFile("zvdconv");
+    for (const std::string& name : bufferFileNames()) {
+        BufferFileCheck check{name, 0, {}, -1, {}};
+        const std::string path = bufferFolder() + "\\" + name;
+        const std::string bytes = readBinaryFile(path);
+        zv::LoadedDataFile file;
+        if (bytes.size() < kDualHeaderSize) {
+            check.problem = "only " + std::to_string(bytes.size()) + " bytes";
+        } else if (bytes.substr(0, 16) != std::string("ZEVRONA DATA   \0", 16)) {
+            check.problem = "no data-file signature";
+        } else if (const uint32_t counted = littleEndian32(bytes, kRecordBytesOffset);
+                   counted % 32 != 0 || bytes.size() != kDualHeaderSize + counted) {
+            check.problem = "counts " + std::to_string(counted) + " record bytes in " + std::to_string(bytes.size()) +
+                            " bytes";
+        } else if (check.records = counted / 32; !file.loadFile(path)) {
+            check.problem = std::string("does not load: ") + zv::dataFileStatusText(file.status());
+        } else if (file.capture().count() != check.records) {
+            check.problem = "loads with " + std::to_string(file.capture().count()) + " records";
+        } else {
+            check.analogInputs = file.capture().analogInputs();
+            const std::string info = sandbox_->root() + "\\" + name + ".info";
+            const int code = runProgram("\"" + converter + "\" --info " + name, bufferFolder(), info);
+            const std::string text = readTextFile(info);
+            check.info = text;
+            const std::string records = "records:        " + std::to_string(check.records);
+            const size_t at = text.find(records);
+            if (code != 0) check.problem = "zvdconv --info: exit code " + std::to_string(code) + ": " + text;
+            else if (at == std::string::npos || (text[at + records.size()] != '\r' && text[at + records.size()] != '\n'))
+                check.problem = "zvdconv --info: " + text;
+        }
+        checks.push_back(std::move(check));
+    }
+    return checks;
 }
 
 }  // namespace zvui

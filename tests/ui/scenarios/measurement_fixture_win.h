@@ -47,7 +47,22 @@ protected:
 
     // The numbered buffer files in the buffer folder ("*.DT"), sorted.
     std::vector<std::string> bufferFileNames() const;
+
+    // One buffer file as the program and the converter read it (CAN/LIN analyzers).
+    struct BufferFileCheck {
+        std::string name;
+        uint32_t records = 0;  // what its header counts
+        std::string problem;   // empty when it is a complete data file with every counted record
+        int analogInputs = -1; // as the program's reader loads it
+        std::string info;      // what `zvdconv --info` prints
+    };
+    // Each numbered file: the signature, a record count of whole records that the file holds
+    // exactly, loaded as the program loads it, and `zvdconv --info` reporting the same count.
+    std::vector<BufferFileCheck> checkBufferFiles();
 };
+
+constexpr size_t kDualHeaderSize = 844;  // the header of a CAN/LIN board's data file
+constexpr size_t kRecordBytesOffset = 840;
 
 // The whole file as bytes, also while the program still writes it; empty when it cannot be read.
 std::string readBinaryFile(const std::string& path);

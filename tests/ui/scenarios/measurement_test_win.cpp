@@ -1,21 +1,22 @@
 // Monitor measurements against the built-in analyzer: the command states of connect,
-// monitor, stop, disconnect and a lost link, the numbered buffer files up to the file limit,
-// the watch list and the lost-data count while monitoring, the questions of disconnect and
-// close while a measurement runs, and a buffer folder under a name outside ASCII.
+// monitor, stop, disconnect and a lost link, a start the analyzer refuses, the numbered
+// buffer files up to the file limit, the watch list and the lost-data count while monitoring,
+// the questions of disconnect and close while a measurement runs, and a buffer folder under a
+// name outside ASCII.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "capture/capture.h"
+#include "dialog_read_win.h"
 #include "measurement_fixture_win.h"
 
 namespace zvui {
 namespace {
 
 constexpr uint32_t kMiB = 1u << 20;
-constexpr size_t kDualHeaderSize = 844;  // the header of a CAN/LIN board's data file
-constexpr size_t kRecordBytesOffset = 840;
 
 // Runs a console program and returns its exit code (-1 when it did not run or end).
 int runProgram(const std::string& commandLine, const std::string& folder) {
@@ -32,6 +33,21 @@ int runProgram(const std::string& commandLine, const std::string& folder) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return static_cast<int>(code);
+}
+
+// Every name in FOLDER, sorted.
+std::vector<std::string> folderListing(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 using Measurement = MeasurementFixture;
@@ -78,6 +94,83 @@ TEST_F(Measurement, ARefusedConnectNamesTheReasonAndLeavesTheWindowDisconnected)
         EXPECT_EQ(boxes[0].text, englishString(refusal.text));
         EXPECT_TRUE(waitForPane(2, englishString(20051)));
         EXPECT_TRUE(waitForUsable({2104, 2019, 1007}));
+    }
+}
+
+TEST_F(Measurement, AStartTheAnalyzerRefusesIsToldAndLeavesTheBufferFolderAsItWas) {
+    configureAnalyzer("fault = refuse-monitor=0xA0000001\r\n");
+    writeProfileWith("[buffer]\r\nwarning=no\r\n");
+    // What an earlier measurement left beside its numbered files: a conversion.
+    ASSERT_TRUE(writeTextFile(bufferFolder() + "\\00000000.txt", "earlier"));
+    ASSERT_TRUE(startMain());
+    connectAndWaitForIdle();
+    const std::vector<std::string> before = folderListing(bufferFolder());
+
+    postCommand(mainWindow_, 2114);
+    MessageBoxInfo box;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            for (const MessageBoxInfo& open : messageBoxesOf(program_.processId())) {
+                if (!open.text.empty()) box = open;
+            }
+            return box.window != nullptr;
+        },
+        10000))
+        << "the refused start was taken back without a word";
+    EXPECT_EQ(box.caption, englishString(9033));
+    EXPECT_EQ(box.text, englishFormatted(9052, 0xA0000001ul));
+    // Connected and idle again, the folder as it was, while the box is still up.
+    EXPECT_EQ(usableSessionCommands(), (std::set<int>{2105, 1003, 1007, 2114}));
+    EXPECT_EQ(folderListing(bufferFolder()), before);
+    ASSERT_TRUE(answerMessageBox(box, IDOK));
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(box.window); }, 5000));
+
+    // Nothing follows: no end of a measurement, no file shown, no second box.
+    Sleep(1000);
+    EXPECT_TRUE(messageBoxesOf(program_.processId()).empty());
+    EXPECT_EQ(usableSessionCommands(), (std::set<int>{2105, 1003, 1007, 2114}));
+    EXPECT_EQ(listViewItemCount(control(kCaptureListId)), 0);
+    EXPECT_EQ(folderListing(bufferFolder()), before);
+    EXPECT_EQ(readTextFile(bufferFolder() + "\\00000000.txt"), "earlier");
+}
+
+TEST_F(Measurement, AConnectToAnAnalyzerOrPortThatIsNotThereNamesItAndOffersThePreferences) {
+    struct Missing {
+        const char* connection;
+        unsigned text;
+        const char* named;
+        int field;  // where the connection page shows it
+    };
+    // Neither is worth waiting for: the box says what is missing, and Yes opens the settings.
+    for (const Missing missing : {Missing{"method=USB\r\nserialNumber=30808099\r\n", 20060, "30808099", 40021},
+                                  Missing{"method=serial\r\ncom=COM97\r\n", 20061, "COM97", 40020}}) {
+        SCOPED_TRACE(missing.named);
+        program_.kill();
+        configureAnalyzer("");
+        writeProfile(std::string("[remote]\r\nmodel=AN-2400\r\nexboard=EX-NB3BP\r\n[connection]\r\n") +
+                     missing.connection);
+        ASSERT_TRUE(startMain());
+        for (const int answer : {IDNO, IDYES}) {
+            postCommand(mainWindow_, 2104);
+            const MessageBoxInfo box = waitForMessageBox(program_.processId(), englishString(100), 10000);
+            ASSERT_TRUE(box.window);
+            EXPECT_EQ(box.text, englishFormattedText(missing.text, missing.named));
+            ASSERT_TRUE(answerMessageBox(box, answer));
+            ASSERT_TRUE(waitFor([&] { return !IsWindow(box.window); }, 5000));
+            EXPECT_TRUE(waitForPane(2, englishString(20051)));
+            if (answer == IDNO) {
+                EXPECT_TRUE(waitForUsable({2104, 2019, 1007}));
+                EXPECT_FALSE(waitForDialog(program_.processId(), "Connection and Preferences", 1000));
+                continue;
+            }
+            const HWND preferences = waitForDialog(program_.processId(), "Connection and Preferences", 5000);
+            ASSERT_TRUE(preferences);
+            EXPECT_EQ(selectedTab(dialogControl(preferences, 1099)), 0);
+            EXPECT_TRUE(controlVisible(dialogControl(preferences, missing.field)));
+            EXPECT_EQ(windowText(dialogControl(preferences, missing.field)), missing.named);
+            ASSERT_TRUE(pressDialogButton(preferences, IDCANCEL));
+            ASSERT_TRUE(waitFor([&] { return !IsWindow(preferences); }, 5000));
+        }
     }
 }
 

@@ -1,13 +1,14 @@
 // UI scenarios: preferences. The dialog of command 2019 against the real program: what it
 // opens with, how its lists follow the method and the model, the block count limits, the
-// check of OK, what OK writes to profile.ini, and a connection over the LAN adapter with the
-// settings made in it.
+// check of OK, what OK writes to profile.ini (and a profile.ini it cannot write), and a
+// connection over the LAN adapter with the settings made in it.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "dialog_read_win.h"
 #include "lan_analyzer_win.h"
+#include "measurement_fixture_win.h"
 #include "program_fixture_win.h"
 #include "ui_driver_win.h"
 
@@ -222,6 +223,39 @@ TEST_F(Preferences, OkWithXb40AndNoHostShowsTheErrorAndKeepsTheEdits) {
     EXPECT_EQ(comboSelection(at(kMethod)), 1);
     EXPECT_EQ(windowText(at(kDataService)), "4001");
     EXPECT_EQ(readTextFile(profilePath()), before);
+}
+
+TEST_F(Preferences, OkThatCannotWriteTheProfileSaysSoKeepsTheDialogAndTakesNothing) {
+    startWith(serialProfile("AN-1100", "EX-NB2A"));
+    const std::string before = readTextFile(profilePath());
+    ASSERT_TRUE(openDialog());
+    ASSERT_TRUE(chooseComboEntry(at(kModel), std::string("AN-2400")));
+    ASSERT_TRUE(chooseComboEntry(at(kBlockSize), std::string("4M")));
+    {
+        WriteBlock block(profilePath());
+        ASSERT_TRUE(block.held());
+        ASSERT_TRUE(pressDialogButton(dialog_, IDOK));
+        const MessageBoxInfo error = waitForMessageBox(program_.processId(), englishString(9034), 5000);
+        ASSERT_TRUE(error.window) << "no box: the settings look saved";
+        EXPECT_EQ(error.text, englishFormattedText(20059, profilePath()));
+        ASSERT_TRUE(answerMessageBox(error, IDOK));
+        ASSERT_TRUE(waitFor([&] { return !IsWindow(error.window); }, 5000));
+        EXPECT_TRUE(dialogOpen(program_.processId(), kPreferencesCaption));
+        EXPECT_EQ(comboSelectedEntry(at(kModel)), "AN-2400");  // the edits are still there
+    }
+    // Cancel now: nothing was taken either.
+    ASSERT_TRUE(pressDialogButton(dialog_, IDCANCEL));
+    ASSERT_TRUE(waitFor([&] { return !dialogOpen(program_.processId(), kPreferencesCaption); }, 5000));
+    EXPECT_EQ(statusPaneText(control(kStatusBarId), 3), "AN-1100 + EX-NB2A");
+    EXPECT_EQ(readTextFile(profilePath()), before);
+
+    // Writable again, the same OK saves and takes the settings.
+    ASSERT_TRUE(openDialog());
+    ASSERT_TRUE(chooseComboEntry(at(kModel), std::string("AN-2400")));
+    ASSERT_TRUE(pressDialogButton(dialog_, IDOK));
+    ASSERT_TRUE(waitFor([&] { return !dialogOpen(program_.processId(), kPreferencesCaption); }, 5000));
+    EXPECT_EQ(profileValue("remote", "model"), "AN-2400");
+    EXPECT_EQ(statusPaneText(control(kStatusBarId), 3), "AN-2400 + EX-NB3BP");
 }
 
 TEST_F(Preferences, OkWritesProfileAndTheNextConnectGoesThroughTheLanAdapter) {

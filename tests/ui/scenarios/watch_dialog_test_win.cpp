@@ -1,12 +1,13 @@
 // UI scenarios: the watch data dialog. What profile.ini holds shows on opening; the
-// identifier boxes take hexadecimal digits only and clamp on leaving; OK writes the 48 keys,
-// Cancel nothing.
+// identifier boxes take hexadecimal digits only and clamp on leaving; OK writes the 48 keys
+// (or says that it cannot and stays open), Cancel nothing.
 #include <windows.h>
 
 #include <cstring>
 #include <map>
 #include <string>
 
+#include "measurement_fixture_win.h"
 #include "program_fixture_win.h"
 #include "resources/ids/watch_dialog_res.h"
 
@@ -226,6 +227,31 @@ TEST_F(WatchDialog, OkWritesAllFortyEightKeysAndEnterClampsTheBoxBeingTyped) {
     EXPECT_EQ(selection(dialog, kFrameType[0]), 1);
     postCommand(dialog, IDCANCEL);
     EXPECT_TRUE(closed(dialog));
+}
+
+TEST_F(WatchDialog, OkThatCannotWriteTheProfileSaysSoAndStaysOpenUntilItCan) {
+    startWith("[WatchDataFactor]\r\nNo1id=123\r\n");
+    const std::string before = readTextFile(profilePath());
+    HWND dialog = open();
+    ASSERT_TRUE(dialog);
+    type(dialog, kIdentifier[3], "55");
+    {
+        WriteBlock block(profilePath());
+        ASSERT_TRUE(block.held());
+        postCommand(dialog, IDOK);
+        const MessageBoxInfo error = waitForMessageBox(program_.processId(), englishString(9034), 5000);
+        ASSERT_TRUE(error.window) << "no box: the entries look saved";
+        EXPECT_EQ(error.text, englishFormattedText(20059, profilePath()));
+        ASSERT_TRUE(answerMessageBox(error, IDOK));
+        ASSERT_TRUE(waitFor([&] { return !IsWindow(error.window); }, 5000));
+        EXPECT_TRUE(IsWindowVisible(dialog));
+        EXPECT_EQ(text(dialog, kIdentifier[3]), "55");
+    }
+    EXPECT_EQ(readTextFile(profilePath()), before);
+    postCommand(dialog, IDOK);
+    ASSERT_TRUE(closed(dialog));
+    EXPECT_EQ(watchKeys()["No3id"], "55");
+    EXPECT_EQ(watchKeys()["No1id"], "123");
 }
 
 TEST_F(WatchDialog, CancelWritesNothing) {

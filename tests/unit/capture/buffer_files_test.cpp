@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "capture/capture.h"
+#include "capture/cell_text.h"
 #include "capture/watch_list.h"
 #include "capture/writer_test_support.h"
 #include "support/temp_dir.h"
@@ -138,7 +139,7 @@ TEST_F(BufferFilesTest, EmptyFolderStartsWithFileZeroAndMovesOnAtTheBlockSize) {
     BufferFiles files;
     ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
     std::vector<uint8_t> empty(844);
-    composeDataFileHeader(empty.data(), kDualBoard, composeDataInfoBlock(kDualBoard), 0);
+    composeDataFileHeader(empty.data(), kDualBoard, composeStandInDataInfoBlock(kDualBoard), 0);
     EXPECT_EQ(readFileBytes(at("00000000.DT")), empty);
 
     const std::vector<uint8_t> data = patternRecords((kMiB + kBlock) / 32);
@@ -439,9 +440,9 @@ TEST_F(BufferFilesTest, ForeignFileWithTheNextNameIsSteppedOver) {
 TEST_F(BufferFilesTest, AnalyzerBlockGoesIntoTheOpenFileAndTheFilesAfterIt) {
     BufferFiles files;
     ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
-    const DataInfoBlock defaults = composeDataInfoBlock(kDualBoard);
+    const DataInfoBlock defaults = composeStandInDataInfoBlock(kDualBoard);
     const std::vector<uint8_t> data = patternRecords((kMiB + kBlock) / 32);
-    feed(files, data, 0, kMiB + 32);  // 00000000.DT is finished with the defaults, 00000001.DT open
+    feed(files, data, 0, kMiB + 32);  // 00000000.DT is finished with the stand-in, 00000001.DT open
 
     DataInfoBlock analyzer = defaults;
     analyzer.bytes[10] = 32;  // block version
@@ -459,6 +460,63 @@ TEST_F(BufferFilesTest, AnalyzerBlockGoesIntoTheOpenFileAndTheFilesAfterIt) {
 
     ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
     EXPECT_EQ(files.dataInfo(), defaults);  // each measurement starts from the defaults
+}
+
+// A start the analyzer refused takes back the file it opened and nothing else; a file that
+// did get records stays, finished.
+TEST_F(BufferFilesTest, AnAbandonedStartLeavesTheFolderAsItFoundIt) {
+    test::writeFileBytes(at("00000000.txt"), {1});  // the conversion of an earlier measurement
+    BufferFiles files;
+    ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
+    ASSERT_TRUE(fileExists(at("00000000.DT")));
+    EXPECT_EQ(files.abandonMonitoring(), kOk);
+    EXPECT_EQ(folderNames(), std::vector<std::string>{"00000000.txt"});
+    EXPECT_EQ(files.lastWrittenFile().number, -1);
+    EXPECT_EQ(files.counters().bufferFiles, 0u);
+    const std::vector<uint8_t> records = patternRecords(4);
+    EXPECT_EQ(files.appendMonitorBlock(0, records.data(), records.size()), kFalse);
+    EXPECT_EQ(folderNames(), std::vector<std::string>{"00000000.txt"});
+
+    ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
+    feed(files, records);
+    EXPECT_EQ(files.abandonMonitoring(), kOk);
+    expectRecords(at("00000000.DT"), records);
+    EXPECT_EQ(files.lastWrittenFile().number, 0);
+}
+
+// Files finished before the analyzer's block arrives, and all files of an analyzer that sends
+// none, open as their board: an EX-NB3BP's with its analog inputs, an EX-NB2AP's without.
+// A file an older version wrote with the composed block still opens as it always did.
+TEST_F(BufferFilesTest, FilesWrittenBeforeTheAnalyzersBlockNameTheirBoard) {
+    const std::vector<uint8_t> data = patternRecords((kMiB + kBlock) / 32);
+    for (const auto& [board, option] : {std::pair<BoardType, std::string>{kDualBoard, "EX-NB3BP"},
+                                        std::pair<BoardType, std::string>{65572, "EX-NB2AP"}}) {
+        SCOPED_TRACE(option);
+        BufferFiles files;
+        ASSERT_EQ(files.startBufferFiles(settings(10), board), kOk);
+        position = 0;
+        feed(files, data);  // 00000000.DT full and finished, 00000001.DT open
+        for (const bool finished : {false, true}) {
+            if (finished) {
+                ASSERT_EQ(files.endMonitoring(), kOk);
+            }
+            for (const char* name : {"00000000.DT", "00000001.DT"}) {
+                LoadedDataFile file;
+                ASSERT_TRUE(file.loadFile(at(name))) << name;
+                const CCapture& c = file.capture();
+                EXPECT_EQ(analyzerOptionText(c.recordTag(), c.analogInputs()), option) << name << finished;
+                EXPECT_EQ(c.analogInputs(), option == "EX-NB3BP" ? 1 : 0) << name << finished;
+            }
+        }
+    }
+
+    std::vector<uint8_t> old(844 + 32);
+    composeDataFileHeader(old.data(), kDualBoard, composeDataInfoBlock(kDualBoard), 32);
+    test::writeFileBytes(at("old.DT"), old);
+    LoadedDataFile file;
+    ASSERT_TRUE(file.loadFile(at("old.DT")));
+    EXPECT_EQ(file.capture().count(), 1u);
+    EXPECT_EQ(file.capture().analogInputs(), 0);
 }
 
 // The remote library's thread appends (and takes the analyzer's block) while the UI thread

@@ -173,6 +173,23 @@ TEST(WatchProfile, DialogResultIsStoredAsTypedAndReadsBackTheSame) {
     EXPECT_EQ(reread.entries(), list.entries());
 }
 
+TEST(WatchProfile, ADialogResultThatCannotBeStoredIsNotTaken) {
+    // profile.ini that cannot be written: the entries must not go live as if saved.
+    struct Unwritable final : ProfileStore {
+        std::string getString(std::string_view, std::string_view, std::string_view d) const override {
+            return std::string(d);
+        }
+        bool setString(std::string_view, std::string_view, std::string_view) override { return false; }
+        bool contains(std::string_view, std::string_view) const override { return false; }
+    } store;
+    WatchList list;
+    list.setEntries(onlyEntry(entry(1, 0, 0x123)));
+    std::array<WatchEntryText, kWatchEntryCount> texts;
+    texts[0] = {2, 1, "18DAF110"};
+    EXPECT_FALSE(list.applyDialog(texts, store));
+    EXPECT_EQ(list.entries()[0], entry(1, 0, 0x123));
+}
+
 TEST(WatchIdentifier, TextsAndClamping) {
     EXPECT_EQ(parseWatchIdentifier(""), 0u);
     EXPECT_EQ(parseWatchIdentifier("1abcdef0"), 0x1ABCDEF0u);

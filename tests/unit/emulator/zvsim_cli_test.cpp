@@ -61,6 +61,9 @@ TEST(EmulatorConfig, FaultOptions) {
     EXPECT_EQ(f.skipMonitorEvery, 7u);
     EXPECT_TRUE(emu::parseFault(f, "type=0x10001", error));
     EXPECT_EQ(f.reportType, 0x10001u);
+    EXPECT_TRUE(emu::parseFault(f, "refuse-monitor=0xA0000001", error));
+    EXPECT_EQ(static_cast<uint32_t>(f.refuseMonitor), 0xA0000001u);
+    EXPECT_FALSE(emu::parseFault(f, "refuse-monitor=1", error)) << "not a failure";
     EXPECT_FALSE(emu::parseFault(f, "refuse=0xA0000002", error));
     EXPECT_FALSE(emu::parseFault(f, "drop=upload:lots", error));
     EXPECT_FALSE(emu::parseFault(f, "stall=monitor", error));
@@ -89,6 +92,25 @@ TEST(EmulatorConfig, StreamReportLinesReadBack) {
                             "stream measurement=7 link=3 generated=1000 sent=900 left-out=60 gaps=2 unsent=40 crc32=0012ABCD end=x",
                             "stream link=3 measurement=7 generated=1000 sent=900 left-out=60 gaps=2 unsent=40 crc32=12ABCD end=x"}) {
         EXPECT_FALSE(emu::parseStreamReport(bad)) << bad;
+    }
+}
+
+TEST(EmulatorConfig, HostileModeKeys) {
+    emu::AnalyzerConfig c;
+    std::string error;
+    EXPECT_TRUE(emu::loadConfigText(c, "hostile = wrong-length\nhostile-at = upload\nhostile-after = 0x100\n"
+                                       "hostile-seed = 77\n", error))
+        << error;
+    EXPECT_EQ(c.faults.hostile.kind, emu::HostileConfig::Kind::WrongLength);
+    EXPECT_EQ(c.faults.hostile.at, emu::LinkMoment::Upload);
+    EXPECT_EQ(emu::hostileAfter(c.faults.hostile), 256u);
+    EXPECT_EQ(c.faults.hostile.seed, 77u);
+    // Without hostile-after each moment has its own: idle 500 ms, monitor 4 blocks.
+    EXPECT_TRUE(emu::loadConfigText(c, "hostile = flood\nhostile-at = monitor\n", error)) << error;
+    EXPECT_EQ(emu::hostileAfter(emu::HostileConfig{c.faults.hostile.kind, emu::LinkMoment::Monitor, {}, 1}), 4u);
+    for (const char* bad : {"hostile = rude\n", "hostile-at = lunch\n", "hostile-after = soon\n"}) {
+        EXPECT_FALSE(emu::loadConfigText(c, bad, error)) << bad;
+        EXPECT_NE(error.find("line 1"), std::string::npos);
     }
 }
 

@@ -47,7 +47,12 @@ public:
         // The deadline only frees a test that failed before it let go.
         cond_.wait_for(lock, std::chrono::seconds(60), [&] { return !holdProgress_; });
     }
-    void onDisconnected() override { bump(disconnects); }
+    void onDisconnected(Result reason) override {
+        std::lock_guard lock(mutex_);
+        ++disconnects;
+        disconnectReason = reason;
+        cond_.notify_all();
+    }
     void onStatusChanged(uint32_t s) override {
         std::lock_guard lock(mutex_);
         statuses.push_back(s);
@@ -57,7 +62,7 @@ public:
     void onMonitorData(uint32_t position, const uint8_t* data, uint32_t bytes) override {
         std::lock_guard lock(mutex_);
         monitor.push_back({position, bytes});
-        monitorBytes.insert(monitorBytes.end(), data, data + bytes);
+        if (keepMonitorBytes) monitorBytes.insert(monitorBytes.end(), data, data + bytes);
         cond_.notify_all();
     }
     Result onReceiveBlock(const RequestPtr&, const uint8_t* data, uint32_t& bytes) override {
@@ -108,6 +113,7 @@ public:
     uint32_t deviceValue = 0;
     int stateChanges = 0;
     int disconnects = 0;
+    Result disconnectReason = kOk;
     int screenChanges = 0;
     std::vector<Done> done;
     std::vector<std::pair<uint32_t, uint32_t>> progress;
@@ -117,6 +123,7 @@ public:
     };
     std::vector<Block> monitor;
     std::vector<uint8_t> monitorBytes;
+    bool keepMonitorBytes = true;  // off for floods: their blocks are counted, not kept
     std::vector<uint8_t> file;
     bool failWrites = false;
     bool shortWrites = false;

@@ -96,6 +96,7 @@ public:
         {
             std::lock_guard lock(mutex_);
             ++disconnects;
+            linkEndAtDisconnect = linkEnd;
             then = afterDisconnect;
             cond_.notify_all();
         }
@@ -118,7 +119,10 @@ public:
         monitorBytes += bytes;
         cond_.notify_all();
     }
-    void ZV_CALL Notify11(uint32_t) override {}
+    void ZV_CALL Notify11(uint32_t result) override {
+        std::lock_guard lock(mutex_);
+        linkEnd = result;
+    }
     int32_t ZV_CALL OnReceiveBlock(IZVRemoteRequest* r, uint32_t, const uint8_t* data, uint32_t* bytes) override {
         std::lock_guard lock(mutex_);
         handles.push_back(r->data);
@@ -173,6 +177,8 @@ public:
     };
     std::vector<Progress> progress;
     int disconnects = 0;
+    uint32_t linkEnd = 0;              // the last Notify11
+    uint32_t linkEndAtDisconnect = 0;  // ... as OnDisconnected came
     std::vector<uint32_t> statuses;
     int screenChanges = 0;
     size_t monitorBytes = 0;
@@ -539,6 +545,17 @@ TEST_P(RemoteApi, LostLinkIsReported) {
     EXPECT_LT(d.result, 0);
     EXPECT_EQ(d.param4, cb.locked([&] { return cb.file.size(); }));
     EXPECT_TRUE(cb.waitFor([&] { return cb.disconnects == 1; }));
+    EXPECT_EQ(cb.locked([&] { return cb.linkEndAtDisconnect; }), 0x80072746u);
+    EXPECT_EQ(session->remote->GetState(), 0);
+}
+
+// Before it reports the loss, the library says through slot 11 what ended the link.
+TEST_P(RemoteApi, AProtocolProblemIsNamedBeforeTheLossIsReported) {
+    start("hostile = unsolicited\nhostile-at = idle\nhostile-after = 50\n", kPatientLimits);
+    Callback& cb = session->callback;
+    ASSERT_EQ(session->connect(), 0);
+    EXPECT_TRUE(cb.waitFor([&] { return cb.disconnects == 1; }));
+    EXPECT_EQ(cb.locked([&] { return cb.linkEndAtDisconnect; }), 0xA0000011u);
     EXPECT_EQ(session->remote->GetState(), 0);
 }
 
@@ -576,10 +593,18 @@ TEST_P(RemoteApi, DeviceTypeTheProgramRefusesFailsTheConnect) {
 
 TEST(RemoteApiConnect, UnknownUsbSerialAndUnknownHost) {
     Library library(kQuickLimits);
-    {
-        Session s(usb("99999999"));
-        EXPECT_EQ(hex(s.connect()), 0xA0000001u);
+    // No analyzer has the number: a code of its own, not the 0xA0000001 of an analyzer that
+    // is still starting up (which the user would wait for in vain). Nobody answered, so
+    // nothing was reported before the failure.
+    for (const char* serial : {"99999999", ""}) {
+        Session s(usb(serial));
+        EXPECT_EQ(hex(s.connect()), 0x8007048Fu) << serial;
         EXPECT_EQ(s.remote->GetState(), 0);
+        s.callback.locked([&] {
+            EXPECT_TRUE(s.callback.deviceTypes.empty());
+            EXPECT_TRUE(s.callback.states.empty());
+            return 0;
+        });
     }
     {
         Session s(lan("no-such-host.invalid", "4001", "4002"));

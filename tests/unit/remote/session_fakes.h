@@ -222,6 +222,7 @@ public:
     }
     int32_t ZV_CALL Close() override {
         ++closes;
+        state = 0;  // as the library: a closed link is no longer connected
         return 0;
     }
     int32_t ZV_CALL Submit(IZVRemoteRequest* request) override {
@@ -279,7 +280,7 @@ public:
     int32_t createResult = 0;
     int32_t setConnectionResult = 0;
     int32_t openResult = 0;
-    int32_t state = 0;
+    std::atomic<int32_t> state{0};
     std::atomic<int> creates{0}, opens{0}, closes{0}, cancels{0};
     std::mutex mutex;
     std::deque<int32_t> submitResults;  // results of the next submissions (0: accept)

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -211,13 +212,17 @@ TEST_F(Session, ACloseThatArrivesAfterTheNextConnectLeavesTheNewLinkOpen) {
     EXPECT_EQ(remote.closes.load(), 0) << "the old link's close ended the new link";
     EXPECT_EQ(remote.refs.load(), 2u);  // the message's reference is given back all the same
 
-    // The close of the link it belongs to still closes.
+    // The close of the link it belongs to still closes, and leaves the session disconnected
+    // even when it overtook the library's end of the link (no state change reported).
+    remote.state = 1;
+    session->OnStateChanged();
     ASSERT_EQ(session->disconnect(), 0);
     remote.complete(0);
     const std::vector<test::Posted> second = sink.messages();
     ASSERT_EQ(second.back().message, UM_REMOTE_CLOSE);
     session->closeRemoteMessage(second.back().wParam, second.back().lParam);
     EXPECT_EQ(remote.closes.load(), 1);
+    EXPECT_EQ(session->connectionState(), 0);
     for (const test::Posted& p : sink.messages()) {
         if (p.message == UM_REQUEST_DONE) CZVRemote5m::releaseRequestMessage(p.lParam);
     }
@@ -427,6 +432,33 @@ TEST_F(Session, LostLinkClosesAndCancelsARunningTransferDialog) {
     EXPECT_EQ(sink.progressCancels.load(), 1);
 }
 
+TEST_F(Session, TheResultALinkEndedWithTravelsWithTheLossOnce) {
+    sink.drain();
+    session->Notify11(0xA0000011u);
+    session->OnDisconnected();
+    session->OnDisconnected();  // a later loss that the library did not name
+    const auto lost = sink.messages();
+    ASSERT_EQ(lost.size(), 2u);
+    EXPECT_EQ(lost[0].wParam, 0xA0000011u);
+    EXPECT_EQ(lost[1].wParam, 0u);
+    // Nor does a reason named for an earlier link reach the next one's loss.
+    session->Notify11(0x80070102u);
+    ASSERT_EQ(session->connect(), 0);
+    sink.drain();
+    session->OnDisconnected();
+    EXPECT_EQ(sink.messages().at(0).wParam, 0u);
+}
+
+TEST(SessionRules, EachProtocolProblemHasItsOwnTextAndTheRestIsALostLink) {
+    std::set<uint32_t> texts;
+    for (uint32_t result : {0x80070102u, 0x8007000Du, 0xA0000010u, 0xA0000011u, 0xA0000012u})
+        texts.insert(linkEndText(static_cast<int32_t>(result)));
+    EXPECT_EQ(texts.size(), 5u);
+    EXPECT_EQ(texts.count(kStringLinkLost), 0u);
+    for (uint32_t result : {0u, 0x80072746u, 0x80004005u, 0xA0000004u})
+        EXPECT_EQ(linkEndText(static_cast<int32_t>(result)), kStringLinkLost) << std::hex << result;
+}
+
 TEST_F(Session, MeasurementCompletionsWhileMonitoringFetchInformationOrWaitForTheEnd) {
     ASSERT_EQ(session->startMeasurement(), 0);
     remote.complete(0);  // not monitoring: nothing follows
@@ -449,6 +481,17 @@ TEST_F(Session, MeasurementCompletionsWhileMonitoringFetchInformationOrWaitForTh
     EXPECT_EQ(remote.submitted[5].param1, 0x8100u);
     EXPECT_NE(remote.submitted[5].param2, 0u);
     EXPECT_TRUE(session->hasCurrentRequest());
+}
+
+TEST_F(Session, AStartTheAnalyzerRefusedNeitherFetchesInformationNorWaits) {
+    sink.monitoringFlag = true;
+    for (const uint32_t ready : {0u, 1u}) {
+        ASSERT_EQ(session->startMeasurement(), 0);
+        remote.complete(static_cast<int32_t>(0xA0000001u), [ready](IZVRemoteRequest& q) { q.param2 = ready; });
+    }
+    EXPECT_EQ(remote.submitted.size(), 2u);
+    const auto numbers = sink.numbers();
+    EXPECT_EQ(std::count(numbers.begin(), numbers.end(), UM_REQUEST_DONE), 2);  // the window undoes it
 }
 
 TEST_F(Session, TheEndOfAMeasurementShowsItsReasonThenEnds) {
@@ -536,7 +579,7 @@ TEST_F(SessionMonitoring, FailedInformationDuringTheMeasurementClosesTheFile) {
     answer(requestInformation(), {}, static_cast<int32_t>(0x80070102u));
     EXPECT_EQ(sink.wParams(UM_MONITOR_FILE_CLOSED).size(), 1u);
     EXPECT_TRUE(files.openFilePath().empty());
-    EXPECT_EQ(files.dataInfo(), composeDataInfoBlock(model.boardType.load()));
+    EXPECT_EQ(files.dataInfo(), composeStandInDataInfoBlock(model.boardType.load()));
     LoadedDataFile closed;
     ASSERT_TRUE(closed.loadFile(dir.file("buffer/00000000.DT")));
     EXPECT_EQ(closed.capture().count(), 64u);

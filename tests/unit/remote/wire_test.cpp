@@ -207,6 +207,9 @@ TEST(WireMessages, DataChunkMustLieInsideItsTotal) {
     const Bytes big(kMonitorHead + kMaxMonitorBlock + 4, 0);
     EXPECT_FALSE(decodeMonitorHead(big.data(), big.size()));
     EXPECT_FALSE(decodeMonitorHead(big.data(), 3));
+    // Whole records only: a piece of one would shift the records behind it in a buffer file.
+    EXPECT_TRUE(decodeMonitorHead(big.data(), kMonitorHead + 2 * kMonitorRecordSize));
+    EXPECT_FALSE(decodeMonitorHead(big.data(), kMonitorHead + kMonitorRecordSize + 1));
 }
 
 TEST(WireMessages, VersionAgreement) {

@@ -207,6 +207,37 @@ TEST(DataInfoMerge, RejectsUnknownModeOrLayout) {
     EXPECT_TRUE(mergeDataInfoBlock(s, in.data(), in.size())) << "mode 4, CAN-only layout";
 }
 
+// Readers refuse the PC's composed block (SetupIdent 255, 255) as a whole; the stand-in a
+// buffer file carries until the analyzer's block arrives is taken, and tells them the layout
+// and the analog inputs of the board and nothing else: no channel settings, no protocols.
+TEST(DataInfoMerge, StandInTellsReadersTheBoardOnly) {
+    for (const BoardType board : {BoardType{73763}, BoardType{65572}, BoardType{65554}}) {
+        SCOPED_TRACE(board);
+        const DataInfoBlock composed = composeDataInfoBlock(board);
+        DataInfoBlock refused = dataFileSummaryDefaults();
+        EXPECT_FALSE(mergeDataInfoBlock(refused, composed.data(), composed.size()));
+
+        const DataInfoBlock standIn = composeStandInDataInfoBlock(board);
+        EXPECT_EQ(standIn.size(), composed.size());
+        DataInfoBlock s = dataFileSummaryDefaults();
+        ASSERT_TRUE(mergeDataInfoBlock(s, standIn.data(), standIn.size()));
+        const bool canOnly = board == 65554;
+        // Up to the protocol record, which every merge of a block below version 32 clears.
+        Bytes e = bytesOf(dataFileSummaryDefaults());
+        u8(e, 17, canOnly ? 7 : 9);
+        u8(e, 26, board == 73763 ? 1 : 0);
+        if (!canOnly) {
+            u32(e, 104, 584);  // the LIN channel records, sized, values zero
+            u32(e, 112, 288);
+            u32(e, 400, 288);
+        }
+        e.resize(700);
+        EXPECT_EQ(Bytes(s.bytes.begin(), s.bytes.begin() + 700), e);
+        EXPECT_EQ(s.channelProtocol(0), 0);
+        EXPECT_EQ(s.channelProtocol(1), 0);
+    }
+}
+
 TEST(DataInfoMerge, ProtocolSelectionOnlyFromVersion32) {
     const Bytes in = analyzerBlock(33, 0, 9);
     DataInfoBlock s = dataFileSummaryDefaults();

@@ -520,12 +520,13 @@ TEST_F(ZvremoteUsbImpatient, RefusedStalledAndUnknownAnalyzersFailWithTheirCodes
     const std::vector<Case> cases = {
         {{"--usb", "30808008", "setup", "send", file}, "0x80072746"},  // the link lost in the middle
         {{"--usb", "30808002", "info"}, "0xA0000004"},
-        {{"--usb", "30808099", "info"}, "0xA0000001"},
+        {{"--usb", "30808099", "info"}, "USB analyzer 30808099: 0x8007048F (no analyzer with this serial number is attached)"},
         {{"--usb", "30808004", "info"}, "0x80070102"},
         {{"--usb", "30808003", "start"}, "0x80070102"},
         {{"--usb", "30808003", "key", "enter"}, "0x80070102"},
-        // No request is waiting for the screen: the library ends the silent link as lost.
-        {{"--usb", "30808003", "screen", "-o", dir_.file("never.bmp")}, "0x80072746"},
+        // No request is waiting for the screen: the library ends the silent link, and says
+        // it was for the time-out.
+        {{"--usb", "30808003", "screen", "-o", dir_.file("never.bmp")}, "0x80070102"},
     };
     for (const Case& c : cases) {
         const auto begin = std::chrono::steady_clock::now();
