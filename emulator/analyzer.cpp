@@ -60,9 +60,10 @@ public:
     // data, waits for the end of a measurement); more are refused with 0x800700AA.
     static constexpr size_t kMaxQueued = 16;
 
-    Session(Analyzer& analyzer, std::unique_ptr<remote::Transport> transport)
+    Session(Analyzer& analyzer, std::unique_ptr<remote::Transport> transport, uint64_t number)
         : analyzer_(analyzer), transport_(std::move(transport)), link_(*transport_),
-          hostile_(analyzer.faults().hostile, link_, [&analyzer](const std::string& line) { analyzer.log(line); }) {}
+          hostile_(analyzer.faults().hostile, link_, [&analyzer](const std::string& line) { analyzer.log(line); }),
+          number_(number) {}
 
     void start(bool refuseBusy) {
         refuseBusy_ = refuseBusy;
@@ -111,6 +112,24 @@ public:
         for (const auto& w : waits) done(w, kOk, 1, endReason, 0);
     }
 
+    // A measurement starts streaming over this link: the account of the last one is closed.
+    // Blocks of the last one still queued (its end waiting for them) are left out of it, so
+    // that its end goes out before the new start.
+    void beginStream(uint64_t measurement) {
+        std::lock_guard lock(monitorMutex_);
+        closeStreamLocked("next-measurement");
+        if (!queue_.empty()) {
+            queue_.clear();
+            runAfterFlushLocked();
+        }
+        queue_.beginStream(number_, measurement);
+    }
+
+    void closeStream(const char* end) {
+        std::lock_guard lock(monitorMutex_);
+        closeStreamLocked(end);
+    }
+
     // Streams monitor records (whole records, at most 8192 bytes a block). Blocks wait in the
     // analyzer's monitor FIFO until the PC gives credit; only when the FIFO overflows is the
     // oldest block left out (as is a skipped one): the stream position moves on either way.
@@ -121,14 +140,7 @@ public:
             ++blocks_;
             const FaultConfig f = analyzer_.faults();
             const bool skip = f.skipMonitorEvery && blocks_ % f.skipMonitorEvery == 0;
-            if (ready() && !skip) {
-                fifo_.push_back(remote::encodeMonitor(position, data, n));
-                fifoBytes_ += fifo_.back().size();
-                while (fifoBytes_ > kMonitorFifoBytes) {
-                    fifoBytes_ -= fifo_.front().size();
-                    fifo_.pop_front();
-                }
-            }
+            queue_.offer(data, n, position, ready() && !skip);
             position = static_cast<uint16_t>(position + n);
             data += n;
             size -= n;
@@ -141,10 +153,9 @@ public:
     void flushMonitor() {
         std::lock_guard lock(monitorMutex_);
         flushMonitorLocked();
-        if (!fifo_.empty() && !afterFlush_.empty() && steady_clock::now() > flushDeadline_) {
+        if (!queue_.empty() && !afterFlush_.empty() && steady_clock::now() > flushDeadline_) {
             // The PC took nothing for too long: what is left is lost, the end still goes out.
-            fifo_.clear();
-            fifoBytes_ = 0;
+            queue_.clear();
             runAfterFlushLocked();
         }
     }
@@ -153,7 +164,7 @@ public:
     // that the end of a measurement reaches the PC after its last records.
     void whenMonitorFlushed(std::function<void()> then) {
         std::lock_guard lock(monitorMutex_);
-        if (fifo_.empty() || !ready()) {
+        if (queue_.empty() || !ready()) {
             then();
             return;
         }
@@ -162,11 +173,12 @@ public:
     }
 
     void flushMonitorLocked() {
-        while (!fifo_.empty() && ready() && link_.tryTakeCredit(fifo_.front().size())) {
-            const size_t n = fifo_.front().size();
-            hostile_.send(MsgType::MonitorData, fifo_.front(), LinkMoment::Monitor);
-            fifo_.pop_front();
-            fifoBytes_ -= n;
+        for (const MonitorQueue::Block* block; (block = queue_.front()) && ready() &&
+                                               link_.tryTakeCredit(block->message.size());) {
+            const size_t n = block->message.size();
+            const bool went = succeeded(hostile_.send(MsgType::MonitorData, block->message, LinkMoment::Monitor));
+            queue_.pop(went);
+            if (!went) continue;  // the link is going
             analyzer_.monitorBlocks_++;
             monitorBytes_ += n - remote::kMonitorHead;
             const FaultConfig f = analyzer_.faults();
@@ -174,12 +186,15 @@ public:
                 analyzer_.log("fault: link dropped during monitoring");
                 end();
             }
+            if (f.stall == FaultConfig::Stall::Monitor && monitorBytes_ >= f.stallAfterBytes && !stalledNow_) {
+                // Nothing more goes over this link, so the stream's account is final now.
+                stalledNow_ = true;
+                analyzer_.log("fault: link stalled during monitoring");
+                closeStreamLocked("stalled");
+            }
         }
-        if (!ready()) {
-            fifo_.clear();
-            fifoBytes_ = 0;
-        }
-        if (fifo_.empty()) runAfterFlushLocked();
+        if (!ready()) queue_.clear();
+        if (queue_.empty()) runAfterFlushLocked();
     }
 
     void runAfterFlushLocked() {
@@ -232,7 +247,11 @@ private:
     }
 
     bool stalled() const {
-        return analyzer_.faults().stall == FaultConfig::Stall::Requests;
+        return stalledNow_ || analyzer_.faults().stall == FaultConfig::Stall::Requests;
+    }
+
+    void closeStreamLocked(const char* end) {
+        if (const std::optional<StreamReport> report = queue_.closeStream(end)) analyzer_.reportStream(*report);
     }
 
     void done(const remote::RequestMsg& r, Result result, uint32_t p2, uint32_t p3, uint32_t p4) {
@@ -272,7 +291,8 @@ private:
             }
             return onHello(f);
         }
-        if (analyzer_.faults().stall != FaultConfig::Stall::None) {
+        if (const FaultConfig::Stall stall = analyzer_.faults().stall;
+            stall == FaultConfig::Stall::Connect || stall == FaultConfig::Stall::Requests || stalledNow_) {
             // A stalled analyzer reads on but answers nothing; data must still be consumed.
             if (remote::isFlowControlled(f.type)) link_.consumed(f.size);
             return true;
@@ -611,6 +631,8 @@ private:
     std::atomic<bool> ended_{false};
     std::atomic<bool> leaving_{false};
     std::atomic<bool> ready_{false};
+    std::atomic<bool> stalledNow_{false};  // stall=monitor has struck
+    const uint64_t number_;
     bool helloDone_ = false;  // reader thread only
 
     std::mutex mutex_;
@@ -631,12 +653,10 @@ private:
     uint64_t blocks_ = 0;
     uint64_t monitorBytes_ = 0;
     uint64_t setupBytes_ = 0;  // setup-area bytes over this link, both ways
-    // The monitor FIFO (encoded MonitorData payloads) and what waits for it to drain.
-    static constexpr size_t kMonitorFifoBytes = 8u << 20;
+    // The monitor FIFO with the account of its stream, and what waits for it to drain.
     static constexpr milliseconds kMonitorFlushLimit{3000};
     std::mutex monitorMutex_;
-    std::deque<std::vector<uint8_t>> fifo_;
-    size_t fifoBytes_ = 0;
+    MonitorQueue queue_;
     std::vector<std::function<void()>> afterFlush_;
     steady_clock::time_point flushDeadline_;
     steady_clock::time_point lastScreenCheck_{};
@@ -666,16 +686,18 @@ Analyzer::~Analyzer() {
         if (session_) all.push_back(std::move(session_));
     }
     for (auto& s : all) {
+        const bool linkEnded = s->ended();
         s->end();
         s->join();
+        s->closeStream(linkEnded ? "link-ended" : "analyzer-stopped");
     }
 }
 
 void Analyzer::attach(std::unique_ptr<remote::Transport> transport) {
     // The link speed of the analyzer's interface, whatever carries it.
     transport = remote::makeThrottled(std::move(transport), config_.linkBytesPerSecond);
-    auto session = std::make_shared<Session>(*this, std::move(transport));
     std::lock_guard lock(sessionMutex_);
+    auto session = std::make_shared<Session>(*this, std::move(transport), ++links_);
     const bool busy = session_ && !session_->ended();
     if (!busy) {
         if (session_) finished_.push_back(std::move(session_));
@@ -708,6 +730,20 @@ void Analyzer::log(const std::string& line) const {
         f = log_;
     }
     if (f) f(line);
+}
+
+void Analyzer::setStreamReport(std::function<void(const StreamReport&)> report) {
+    std::lock_guard lock(mutex_);
+    streamReport_ = std::move(report);
+}
+
+void Analyzer::reportStream(const StreamReport& report) const {
+    std::function<void(const StreamReport&)> f;
+    {
+        std::lock_guard lock(mutex_);
+        f = streamReport_;
+    }
+    if (f) f(report);
 }
 
 void Analyzer::setFaults(const FaultConfig& faults) {
@@ -746,6 +782,7 @@ Result Analyzer::startMeasurement() {
         // stream only once it has streamMutex_: the PC takes monitor data only while the
         // analyzer says a measurement runs.
         std::lock_guard stream(streamMutex_);
+        uint64_t measurement = 0;
         {
             std::lock_guard lock(mutex_);
             if (measuring_) return kOk;
@@ -759,8 +796,13 @@ Result Analyzer::startMeasurement() {
             monitorPosition_ = 0;  // each measurement's stream starts at position 0
             measureStart_ = steady_clock::now();
             measuring_ = true;
+            measurement = ++measurements_;
         }
-        if (auto s = activeSession()) s->sendStatus(remote::kStatusMeasuring);
+        // Still under streamMutex_: no record of the new measurement has gone out yet.
+        if (auto s = activeSession()) {
+            s->beginStream(measurement);
+            s->sendStatus(remote::kStatusMeasuring);
+        }
     }
     log("measurement started");
     return kOk;
@@ -983,7 +1025,10 @@ void Analyzer::engine() {
             }
             if (session_ && session_->ended()) done.push_back(std::move(session_));
         }
-        for (auto& s : done) s->join();
+        for (auto& s : done) {
+            s->join();
+            s->closeStream("link-ended");
+        }
     }
 }
 

@@ -20,19 +20,23 @@
 #include "emulator/device_setup.h"
 #include "emulator/hostile.h"
 #include "emulator/lcd.h"
+#include "emulator/monitor_queue.h"
 #include "emulator/traffic.h"
 #include "zvlkrmt/transport/transport.h"
 
 namespace zv::emu {
 
 struct FaultConfig {
-    enum class Stall : uint8_t { None, Connect, Requests };
+    enum class Stall : uint8_t { None, Connect, Requests, Monitor };
     enum class Drop : uint8_t { None, Upload, Monitor, Setup };
 
     Result refuseConnect = kOk;             // 0xA0000001, 0xA0000004 or 0xA0000009
     Result refuseMonitor = kOk;             // a measurement start from the PC completes with
                                             // this failure and starts nothing
-    Stall stall = Stall::None;              // stop answering at the connect or after it
+    Stall stall = Stall::None;              // stop answering at the connect, after it, or ...
+    uint64_t stallAfterBytes = 0;           // ... (Monitor) once this many bytes of monitor
+                                            // records went over the link: from then on the
+                                            // link carries nothing either way
     Drop drop = Drop::None;                 // end the link at this point ...
     uint64_t dropAfterBytes = 0;            // ... once this many bytes of it went over the
                                             // link (setup: of all setup areas, both ways; a
@@ -96,6 +100,9 @@ public:
     // Requests and connections are reported here (zvsim prints them).
     void setLog(std::function<void(const std::string&)> log);
     void log(const std::string& line) const;
+    // Each monitor stream's account, on the thread that closed it (zvsim --stats).
+    void setStreamReport(std::function<void(const StreamReport&)> report);
+    void reportStream(const StreamReport& report) const;
 
     // Used by the session.
     std::vector<uint8_t> setupWrapper(uint32_t area) const;
@@ -136,6 +143,9 @@ private:
     uint16_t monitorPosition_ = 0;
     std::optional<UploadBlocks> upload_;   // the snapshot an upload delivers
     std::function<void(const std::string&)> log_;
+    std::function<void(const StreamReport&)> streamReport_;
+    uint64_t measurements_ = 0;
+    uint64_t links_ = 0;  // under sessionMutex_
     std::mutex keyLogMutex_;
 
     mutable std::mutex sessionMutex_;

@@ -1,6 +1,7 @@
 #include "emulator/config.h"
 
 #include <charconv>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -80,7 +81,9 @@ bool parseFaultInto(FaultConfig& f, std::string_view text, std::string& error) {
     if (key == "stall") {
         if (value == "connect") return f.stall = FaultConfig::Stall::Connect, true;
         if (value == "requests") return f.stall = FaultConfig::Stall::Requests, true;
-        error = "stall takes connect or requests";
+        if (value.substr(0, 8) == "monitor:" && number(value.substr(8), f.stallAfterBytes))
+            return f.stall = FaultConfig::Stall::Monitor, true;
+        error = "stall takes connect, requests or monitor:BYTES";
         return false;
     }
     if (key == "drop") {
@@ -293,6 +296,48 @@ bool applySection(AnalyzerConfig& config, const ConfigSection& section, const st
     }
     config = std::move(c);
     return true;
+}
+
+std::string streamReportText(const StreamReport& r) {
+    char line[320];
+    std::snprintf(line, sizeof line,
+                  "stream link=%llu measurement=%llu generated=%llu sent=%llu left-out=%llu gaps=%llu unsent=%llu "
+                  "crc32=%08X end=%s",
+                  static_cast<unsigned long long>(r.link), static_cast<unsigned long long>(r.measurement),
+                  static_cast<unsigned long long>(r.generated), static_cast<unsigned long long>(r.sent),
+                  static_cast<unsigned long long>(r.leftOut), static_cast<unsigned long long>(r.gaps),
+                  static_cast<unsigned long long>(r.unsent), static_cast<unsigned>(r.crc), r.end.c_str());
+    return line;
+}
+
+std::optional<StreamReport> parseStreamReport(std::string_view line) {
+    line = trim(line);
+    if (line.substr(0, 7) != "stream ") return std::nullopt;
+    line.remove_prefix(7);
+    StreamReport r;
+    std::string_view crc;
+    uint64_t* const counts[] = {&r.link, &r.measurement, &r.generated, &r.sent, &r.leftOut, &r.gaps, &r.unsent};
+    const char* const names[] = {"link", "measurement", "generated", "sent", "left-out", "gaps", "unsent", "crc32", "end"};
+    // Every field once, in this order.
+    for (size_t i = 0; i < std::size(names); ++i) {
+        const size_t space = line.find(' ');
+        const std::string_view field = line.substr(0, space);
+        line = space == std::string_view::npos ? std::string_view{} : line.substr(space + 1);
+        const size_t eq = field.find('=');
+        if (eq == std::string_view::npos || field.substr(0, eq) != names[i]) return std::nullopt;
+        const std::string_view value = field.substr(eq + 1);
+        if (i < std::size(counts)) {
+            if (!number(value, *counts[i])) return std::nullopt;
+        } else if (i == 7) {
+            crc = value;
+        } else {
+            r.end = std::string(value);
+        }
+    }
+    if (!line.empty() || r.end.empty() || crc.size() != 8) return std::nullopt;
+    const auto [end, ec] = std::from_chars(crc.data(), crc.data() + crc.size(), r.crc, 16);
+    if (ec != std::errc() || end != crc.data() + crc.size()) return std::nullopt;
+    return r;
 }
 
 }  // namespace zv::emu

@@ -2,6 +2,7 @@
 // comment) and the fault options of zvsim's --fault option.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,7 @@
 namespace zv::emu {
 
 // "refuse=0xA0000004", "refuse-monitor=0xA0000001", "stall=connect", "stall=requests",
+// "stall=monitor:100000",
 // "drop=upload:65536", "drop=monitor:100000", "drop=setup", "skip-monitor=10", "type=65538".
 bool parseFault(FaultConfig& faults, std::string_view text, std::string& error);
 
@@ -24,6 +26,12 @@ bool applySetting(AnalyzerConfig& config, std::string_view key, std::string_view
 
 // A whole configuration text; the error names the line.
 bool loadConfigText(AnalyzerConfig& config, std::string_view text, std::string& error);
+
+// A stream report as one line of zvsim --stats: "stream link=1 measurement=1 generated=N
+// sent=N left-out=N gaps=N unsent=N crc32=XXXXXXXX end=link-ended", and back; nullopt when
+// the line is not one.
+std::string streamReportText(const StreamReport& report);
+std::optional<StreamReport> parseStreamReport(std::string_view line);
 
 // "AN-2400" with "EX-NB3BP" -> 73763; 0 when no supported board matches.
 BoardType boardFromNames(std::string_view model, std::string_view exBoard);

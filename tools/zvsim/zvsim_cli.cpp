@@ -24,7 +24,7 @@ constexpr const char* kUsage =
     "             [--serial-number TEXT] [--config FILE]\n"
     "             [--seed N] [--rate RECORDS_PER_S] [--replay LOG.asc|.blf|.log]\n"
     "             [--throttle BYTES_PER_S|usb-full|lan|serial:BAUD] [--fault FAULT]...\n"
-    "             [--key-log FILE] [--hostile KIND [--hostile-at MOMENT]\n"
+    "             [--key-log FILE] [--stats FILE] [--hostile KIND [--hostile-at MOMENT]\n"
     "             [--hostile-after N] [--hostile-seed S]]\n"
     "--serial serves on a serial device (e.g. /dev/ttyUSB0 or COM3) instead of the LAN\n"
     "adapter; --serial pty creates a pseudo-terminal and prints the port name for the PC.\n"
@@ -32,9 +32,12 @@ constexpr const char* kUsage =
     "--replay plays the CAN and LIN frames of an ASC, BLF or candump log (any name but .asc\n"
     "and .blf is read as candump) over and over instead of generated traffic, each stamped\n"
     "with the log's own time after its first frame, to the 0.2 ms step.\n"
+    "--stats appends a line to FILE for each measurement streamed to a PC, when its stream\n"
+    "can change no more: records generated, sent, left out before the last block sent (and\n"
+    "the gaps the PC sees of them), unsent after it, and the CRC-32 of the records sent.\n"
     "faults: refuse=0xA0000001|0xA0000004|0xA0000009, refuse-monitor=CODE,\n"
-    "        stall=connect|requests, drop=upload|monitor|setup[:BYTES], skip-monitor=N,\n"
-    "        type=CODE\n"
+    "        stall=connect|requests|monitor:BYTES, drop=upload|monitor|setup[:BYTES],\n"
+    "        skip-monitor=N, type=CODE\n"
     "--hostile breaks the protocol once on every link, at MOMENT (connect, idle, monitor,\n"
     "upload, setup; default idle): KIND malformed (a broken frame head or check, or a\n"
     "sequence gap), wrong-length (a length that disagrees with the payload, shorter,\n"
@@ -127,7 +130,7 @@ int runZvsim(const std::vector<std::string>& args, ZvsimIo& io) {
     emu::AnalyzerConfig config;
     std::string model, exBoard, board, host = "127.0.0.1", dataPort = "0", controlPort = "0", configFile;
     std::vector<std::pair<std::string, std::string>> settings;
-    std::string serialLine;
+    std::string serialLine, statsFile;
     auto usage = [&](const std::string& why) {
         if (!why.empty()) io.err("zvsim: " + why);
         io.err(kUsage);
@@ -156,6 +159,7 @@ int runZvsim(const std::vector<std::string>& args, ZvsimIo& io) {
         else if (a == "--fault") settings.emplace_back("fault", v);
         else if (a == "--replay") settings.emplace_back("replay", v);
         else if (a == "--key-log") settings.emplace_back("key-log", v);
+        else if (a == "--stats") statsFile = v;
         else if (a == "--hostile") settings.emplace_back("hostile", v);
         else if (a == "--hostile-at") settings.emplace_back("hostile-at", v);
         else if (a == "--hostile-after") settings.emplace_back("hostile-after", v);
@@ -197,6 +201,17 @@ int runZvsim(const std::vector<std::string>& args, ZvsimIo& io) {
 
     emu::Analyzer analyzer(config);
     analyzer.setLog([&io](const std::string& line) { io.out("zvsim: " + line); });
+    if (!statsFile.empty()) {
+        // Opened for each line, so that another process may read the file at any time and a
+        // killed zvsim leaves every line it wrote.
+        analyzer.setStreamReport([&io, statsFile](const emu::StreamReport& r) {
+            const std::string line = emu::streamReportText(r);
+            std::FILE* f = std::fopen(statsFile.c_str(), "ab");
+            const bool written = f && std::fputs((line + "\n").c_str(), f) >= 0;
+            if ((f && std::fclose(f) != 0) || !written) io.err("zvsim: cannot append to " + statsFile);
+            io.out("zvsim: " + line);
+        });
+    }
     const BoardInfo* info = findBoard(config.boardType);
     const std::string boardText = info ? std::string(info->text) : std::string("unsupported board");
     if (!serialLine.empty()) return serveSerial(analyzer, serial, boardText, io);

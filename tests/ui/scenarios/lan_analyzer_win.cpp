@@ -43,18 +43,39 @@ bool drain(HANDLE pipe, std::string& text) {
 
 }  // namespace
 
-LanAnalyzer::~LanAnalyzer() {
+LanAnalyzer::~LanAnalyzer() { kill(); }
+
+void LanAnalyzer::kill() {
     if (process_) {
         TerminateProcess(process_, 0);
         WaitForSingleObject(process_, 5000);
         CloseHandle(process_);
+        process_ = nullptr;
     }
     if (output_) CloseHandle(output_);
+    output_ = nullptr;
+    printed_.clear();
 }
 
 bool LanAnalyzer::start(const std::string& exe, const std::string& model, const std::string& exBoard) {
-    process_ = startWithPipe("\"" + exe + "\" --model " + model + " --exboard " + exBoard + " --listen 127.0.0.1", output_);
+    return start(exe, {"--model", model, "--exboard", exBoard}, 0, 0);
+}
+
+bool LanAnalyzer::start(const std::string& exe, const std::vector<std::string>& options, unsigned data,
+                        unsigned control) {
+    kill();
+    std::string command = "\"" + exe + "\" --listen 127.0.0.1 --data-port " + std::to_string(data) +
+                          " --control-port " + std::to_string(control);
+    for (const std::string& option : options) command += " \"" + option + "\"";
+    process_ = startWithPipe(command, output_);
     return process_ && readPorts();
+}
+
+std::string LanAnalyzer::takeOutput() {
+    if (output_) drain(output_, printed_);
+    std::string text;
+    text.swap(printed_);
+    return text;
 }
 
 std::string LanAnalyzer::connection() const {
@@ -68,13 +89,12 @@ std::string LanAnalyzer::profileSection() const {
 
 // "zvsim: ... listening on 127.0.0.1 data N control M"
 bool LanAnalyzer::readPorts() {
-    std::string text;
     const ULONGLONG end = GetTickCount64() + 10000;
     while (GetTickCount64() < end) {
-        if (!drain(output_, text)) return false;
-        const size_t at = text.find(" data ");
-        if (at != std::string::npos && text.find('\n', at) != std::string::npos)
-            return std::sscanf(text.c_str() + at, " data %u control %u", &dataPort, &controlPort) == 2;
+        if (!drain(output_, printed_)) return false;
+        const size_t at = printed_.find(" data ");
+        if (at != std::string::npos && printed_.find('\n', at) != std::string::npos)
+            return std::sscanf(printed_.c_str() + at, " data %u control %u", &dataPort, &controlPort) == 2;
         Sleep(20);
     }
     return false;

@@ -1,6 +1,7 @@
 // zvsim and the emulator's text configuration: options, faults, a served connection, Ctrl+C.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -10,6 +11,7 @@
 #include "../remote/recorder.h"
 #include "emulator/config.h"
 #include "support/temp_dir.h"
+#include "zvlkrmt/protocol/wire.h"
 #include "zvlkrmt/transport/tcp_transport.h"
 #include "zvsim_cli.h"
 
@@ -49,6 +51,9 @@ TEST(EmulatorConfig, FaultOptions) {
     EXPECT_EQ(static_cast<uint32_t>(f.refuseConnect), 0xA0000009u);
     EXPECT_TRUE(emu::parseFault(f, "stall=requests", error));
     EXPECT_EQ(f.stall, emu::FaultConfig::Stall::Requests);
+    EXPECT_TRUE(emu::parseFault(f, "stall=monitor:0x10000", error));
+    EXPECT_EQ(f.stall, emu::FaultConfig::Stall::Monitor);
+    EXPECT_EQ(f.stallAfterBytes, 65536u);
     EXPECT_TRUE(emu::parseFault(f, "drop=upload:65536", error));
     EXPECT_EQ(f.drop, emu::FaultConfig::Drop::Upload);
     EXPECT_EQ(f.dropAfterBytes, 65536u);
@@ -61,8 +66,33 @@ TEST(EmulatorConfig, FaultOptions) {
     EXPECT_FALSE(emu::parseFault(f, "refuse-monitor=1", error)) << "not a failure";
     EXPECT_FALSE(emu::parseFault(f, "refuse=0xA0000002", error));
     EXPECT_FALSE(emu::parseFault(f, "drop=upload:lots", error));
+    EXPECT_FALSE(emu::parseFault(f, "stall=monitor", error));
     EXPECT_FALSE(emu::parseFault(f, "explode", error));
     EXPECT_FALSE(error.empty());
+}
+
+TEST(EmulatorConfig, StreamReportLinesReadBack) {
+    emu::StreamReport r;
+    r.link = 3;
+    r.measurement = 7;
+    r.generated = 1000;
+    r.sent = 900;
+    r.leftOut = 60;
+    r.gaps = 2;
+    r.unsent = 40;
+    r.crc = 0x0012ABCD;
+    r.end = "stalled";
+    const std::string line = emu::streamReportText(r);
+    EXPECT_EQ(line, "stream link=3 measurement=7 generated=1000 sent=900 left-out=60 gaps=2 unsent=40 crc32=0012ABCD "
+                    "end=stalled");
+    const auto back = emu::parseStreamReport(line + "\r");
+    ASSERT_TRUE(back);
+    EXPECT_EQ(emu::streamReportText(*back), line);
+    for (const char* bad : {"zvsim: PC connected", "stream link=3 measurement=7", "stream link=x measurement=7",
+                            "stream measurement=7 link=3 generated=1000 sent=900 left-out=60 gaps=2 unsent=40 crc32=0012ABCD end=x",
+                            "stream link=3 measurement=7 generated=1000 sent=900 left-out=60 gaps=2 unsent=40 crc32=12ABCD end=x"}) {
+        EXPECT_FALSE(emu::parseStreamReport(bad)) << bad;
+    }
 }
 
 TEST(EmulatorConfig, HostileModeKeys) {
@@ -135,9 +165,11 @@ TEST(Zvsim, ServesAPcOverLoopbackAndStopsOnRequest) {
     }
     Captured c;
     int rc = -1;
+    std::vector<uint8_t> received;
     std::thread server([&] {
         rc = runZvsim({"--model", "AN-1400", "--exboard", "EX-NB3BP", "--listen", "127.0.0.1", "--data-port", "0",
-                       "--control-port", "0", "--config", dir.file("sim.conf"), "--key-log", dir.file("keys.log")},
+                       "--control-port", "0", "--config", dir.file("sim.conf"), "--key-log", dir.file("keys.log"),
+                       "--rate", "20000", "--stats", dir.file("stats.txt")},
                       c.io);
     });
     // Find the ports in the start line.
@@ -162,6 +194,13 @@ TEST(Zvsim, ServesAPcOverLoopbackAndStopsOnRequest) {
         EXPECT_EQ(rec.locked([&] { return rec.deviceTypes; }), std::vector<uint32_t>{73762});
         ASSERT_EQ(client.submit(remote::test::request(remote::kKindKey, 0x8014)), kOk);
         EXPECT_EQ(rec.waitDone(2).result, kOk);
+        // A measurement streamed to the PC is accounted for in the stats file once the link ends.
+        ASSERT_EQ(client.submit(remote::test::request(remote::kKindMeasurement, 1)), kOk);
+        EXPECT_EQ(rec.waitDone(3).result, kOk);
+        EXPECT_TRUE(rec.waitFor([&] { return rec.monitor.size() >= 3; }));
+        ASSERT_EQ(client.submit(remote::test::request(remote::kKindMeasurement, 0)), kOk);
+        EXPECT_EQ(rec.waitDone(4).result, kOk);
+        received = rec.locked([&] { return rec.monitorBytes; });
     }
     c.stop = true;
     server.join();
@@ -172,6 +211,17 @@ TEST(Zvsim, ServesAPcOverLoopbackAndStopsOnRequest) {
     EXPECT_NE(log.find("zvsim: stopped"), std::string::npos);
     std::ifstream keys(dir.file("keys.log"), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(keys), std::istreambuf_iterator<char>()), "0x00008014\n");
+    std::ifstream statsFile(dir.file("stats.txt"), std::ios::binary);
+    const std::string stats{std::istreambuf_iterator<char>(statsFile), std::istreambuf_iterator<char>()};
+    ASSERT_EQ(std::count(stats.begin(), stats.end(), '\n'), 1) << stats;
+    const auto report = emu::parseStreamReport(stats.substr(0, stats.size() - 1));
+    ASSERT_TRUE(report) << stats;
+    EXPECT_EQ(report->link, 1u);
+    EXPECT_EQ(report->sent, received.size() / 32);
+    EXPECT_EQ(report->crc, remote::crc32(received.data(), received.size()));
+    EXPECT_EQ(report->leftOut + report->unsent, 0u);
+    EXPECT_EQ(report->generated, report->sent);
+    EXPECT_EQ(report->end, "link-ended");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -14,6 +15,7 @@
 #include "emulator/in_process.h"
 #include "emulator/server/adapter_server.h"
 #include "recorder.h"
+#include "zvlkrmt/protocol/wire.h"
 #include "zvlkrmt/transport/tcp_transport.h"
 
 namespace zv::remote {
@@ -469,6 +471,91 @@ TEST_P(RemoteEmulator, SkippedMonitorBlocksShowAsPositionGaps) {
         return 0;
     });
     EXPECT_GE(gaps, 2);
+}
+
+// The stream account zvsim --stats writes: what the PC received is exactly what the report
+// calls sent (count and CRC-32), and each stretch of left-out blocks is one position jump the
+// PC sees; for a link dropped at a point and for one that stalls there and times out.
+TEST_P(RemoteEmulator, StreamReportsAccountForWhatThePcReceived) {
+    AnalyzerConfig c;
+    c.faults.skipMonitorEvery = 4;
+    c.faults.drop = FaultConfig::Drop::Monitor;
+    c.faults.dropAfterBytes = 200000;
+    start(c);
+    std::mutex mutex;
+    std::vector<emu::StreamReport> reports;
+    analyzer->setStreamReport([&](const emu::StreamReport& r) {
+        std::lock_guard lock(mutex);
+        reports.push_back(r);
+    });
+    // The reports once there are N of them (fewer when they do not come).
+    auto waitForReports = [&](size_t n) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        for (;;) {
+            {
+                std::lock_guard lock(mutex);
+                if (reports.size() >= n || std::chrono::steady_clock::now() > deadline) return reports;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    };
+    // What the PC received from block FIRST on: records, CRC-32 and position jumps.
+    auto expectAccounted = [&](const emu::StreamReport& r, size_t first) {
+        recorder.locked([&] {
+            size_t offset = 0;
+            for (size_t i = 0; i < first; ++i) offset += recorder.monitor[i].bytes;
+            uint32_t expected = 0;
+            uint64_t gaps = 0;
+            for (size_t i = first; i < recorder.monitor.size(); ++i) {
+                if (recorder.monitor[i].position != expected) ++gaps;
+                expected = (recorder.monitor[i].position + recorder.monitor[i].bytes) & 0xFFFF;
+            }
+            const size_t bytes = recorder.monitorBytes.size() - offset;
+            EXPECT_EQ(r.sent, bytes / 32);
+            EXPECT_EQ(r.crc, crc32(recorder.monitorBytes.data() + offset, bytes));
+            EXPECT_EQ(r.gaps, gaps);
+            EXPECT_GT(r.gaps, 0u);
+            EXPECT_GE(r.leftOut, r.gaps);
+            EXPECT_EQ(r.generated, r.sent + r.leftOut + r.unsent);
+            return 0;
+        });
+    };
+
+    connect();
+    EXPECT_EQ(run(request(kKindMeasurement, 1)).result, kOk);
+    EXPECT_TRUE(recorder.waitFor([&] { return recorder.disconnects == 1; }));
+    const std::vector<emu::StreamReport> dropped = waitForReports(1);
+    ASSERT_EQ(dropped.size(), 1u);
+    EXPECT_EQ(dropped[0].link, 1u);
+    EXPECT_EQ(dropped[0].measurement, 1u);
+    EXPECT_EQ(dropped[0].end, "link-ended");
+    EXPECT_GE(dropped[0].sent * 32, 200000u);
+    expectAccounted(dropped[0], 0);
+    analyzer->stopMeasurement(0);
+
+    FaultConfig stall;
+    stall.skipMonitorEvery = 4;
+    stall.stall = FaultConfig::Stall::Monitor;
+    stall.stallAfterBytes = 100000;
+    analyzer->setFaults(stall);
+    ASSERT_TRUE(detached());
+    ClientOptions quick = options();
+    quick.answerTimeoutMs = 500;
+    quick.keepAliveMs = 100;
+    client->setOptions(quick);
+    connect();
+    const size_t first = recorder.locked([&] { return recorder.monitor.size(); });
+    EXPECT_EQ(run(request(kKindMeasurement, 1)).result, kOk);
+    // The stalled link goes silent; the PC's time-out ends it.
+    EXPECT_TRUE(recorder.waitFor([&] { return recorder.disconnects == 2; }));
+    const std::vector<emu::StreamReport> stalled = waitForReports(2);
+    ASSERT_EQ(stalled.size(), 2u);
+    EXPECT_EQ(stalled[1].link, 2u);
+    EXPECT_EQ(stalled[1].measurement, 2u);
+    EXPECT_EQ(stalled[1].end, "stalled");
+    expectAccounted(stalled[1], first);
+    analyzer->stopMeasurement(0);
+    analyzer->setStreamReport(nullptr);  // the callback refers to this test's locals
 }
 
 TEST_P(RemoteEmulator, SecondPcIsRefusedAsBusy) {
