@@ -76,7 +76,7 @@ Result createUploadFile(const std::string& path, std::unique_ptr<UploadFile>& fi
     file.reset();
     errno = 0;
     std::FILE* f = std::fopen(path.c_str(), "w+b");
-    if (!f) return errnoResult(kErrorAccessDenied);
+    if (!f) return createFailureFromErrno();
     std::setvbuf(f, nullptr, _IONBF, 0);
     file = std::make_unique<StdioUploadFile>(f);
     return kOk;

@@ -310,7 +310,12 @@ TEST_F(DataFile, AWorkingFileThatCannotBeWrittenIsReportedAndSaveAsStillSavesThe
     ASSERT_NO_FATAL_FAILURE(openThroughDialog(path));
     const auto [caption, message] = answerBox(englishString(20057));
     EXPECT_EQ(caption, englishString(20057));
-    EXPECT_EQ(message, "SaveError");
+    // The box names the file and the system's reason.
+    const std::string first = englishFormattedText(20067, "");
+    EXPECT_EQ(message.substr(0, first.size()), first) << message;
+    EXPECT_NE(message.find(workingFile() + "\n\n"), std::string::npos) << message;
+    EXPECT_NE(message.find("(error 0x8007"), std::string::npos) << message;
+    EXPECT_EQ(readTextFile(workingFile() + ".new"), "");  // no half-written copy left
     // The file is shown all the same.
     ASSERT_TRUE(waitFor([&] { return listViewItemCount(list_) == 12; }, 5000));
     EXPECT_TRUE(paneShows(1, "11 / 11 [kept.DT]"));

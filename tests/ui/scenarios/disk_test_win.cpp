@@ -1,0 +1,408 @@
+// A full disk and a folder that vanishes under the program, during each operation that writes
+// files: monitoring into the buffer files, the upload into DATAFILE.TMP, save-as, the LCD
+// picture, and conversion in the program and in zvdconv. Each time the failure must be told
+// with the file or folder and the system's reason, nothing that was there before may be
+// damaged, no cut-short file may be left under a name the user chose, and monitoring goes on.
+//
+// A full disk needs a small one: ZV_DISK_FOLDER names the (Windows) path of an empty, small
+// file system, which ./test and scripts/disk mount for the run. Without it those cases are
+// skipped with the reason; the vanished-folder cases need none.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "base/board_type.h"
+#include "base/bytes.h"
+#include "capture/capture_record.h"
+#include "capture/data_file_writer.h"
+#include "dialog_read_win.h"
+#include "file_dialog_win.h"
+#include "measurement_fixture_win.h"
+#include "setup/data_info.h"
+
+namespace zvui {
+namespace {
+
+constexpr int kStopCommand = 2102;
+constexpr int kUploadCommand = 1003;
+constexpr int kOpenCommand = 1007;
+constexpr int kSaveAsCommand = 40014;
+constexpr int kBatchCommand = 40010;
+constexpr int kKeyEmulationCommand = 2000;
+constexpr int kSavePictureCommand = 2126;
+constexpr unsigned kBufferFilesCaption = 9022;
+constexpr unsigned kBufferWriteFailed = 20069;
+constexpr unsigned kNotWrittenFormat = 20070;
+constexpr unsigned kWarningCaption = 20057;
+constexpr unsigned kDataFileSaveFailed = 20067;
+constexpr unsigned kUploadFileFailed = 20068;
+constexpr unsigned kScreenshotFailed = 20071;
+constexpr unsigned kConversionCaption = 20055;
+constexpr unsigned kConversionOutputFailed = 13027;
+constexpr char kDiskFull[] = "(error 0x80070070)";
+constexpr char kPathNotFound[] = "(error 0x80070003)";
+
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// A data file of an EX-NB3BP with COUNT CAN records.
+std::string dataFile(uint32_t count) {
+    constexpr zv::BoardType kBoard = 73763;
+    const size_t header = zv::dataFileHeaderSize(kBoard);
+    std::string bytes(header + count * zv::kCaptureRecordSize, '\0');
+    auto* at = reinterpret_cast<uint8_t*>(bytes.data());
+    zv::composeDataFileHeader(at, kBoard, zv::composeDataInfoBlock(kBoard), count * zv::kCaptureRecordSize);
+    for (uint32_t i = 0; i < count; ++i) {
+        uint8_t* r = at + header + i * zv::kCaptureRecordSize;
+        r[0] = 1;  // channel 1
+        zv::putU32(r, 4, (i % 60) << 16);
+        r[10] = r[11] = 8;
+        zv::putU32(r, 12, (0x100 + i % 0x400) << 18);
+    }
+    return bytes;
+}
+
+bool writeBinary(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+class Disk : public MeasurementFixture {
+protected:
+    void TearDown() override {
+        MeasurementFixture::TearDown();
+        // The small disk is shared by the cases: empty it for the next one.
+        if (!disk_.empty()) {
+            WIN32_FIND_DATAA found{};
+            HANDLE search = FindFirstFileA((disk_ + "\\*").c_str(), &found);
+            if (search != INVALID_HANDLE_VALUE) {
+                do {
+                    const std::string name = found.cFileName;
+                    if (name != "." && name != "..") removeTree(disk_ + "\\" + name);
+                } while (FindNextFileA(search, &found));
+                FindClose(search);
+            }
+        }
+    }
+
+    std::string bufferFolder() const override {
+        return bufferFolder_.empty() ? MeasurementFixture::bufferFolder() : bufferFolder_;
+    }
+
+    // The small disk, or "" with the case skipped.
+    bool useSmallDisk() {
+        const char* folder = std::getenv("ZV_DISK_FOLDER");
+        if (!folder || !*folder || !exists(folder)) return false;
+        disk_ = toWindowsPath(folder);
+        return true;
+    }
+
+    // Fills the small disk with one file until only about LEAVE bytes are free.
+    void fillDisk(uint64_t leave) {
+        const std::string path = disk_ + "\\filler.bin";
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        const std::string chunk(65536, 'F');
+        uint64_t total = 0;
+        for (DWORD size : {65536u, 4096u, 512u}) {
+            for (;;) {
+                DWORD written = 0;
+                const BOOL ok = WriteFile(file, chunk.data(), size, &written, nullptr);
+                total += written;
+                if (!ok || written < size) break;
+            }
+        }
+        LARGE_INTEGER end{};
+        end.QuadPart = static_cast<LONGLONG>(total > leave ? total - leave : 0);
+        ASSERT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(SetEndOfFile(file));
+        CloseHandle(file);
+        ASSERT_GE(total, leave) << "the disk had no room to fill";
+    }
+    void emptyDisk() { DeleteFileA((disk_ + "\\filler.bin").c_str()); }
+
+    // Monitoring of the built-in analyzer at RECORDS a second into FOLDER, in files of 1 MiB.
+    void monitorInto(const std::string& folder, const std::string& records) {
+        ASSERT_TRUE(makeFolders(folder));
+        bufferFolder_ = folder;
+        configureAnalyzer("fixed-rate = " + records + "\r\n");
+        writeProfileWith("[buffer]\r\npath=" + folder + "\r\nblock=1M,10\r\nwarning=no\r\n");
+        ASSERT_TRUE(startMain());
+        connectAndWaitForIdle();
+    }
+
+    // The box about records that were not written, after the measurement ended; with the count
+    // the status bar shows.
+    void expectLostRecordsReported(const std::string& named, const char* reason) {
+        const std::vector<MessageBoxInfo> boxes = collectMessageBoxes(3, 8000);
+        const MessageBoxInfo* report = nullptr;
+        for (const MessageBoxInfo& box : boxes)
+            if (box.caption == englishString(kBufferFilesCaption)) report = &box;
+        ASSERT_NE(report, nullptr) << "no box about the buffer files among " << boxes.size();
+        const std::string pane = statusPaneText(control(kStatusBarId), 1);
+        const std::string prefix = englishFormatted(kNotWrittenFormat, 0).substr(0, 13);  // "not written: "
+        const size_t at = pane.find(prefix);
+        ASSERT_NE(at, std::string::npos) << pane;
+        const unsigned long lost = std::strtoul(pane.c_str() + at + prefix.size(), nullptr, 10);
+        EXPECT_GT(lost, 0u);
+        std::printf("[ FIGURE   ] records not written: %lu (status bar: %s)\n", lost, pane.c_str());
+        EXPECT_EQ(report->text.substr(0, report->text.find("\n\n")), englishFormatted(kBufferWriteFailed, lost));
+        EXPECT_TRUE(contains(report->text, "\n\n" + named)) << report->text;
+        EXPECT_TRUE(contains(report->text, reason)) << report->text;
+    }
+
+    // Every numbered file left opens with each record its header counts.
+    void expectFilesOpen() {
+        const std::vector<BufferFileCheck> checks = checkBufferFiles();
+        EXPECT_FALSE(checks.empty());
+        for (const BufferFileCheck& check : checks) EXPECT_EQ(check.problem, "") << check.name;
+    }
+
+    // The message box with this caption, answered with OK.
+    MessageBoxInfo answerBox(unsigned caption, DWORD timeoutMs = 10000) {
+        MessageBoxInfo box = waitForMessageBox(program_.processId(), englishString(caption), timeoutMs);
+        if (box.window) {
+            answerMessageBox(box, IDOK);
+            waitFor([&] { return !IsWindow(box.window); }, 5000);
+        }
+        return box;
+    }
+
+    void saveAs(const std::string& path) {
+        postCommand(mainWindow_, kSaveAsCommand);
+        HWND dialog = waitForDialogTitled(program_.processId(), englishString(20045), 10000);
+        ASSERT_TRUE(dialog) << "no save-file dialog";
+        ASSERT_TRUE(chooseFileInDialog(dialog, path));
+        // The dialog asks before replacing a file.
+        if (exists(path)) {
+            MessageBoxInfo confirm = waitForMessageBox(program_.processId(), englishString(20045), 5000);
+            if (confirm.window) answerMessageBox(confirm, IDYES);
+        }
+        ASSERT_TRUE(waitForDialogGone(program_.processId(), englishString(20045), 10000));
+    }
+
+    void openDataFile(const std::string& path, int rows) {
+        postCommand(mainWindow_, kOpenCommand);
+        HWND dialog = waitForDialogTitled(program_.processId(), englishString(20044), 10000);
+        ASSERT_TRUE(dialog) << "no open-file dialog";
+        ASSERT_TRUE(chooseFileInDialog(dialog, path));
+        ASSERT_TRUE(waitFor([&] { return listViewItemCount(control(kCaptureListId)) == rows; }, 10000));
+    }
+
+    std::string disk_;
+    std::string bufferFolder_;
+};
+
+#define REQUIRE_SMALL_DISK()                                                                               \
+    if (!useSmallDisk())                                                                                   \
+    GTEST_SKIP() << "no small disk: ZV_DISK_FOLDER is not set (mounting one needs root; ./test and "       \
+                    "scripts/disk mount a 2 MiB tmpfs)"
+
+// ---- Monitoring ---------------------------------------------------------------------------
+
+TEST_F(Disk, MonitoringOntoAFullDiskGoesOnCountsTheLostRecordsAndKeepsItsFiles) {
+    REQUIRE_SMALL_DISK();
+    ASSERT_NO_FATAL_FAILURE(monitorInto(disk_ + "\\buffer", "20000"));
+    // Room for about half a file; scripts/disk tries many other levels.
+    const char* level = std::getenv("ZV_DISK_LEAVE_KIB");
+    ASSERT_NO_FATAL_FAILURE(fillDisk((level && *level ? std::strtoull(level, nullptr, 10) : 600) * 1024));
+    startMonitoring();
+    ASSERT_FALSE(HasFatalFailure());
+    HWND status = control(kStatusBarId);
+    ASSERT_TRUE(waitFor([&] { return contains(statusPaneText(status, 1), "not written:"); }, 20000))
+        << statusPaneText(status, 1);
+    // Monitoring goes on (the record count still rises) and no box stops it.
+    const std::string before = statusPaneText(status, 1);
+    ASSERT_TRUE(waitFor([&] { return statusPaneText(status, 1) != before; }, 5000));
+    EXPECT_TRUE(messageBoxesOf(program_.processId()).empty());
+    postCommand(mainWindow_, kStopCommand);
+    ASSERT_TRUE(waitForMeasurementEnd());
+    expectLostRecordsReported(disk_ + "\\buffer\\0000000", kDiskFull);
+    expectFilesOpen();
+}
+
+TEST_F(Disk, ABufferFolderThatVanishesWhileMonitoringIsNamedAndMonitoringGoesOn) {
+    const std::string folder = sandbox_->root() + "\\buffer";
+    ASSERT_NO_FATAL_FAILURE(monitorInto(folder, "20000"));
+    startMonitoring();
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(waitFor([&] { return readBinaryFile(folder + "\\00000000.DT").size() > 100000; }, 20000));
+    // The folder goes away under the program (moved elsewhere: the open file moves with it).
+    const std::string moved = sandbox_->root() + "\\moved";
+    ASSERT_TRUE(MoveFileA(folder.c_str(), moved.c_str())) << GetLastError();
+    HWND status = control(kStatusBarId);
+    ASSERT_TRUE(waitFor([&] { return contains(statusPaneText(status, 1), "not written:"); }, 20000))
+        << statusPaneText(status, 1);
+    EXPECT_TRUE(messageBoxesOf(program_.processId()).empty());
+    postCommand(mainWindow_, kStopCommand);
+    ASSERT_TRUE(waitForMeasurementEnd());
+    expectLostRecordsReported(folder + "\n", kPathNotFound);
+    EXPECT_FALSE(exists(folder));  // not made again behind the user's back
+    bufferFolder_ = moved;
+    expectFilesOpen();
+}
+
+// ---- Upload -------------------------------------------------------------------------------
+
+TEST_F(Disk, AnUploadOntoAFullDiskKeepsThePreviousUpload) {
+    REQUIRE_SMALL_DISK();
+    // The data folder, where DATAFILE.TMP lives, on the small disk.
+    sandbox_->moveAppDataFolder(disk_ + "\\appdata");
+    ASSERT_TRUE(sandbox_->redirectUserFolders());
+    configureAnalyzer("fixed-rate = 5000\r\n");
+    writeProfileWith("[buffer]\r\nwarning=no\r\n");
+    ASSERT_TRUE(startMain());
+    connectAndWaitForIdle();
+    startMonitoring();
+    ASSERT_FALSE(HasFatalFailure());
+    Sleep(1000);
+    postCommand(mainWindow_, kStopCommand);
+    ASSERT_TRUE(waitForMeasurementEnd());
+    collectMessageBoxes(1, 500);
+
+    const std::string working = sandbox_->dataFolder() + "\\DATAFILE.TMP";
+    postCommand(mainWindow_, kUploadCommand);
+    ASSERT_TRUE(waitFor([&] { return listViewItemCount(control(kCaptureListId)) > 0; }, 20000));
+    const std::string earlier = readBinaryFile(working);
+    ASSERT_GT(earlier.size(), 100000u);
+
+    ASSERT_NO_FATAL_FAILURE(fillDisk(earlier.size() / 2));
+    postCommand(mainWindow_, kUploadCommand);
+    const MessageBoxInfo box = answerBox(kWarningCaption, 20000);
+    ASSERT_TRUE(box.window) << "the failed upload was not reported";
+    EXPECT_EQ(box.text.substr(0, box.text.find("\n\n")), englishFormattedText(kUploadFileFailed, "").substr(0, box.text.find("\n\n")));
+    EXPECT_TRUE(contains(box.text, working + "\n\n")) << box.text;
+    EXPECT_TRUE(contains(box.text, kDiskFull)) << box.text;
+    // The transfer dialog stays for the user to close.
+    if (HWND transfer = waitForDialog(program_.processId(), "Transfer", 3000)) pressDialogButton(transfer, IDCANCEL);
+    EXPECT_TRUE(readBinaryFile(working) == earlier) << "DATAFILE.TMP changed";
+    EXPECT_FALSE(exists(working + ".new"));
+    EXPECT_TRUE(waitForUsable({2105, 1003, 1007, 2114}));
+}
+
+// ---- Save as ------------------------------------------------------------------------------
+
+TEST_F(Disk, SaveAsOntoAFullDiskLeavesTheFileOfThatNameAsItWas) {
+    REQUIRE_SMALL_DISK();
+    writeProfile(emulatedUsbProfile());
+    ASSERT_TRUE(startMain());
+    const std::string source = sandbox_->root() + "\\source.DT";
+    ASSERT_TRUE(writeBinary(source, dataFile(6000)));  // about 190 KiB
+    ASSERT_NO_FATAL_FAILURE(openDataFile(source, 6000));
+
+    const std::string target = disk_ + "\\saved.DT";
+    const std::string old(5000, 'o');
+    ASSERT_TRUE(writeBinary(target, old));
+    ASSERT_NO_FATAL_FAILURE(fillDisk(64 * 1024));
+    ASSERT_NO_FATAL_FAILURE(saveAs(target));
+    const MessageBoxInfo box = answerBox(kWarningCaption);
+    ASSERT_TRUE(box.window) << "the failed save was not reported";
+    EXPECT_EQ(box.text, englishFormattedText(kDataFileSaveFailed, target + "\n\n" + box.text.substr(box.text.rfind("\n\n") + 2)));
+    EXPECT_TRUE(contains(box.text, kDiskFull)) << box.text;
+    EXPECT_TRUE(readBinaryFile(target) == old) << "the existing file changed";
+    EXPECT_FALSE(exists(target + ".new"));
+
+    // With room again the same save goes through.
+    emptyDisk();
+    ASSERT_NO_FATAL_FAILURE(saveAs(target));
+    EXPECT_TRUE(waitFor([&] { return readBinaryFile(target) == readBinaryFile(source); }, 5000));
+    EXPECT_TRUE(messageBoxesOf(program_.processId()).empty());
+}
+
+// ---- LCD picture --------------------------------------------------------------------------
+
+TEST_F(Disk, AnLcdPictureThatFindsNoRoomIsReportedAndLeavesNoFile) {
+    REQUIRE_SMALL_DISK();
+    const std::string pictures = disk_ + "\\pictures";
+    ASSERT_TRUE(makeFolders(pictures));
+    configureAnalyzer("");
+    writeProfileWith("[buffer]\r\nwarning=no\r\n[keyEmulation]\r\npath=" + pictures + "\r\n");
+    ASSERT_TRUE(startMain());
+    connectAndWaitForIdle();
+    postCommand(mainWindow_, kKeyEmulationCommand);
+    std::vector<HWND> frames;
+    ASSERT_TRUE(waitFor([&] { return (frames = topWindowsOfClass("ZEVRONA_zvlk5m_WindowClass_KeyEmuFrame", program_.processId())).size() == 1; }, 10000));
+    HWND frame = frames[0];
+    Sleep(1000);  // the first picture of the LCD
+
+    ASSERT_NO_FATAL_FAILURE(fillDisk(0));
+    PostMessageA(frame, WM_COMMAND, kSavePictureCommand, 0);
+    const MessageBoxInfo box = answerBox(102);
+    ASSERT_TRUE(box.window) << "the failed save was not reported";
+    EXPECT_TRUE(contains(box.text, "\n\n" + pictures + "\\ZV")) << box.text;
+    EXPECT_TRUE(contains(box.text, kDiskFull)) << box.text;
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA((pictures + "\\*.bmp").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "left behind: " << found.cFileName;
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+
+    // A folder that vanished is made again: the next picture is saved.
+    emptyDisk();
+    ASSERT_TRUE(removeTree(pictures));
+    PostMessageA(frame, WM_COMMAND, kSavePictureCommand, 0);
+    EXPECT_TRUE(waitFor([&] {
+        WIN32_FIND_DATAA any{};
+        HANDLE again = FindFirstFileA((pictures + "\\*.bmp").c_str(), &any);
+        if (again == INVALID_HANDLE_VALUE) return false;
+        FindClose(again);
+        return true;
+    }, 5000));
+    EXPECT_TRUE(messageBoxesOf(program_.processId()).empty());
+}
+
+// ---- Conversion ---------------------------------------------------------------------------
+
+TEST_F(Disk, ConversionOntoAFullDiskKeepsTheEarlierOutputInTheProgramAndInZvdconv) {
+    REQUIRE_SMALL_DISK();
+    writeProfile(emulatedUsbProfile());
+    ASSERT_TRUE(startMain());
+    const std::string folder = disk_ + "\\data";
+    ASSERT_TRUE(makeFolders(folder));
+    ASSERT_TRUE(writeBinary(folder + "\\a.DT", dataFile(3000)));  // some 300 KiB of text
+    const std::string earlier = "an earlier conversion\r\n";
+    ASSERT_TRUE(writeTextFile(folder + "\\a.txt", earlier));
+    ASSERT_TRUE(writeTextFile(folder + "\\a.csv", earlier));
+    ASSERT_NO_FATAL_FAILURE(fillDisk(32 * 1024));
+
+    postCommand(mainWindow_, kBatchCommand);
+    HWND dialog = waitForDialog(program_.processId(), "Batch Conversion", 10000);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(setControlText(dialogControl(dialog, 1008), folder));
+    ASSERT_TRUE(pressDialogButton(dialog, 40018));
+    ASSERT_TRUE(waitFor([&] { return sendTo(dialogControl(dialog, 1095), LB_GETCOUNT, 0, 0) == 1; }, 5000));
+    ASSERT_TRUE(pressDialogButton(dialog, 1011));
+    ASSERT_TRUE(waitFor([&] { return IsWindowEnabled(dialogControl(dialog, 1)); }, 5000));
+    ASSERT_TRUE(pressDialogButton(dialog, 1));
+    const MessageBoxInfo box = answerBox(kConversionCaption, 20000);
+    ASSERT_TRUE(box.window) << "the failed conversion was not reported";
+    EXPECT_TRUE(contains(box.text, "a.txt\n" + englishString(kConversionOutputFailed) + "\n\n")) << box.text;
+    EXPECT_TRUE(contains(box.text, kDiskFull)) << box.text;
+    ASSERT_TRUE(waitFor([&] { return IsWindowEnabled(dialogControl(dialog, 1)); }, 10000));
+    pressDialogButton(dialog, IDCANCEL);
+    EXPECT_EQ(readTextFile(folder + "\\a.txt"), earlier);
+    EXPECT_FALSE(exists(folder + "\\a.txt.new"));
+
+    const std::string log = sandbox_->root() + "\\zvdconv.log";
+    EXPECT_EQ(runProgram("\"" + builtFile("zvdconv") + "\" --csv a.DT", folder, log), 1);
+    const std::string said = readTextFile(log);
+    EXPECT_TRUE(contains(said, "a.csv could not be written completely: 0x80070070 (disk full)")) << said;
+    EXPECT_EQ(readTextFile(folder + "\\a.csv"), earlier);
+    EXPECT_FALSE(exists(folder + "\\a.csv.new"));
+
+    // Into a folder that is gone: named as such, nothing made.
+    EXPECT_EQ(runProgram("\"" + builtFile("zvdconv") + "\" --csv -o gone\\b.csv a.DT", folder, log), 1);
+    EXPECT_TRUE(contains(readTextFile(log), "cannot be created: 0x80070003 (folder not found)")) << readTextFile(log);
+}
+
+}  // namespace
+}  // namespace zvui
