@@ -71,14 +71,13 @@ public:
         errno = 0;
         file_ = std::fopen(path_.c_str(), "wb");
         if (file_ == nullptr) return createFailureFromErrno();
+        // Every write goes to the system at once, so a full disk shows at the write that meets
+        // it, with its reason, rather than in a buffer flushed later.
+        std::setvbuf(file_, nullptr, _IONBF, 0);
         return kOk;
     }
 
-    Result write(const uint8_t* bytes, size_t size) {
-        errno = 0;
-        if (size > 0 && std::fwrite(bytes, 1, size, file_) != size) return resultFromErrno(kErrorWriteFault);
-        return kOk;
-    }
+    Result write(const uint8_t* bytes, size_t size) { return writeAllTo(file_, bytes, size); }
 
     // Closes the file (a full disk may only show here, when the system writes out its buffer)
     // and puts it in the target's place.

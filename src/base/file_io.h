@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -36,6 +37,11 @@ constexpr uint32_t systemErrorOf(Result r) {
 uint32_t systemErrorFromErrno(int error);
 // The current errno as a result code; fallback (a Windows error) when errno is 0.
 Result resultFromErrno(uint32_t fallback);
+// Writes all n bytes to the stream or fails with the system's reason. A write that takes only
+// part of the bytes (a disk that fills up in the middle of it) is followed by one for the rest:
+// only that one fails with the reason; the short write itself reports none on every system.
+Result writeAllTo(std::FILE* stream, const void* bytes, size_t n);
+
 // The current errno after a file could not be created: as resultFromErrno, except that a
 // missing name (ENOENT) can only be the folder, which Windows calls "path not found".
 Result createFailureFromErrno();

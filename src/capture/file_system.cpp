@@ -37,9 +37,7 @@ public:
         if (n == 0) return kOk;
         const Result r = seekTo(offset);
         if (failed(r)) return r;
-        errno = 0;
-        if (std::fwrite(bytes, 1, n, file_) != n) return lastErrnoResult(kErrorWriteFault);
-        return kOk;
+        return writeAllTo(file_, bytes, n);
     }
 
     Result truncate(uint64_t size) override {

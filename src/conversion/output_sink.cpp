@@ -95,9 +95,8 @@ void FileSink::writerLoop() {
             length = lengths_[static_cast<size_t>(next)];
         }
         if (!failed() && length > 0) {
-            errno = 0;
-            if (std::fwrite(blocks_[static_cast<size_t>(next)].get(), 1, length, file_) != length)
-                fail(resultFromErrno(kErrorWriteFault));
+            const Result written = writeAllTo(file_, blocks_[static_cast<size_t>(next)].get(), length);
+            if (zv::failed(written)) fail(written);
         }
         {
             std::lock_guard<std::mutex> lock(mutex_);

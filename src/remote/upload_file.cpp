@@ -31,9 +31,7 @@ public:
     Result write(const uint8_t* bytes, size_t n) override {
         if (!file_) return resultFromSystemError(kErrorInvalidParameter);
         if (n == 0) return kOk;
-        errno = 0;
-        if (std::fwrite(bytes, 1, n, file_) != n) return errnoResult(kErrorWriteFault);
-        return kOk;
+        return writeAllTo(file_, bytes, n);
     }
 
     Result setEndHere() override {

@@ -118,7 +118,10 @@ void endMonitor(MainWindow& main) {
     main.bufferFiles->endMonitoring();
     refreshMonitorList(main);
     const LastWrittenFile last = main.bufferFiles->lastWrittenFile();
-    if (last.number >= 0 && !last.path.empty()) showBufferFile(main, last.path, last.number);
+    // A buffer folder that vanished while monitoring took the last file with it: the report
+    // below says so, a box about a file that cannot be read would only confuse.
+    if (last.number >= 0 && !last.path.empty() && GetFileAttributesA(last.path.c_str()) != INVALID_FILE_ATTRIBUTES)
+        showBufferFile(main, last.path, last.number);
     main.monitoring = false;
     // Once per measurement, and only after the end has been dealt with: a box per failed
     // block would stop monitoring, and one inside the handlers of the end would run its loop

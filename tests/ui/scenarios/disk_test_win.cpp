@@ -81,18 +81,9 @@ class Disk : public MeasurementFixture {
 protected:
     void TearDown() override {
         MeasurementFixture::TearDown();
-        // The small disk is shared by the cases: empty it for the next one.
-        if (!disk_.empty()) {
-            WIN32_FIND_DATAA found{};
-            HANDLE search = FindFirstFileA((disk_ + "\\*").c_str(), &found);
-            if (search != INVALID_HANDLE_VALUE) {
-                do {
-                    const std::string name = found.cFileName;
-                    if (name != "." && name != "..") removeTree(disk_ + "\\" + name);
-                } while (FindNextFileA(search, &found));
-                FindClose(search);
-            }
-        }
+        // The small disk is shared by the cases: empty it for the next one (the mount point
+        // itself stays, which is all removeTree leaves of it).
+        if (!disk_.empty()) removeTree(disk_);
     }
 
     std::string bufferFolder() const override {
@@ -122,11 +113,14 @@ protected:
                 if (!ok || written < size) break;
             }
         }
-        LARGE_INTEGER end{};
-        end.QuadPart = static_cast<LONGLONG>(total > leave ? total - leave : 0);
-        ASSERT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
-        ASSERT_TRUE(SetEndOfFile(file));
+        bool cut = true;
+        if (leave > 0) {
+            LARGE_INTEGER end{};
+            end.QuadPart = static_cast<LONGLONG>(total > leave ? total - leave : 0);
+            cut = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+        }
         CloseHandle(file);
+        ASSERT_TRUE(cut) << "the filler could not be cut: " << GetLastError();
         ASSERT_GE(total, leave) << "the disk had no room to fill";
     }
     void emptyDisk() { DeleteFileA((disk_ + "\\filler.bin").c_str()); }
@@ -141,21 +135,33 @@ protected:
         connectAndWaitForIdle();
     }
 
-    // The box about records that were not written, after the measurement ended; with the count
-    // the status bar shows.
-    void expectLostRecordsReported(const std::string& named, const char* reason) {
-        const std::vector<MessageBoxInfo> boxes = collectMessageBoxes(3, 8000);
-        const MessageBoxInfo* report = nullptr;
-        for (const MessageBoxInfo& box : boxes)
-            if (box.caption == englishString(kBufferFilesCaption)) report = &box;
-        ASSERT_NE(report, nullptr) << "no box about the buffer files among " << boxes.size();
+    // The records not written as the status bar counts them while monitoring; 0 when it
+    // shows none.
+    unsigned long notWrittenShown() {
         const std::string pane = statusPaneText(control(kStatusBarId), 1);
         const std::string prefix = englishFormatted(kNotWrittenFormat, 0).substr(0, 13);  // "not written: "
         const size_t at = pane.find(prefix);
-        ASSERT_NE(at, std::string::npos) << pane;
-        const unsigned long lost = std::strtoul(pane.c_str() + at + prefix.size(), nullptr, 10);
-        EXPECT_GT(lost, 0u);
-        std::printf("[ FIGURE   ] records not written: %lu (status bar: %s)\n", lost, pane.c_str());
+        return at == std::string::npos ? 0 : std::strtoul(pane.c_str() + at + prefix.size(), nullptr, 10);
+    }
+
+    // Stops the measurement and expects the one box about records that were not written, with
+    // at least the count the status bar showed before the stop.
+    void stopAndExpectLostRecordsReported(const std::string& named, const char* reason) {
+        const unsigned long shown = notWrittenShown();
+        EXPECT_GT(shown, 0u);
+        postCommand(mainWindow_, kStopCommand);
+        const std::vector<MessageBoxInfo> boxes = collectMessageBoxes(3, 8000);
+        ASSERT_TRUE(waitForMeasurementEnd());
+        const MessageBoxInfo* report = nullptr;
+        for (const MessageBoxInfo& box : boxes) {
+            std::printf("[ BOX      ] %s: %s\n", box.caption.c_str(), box.text.c_str());
+            if (box.caption == englishString(kBufferFilesCaption)) report = &box;
+        }
+        ASSERT_NE(report, nullptr) << "no box about the buffer files among " << boxes.size();
+        EXPECT_EQ(boxes.size(), 1u) << "one box, and only one, tells what happened";
+        const unsigned long lost = std::strtoul(report->text.c_str(), nullptr, 10);
+        EXPECT_GE(lost, shown);
+        std::printf("[ FIGURE   ] records not written: %lu (%lu in the status bar before the stop)\n", lost, shown);
         EXPECT_EQ(report->text.substr(0, report->text.find("\n\n")), englishFormatted(kBufferWriteFailed, lost));
         EXPECT_TRUE(contains(report->text, "\n\n" + named)) << report->text;
         EXPECT_TRUE(contains(report->text, reason)) << report->text;
@@ -183,10 +189,13 @@ protected:
         HWND dialog = waitForDialogTitled(program_.processId(), englishString(20045), 10000);
         ASSERT_TRUE(dialog) << "no save-file dialog";
         ASSERT_TRUE(chooseFileInDialog(dialog, path));
-        // The dialog asks before replacing a file.
+        // The dialog asks before replacing a file: the box with a Yes button.
         if (exists(path)) {
-            MessageBoxInfo confirm = waitForMessageBox(program_.processId(), englishString(20045), 5000);
-            if (confirm.window) answerMessageBox(confirm, IDYES);
+            waitFor([&] {
+                for (const MessageBoxInfo& box : messageBoxesOf(program_.processId()))
+                    if (GetDlgItem(box.window, IDYES) && answerMessageBox(box, IDYES)) return true;
+                return false;
+            }, 5000);
         }
         ASSERT_TRUE(waitForDialogGone(program_.processId(), englishString(20045), 10000));
     }
@@ -225,9 +234,7 @@ TEST_F(Disk, MonitoringOntoAFullDiskGoesOnCountsTheLostRecordsAndKeepsItsFiles) 
     const std::string before = statusPaneText(status, 1);
     ASSERT_TRUE(waitFor([&] { return statusPaneText(status, 1) != before; }, 5000));
     EXPECT_TRUE(messageBoxesOf(program_.processId()).empty());
-    postCommand(mainWindow_, kStopCommand);
-    ASSERT_TRUE(waitForMeasurementEnd());
-    expectLostRecordsReported(disk_ + "\\buffer\\0000000", kDiskFull);
+    stopAndExpectLostRecordsReported(disk_ + "\\buffer\\0000000", kDiskFull);
     expectFilesOpen();
 }
 
@@ -244,9 +251,7 @@ TEST_F(Disk, ABufferFolderThatVanishesWhileMonitoringIsNamedAndMonitoringGoesOn)
     ASSERT_TRUE(waitFor([&] { return contains(statusPaneText(status, 1), "not written:"); }, 20000))
         << statusPaneText(status, 1);
     EXPECT_TRUE(messageBoxesOf(program_.processId()).empty());
-    postCommand(mainWindow_, kStopCommand);
-    ASSERT_TRUE(waitForMeasurementEnd());
-    expectLostRecordsReported(folder + "\n", kPathNotFound);
+    stopAndExpectLostRecordsReported(folder + "\n", kPathNotFound);
     EXPECT_FALSE(exists(folder));  // not made again behind the user's back
     bufferFolder_ = moved;
     expectFilesOpen();
@@ -278,8 +283,11 @@ TEST_F(Disk, AnUploadOntoAFullDiskKeepsThePreviousUpload) {
 
     ASSERT_NO_FATAL_FAILURE(fillDisk(earlier.size() / 2));
     postCommand(mainWindow_, kUploadCommand);
-    const MessageBoxInfo box = answerBox(kWarningCaption, 20000);
-    ASSERT_TRUE(box.window) << "the failed upload was not reported";
+    const std::vector<MessageBoxInfo> boxes = collectMessageBoxes(1, 20000);
+    ASSERT_EQ(boxes.size(), 1u) << "the failed upload was not reported; DATAFILE.TMP has "
+                                << readBinaryFile(working).size() << " bytes, " << earlier.size() << " before";
+    const MessageBoxInfo& box = boxes[0];
+    EXPECT_EQ(box.caption, englishString(kWarningCaption));
     EXPECT_EQ(box.text.substr(0, box.text.find("\n\n")), englishFormattedText(kUploadFileFailed, "").substr(0, box.text.find("\n\n")));
     EXPECT_TRUE(contains(box.text, working + "\n\n")) << box.text;
     EXPECT_TRUE(contains(box.text, kDiskFull)) << box.text;
@@ -400,8 +408,9 @@ TEST_F(Disk, ConversionOntoAFullDiskKeepsTheEarlierOutputInTheProgramAndInZvdcon
     EXPECT_FALSE(exists(folder + "\\a.csv.new"));
 
     // Into a folder that is gone: named as such, nothing made.
-    EXPECT_EQ(runProgram("\"" + builtFile("zvdconv") + "\" --csv -o gone\\b.csv a.DT", folder, log), 1);
-    EXPECT_TRUE(contains(readTextFile(log), "cannot be created: 0x80070003 (folder not found)")) << readTextFile(log);
+    const std::string log2 = sandbox_->root() + "\\zvdconv-gone.log";
+    EXPECT_EQ(runProgram("\"" + builtFile("zvdconv") + "\" --csv -o gone\\b.csv a.DT", folder, log2), 1);
+    EXPECT_TRUE(contains(readTextFile(log2), "cannot be created: 0x80070003 (folder not found)")) << readTextFile(log2);
 }
 
 }  // namespace
