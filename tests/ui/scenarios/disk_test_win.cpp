@@ -34,6 +34,8 @@ constexpr int kSaveAsCommand = 40014;
 constexpr int kBatchCommand = 40010;
 constexpr int kKeyEmulationCommand = 2000;
 constexpr int kSavePictureCommand = 2126;
+constexpr int kSaveSetupCommand = 2128;
+constexpr unsigned kFileErrorCaption = 9034;
 constexpr unsigned kBufferFilesCaption = 9022;
 constexpr unsigned kBufferWriteFailed = 20069;
 constexpr unsigned kNotWrittenFormat = 20070;
@@ -184,8 +186,9 @@ protected:
         return box;
     }
 
-    void saveAs(const std::string& path) {
-        postCommand(mainWindow_, kSaveAsCommand);
+    // A save command of WINDOW, PATH typed into its save-file dialog, a replace confirmed.
+    void saveThrough(HWND window, int command, const std::string& path) {
+        postCommand(window, command);
         HWND dialog = waitForDialogTitled(program_.processId(), englishString(20045), 10000);
         ASSERT_TRUE(dialog) << "no save-file dialog";
         ASSERT_TRUE(chooseFileInDialog(dialog, path));
@@ -312,7 +315,7 @@ TEST_F(Disk, SaveAsOntoAFullDiskLeavesTheFileOfThatNameAsItWas) {
     const std::string old(5000, 'o');
     ASSERT_TRUE(writeBinary(target, old));
     ASSERT_NO_FATAL_FAILURE(fillDisk(64 * 1024));
-    ASSERT_NO_FATAL_FAILURE(saveAs(target));
+    ASSERT_NO_FATAL_FAILURE(saveThrough(mainWindow_, kSaveAsCommand, target));
     const MessageBoxInfo box = answerBox(kWarningCaption);
     ASSERT_TRUE(box.window) << "the failed save was not reported";
     EXPECT_EQ(box.text, englishFormattedText(kDataFileSaveFailed, target + "\n\n" + box.text.substr(box.text.rfind("\n\n") + 2)));
@@ -322,9 +325,39 @@ TEST_F(Disk, SaveAsOntoAFullDiskLeavesTheFileOfThatNameAsItWas) {
 
     // With room again the same save goes through.
     emptyDisk();
-    ASSERT_NO_FATAL_FAILURE(saveAs(target));
+    ASSERT_NO_FATAL_FAILURE(saveThrough(mainWindow_, kSaveAsCommand, target));
     EXPECT_TRUE(waitFor([&] { return readBinaryFile(target) == readBinaryFile(source); }, 5000));
     EXPECT_TRUE(messageBoxesOf(program_.processId()).empty());
+}
+
+// ---- Setup file ---------------------------------------------------------------------------
+
+TEST_F(Disk, ASetupFileSavedOntoAFullDiskLeavesTheFileOfThatNameAsItWas) {
+    REQUIRE_SMALL_DISK();
+    configureAnalyzer("");
+    writeProfileWith("[miscellaneous]\r\nsyncSetup=no\r\n");
+    ASSERT_TRUE(startMain());
+    postCommand(mainWindow_, 2012);
+    HWND editor = waitForDialog(program_.processId(), "Setup", 20000);
+    ASSERT_NE(editor, nullptr);
+
+    const std::string target = disk_ + "\\setup.SU";
+    const std::string old(3000, 's');
+    ASSERT_TRUE(writeBinary(target, old));
+    ASSERT_NO_FATAL_FAILURE(fillDisk(4096));  // a setup file takes about 16 KiB
+    ASSERT_NO_FATAL_FAILURE(saveThrough(editor, kSaveSetupCommand, target));
+    const MessageBoxInfo box = answerBox(kFileErrorCaption);
+    ASSERT_TRUE(box.window) << "the failed save was not reported";
+    EXPECT_TRUE(contains(box.text, "\n\n" + target + "\n\n")) << box.text;
+    EXPECT_TRUE(contains(box.text, kDiskFull)) << box.text;
+    EXPECT_TRUE(readBinaryFile(target) == old) << "the existing setup file changed";
+    EXPECT_FALSE(exists(target + ".new"));
+
+    emptyDisk();
+    ASSERT_NO_FATAL_FAILURE(saveThrough(editor, kSaveSetupCommand, target));
+    EXPECT_TRUE(waitFor([&] { return readBinaryFile(target).size() == 15824; }, 5000));
+    pressDialogButton(editor, IDCANCEL);
+    EXPECT_TRUE(waitFor([&] { return !dialogOpen(program_.processId(), "Setup"); }, 20000));
 }
 
 // ---- LCD picture --------------------------------------------------------------------------
