@@ -318,6 +318,22 @@ TEST_F(Disk, AnUploadOntoAFullDiskKeepsThePreviousUpload) {
     EXPECT_TRUE(waitForUsable({2105, 1003, 1007, 2114}));
 }
 
+TEST_F(Disk, AnUploadIntoADataFolderThatVanishedNamesTheFolder) {
+    configureAnalyzer("fixed-rate = 5000\r\n");
+    writeProfileWith("[buffer]\r\nwarning=no\r\n");
+    ASSERT_TRUE(startMain());
+    connectAndWaitForIdle();
+    ASSERT_TRUE(removeTree(sandbox_->dataFolder()));
+    postCommand(mainWindow_, kUploadCommand);
+    const MessageBoxInfo box = answerBox(kWarningCaption);
+    ASSERT_TRUE(box.window) << "the failed upload was not reported";
+    const std::string working = sandbox_->dataFolder() + "\\DATAFILE.TMP";
+    EXPECT_EQ(box.text, englishFormattedText(kUploadFileFailed, working + "\n\n" + box.text.substr(box.text.rfind("\n\n") + 2)));
+    EXPECT_TRUE(contains(box.text, kPathNotFound)) << box.text;
+    EXPECT_TRUE(waitForUsable({2105, 1003, 1007, 2114}));
+    EXPECT_FALSE(exists(sandbox_->dataFolder()));
+}
+
 // ---- Save as ------------------------------------------------------------------------------
 
 TEST_F(Disk, SaveAsOntoAFullDiskLeavesTheFileOfThatNameAsItWas) {
