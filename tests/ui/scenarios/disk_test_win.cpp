@@ -93,11 +93,26 @@ protected:
         return bufferFolder_.empty() ? MeasurementFixture::bufferFolder() : bufferFolder_;
     }
 
-    // The small disk, or "" with the case skipped.
+    // The small disk; false (why in skipReason_) when there is none. A folder on a disk of
+    // more than 64 MiB is refused: the cases fill the whole disk they are given.
     bool useSmallDisk() {
         const char* folder = std::getenv("ZV_DISK_FOLDER");
-        if (!folder || !*folder || !exists(folder)) return false;
-        disk_ = toWindowsPath(folder);
+        if (!folder || !*folder) {
+            skipReason_ = "ZV_DISK_FOLDER is not set (mounting one needs root; ./test and scripts/disk mount a 2 MiB tmpfs)";
+            return false;
+        }
+        const std::string path = toWindowsPath(folder);
+        ULARGE_INTEGER total{};
+        if (!exists(path) || !GetDiskFreeSpaceExA(path.c_str(), nullptr, &total, nullptr)) {
+            skipReason_ = "ZV_DISK_FOLDER " + path + " cannot be read";
+            return false;
+        }
+        if (total.QuadPart > (64ull << 20)) {
+            skipReason_ = "ZV_DISK_FOLDER " + path + " is on a disk of " + std::to_string(total.QuadPart >> 20) +
+                          " MiB, not a small one (not mounted?): it is not filled";
+            return false;
+        }
+        disk_ = path;
         return true;
     }
 
@@ -213,13 +228,12 @@ protected:
     }
 
     std::string disk_;
+    std::string skipReason_;
     std::string bufferFolder_;
 };
 
-#define REQUIRE_SMALL_DISK()                                                                               \
-    if (!useSmallDisk())                                                                                   \
-    GTEST_SKIP() << "no small disk: ZV_DISK_FOLDER is not set (mounting one needs root; ./test and "       \
-                    "scripts/disk mount a 2 MiB tmpfs)"
+#define REQUIRE_SMALL_DISK() \
+    if (!useSmallDisk()) GTEST_SKIP() << "no small disk: " << skipReason_
 
 // ---- Monitoring ---------------------------------------------------------------------------
 
