@@ -173,6 +173,25 @@ zv_ui_wine_start() {
   fi
 }
 
+# A small disk for the disk campaign (UI cases Disk.*): a tmpfs of SIZE (default 2m) mounted
+# on DIR, which the cases fill themselves. Needs root (or sudo without a password); returns
+# non-zero with the reason on standard error when the system refuses.
+zv_small_disk_mount() {
+  local dir=$1 size=${2:-2m}
+  local -a sudo=()
+  [[ $(id -u) -eq 0 ]] || sudo=(sudo -n)
+  mkdir -p "$dir" || return 1
+  zv_small_disk_unmount "$dir"
+  "${sudo[@]}" mount -t tmpfs -o "size=$size,mode=0777" tmpfs "$dir"
+}
+
+zv_small_disk_unmount() {
+  local dir=$1
+  local -a sudo=()
+  [[ $(id -u) -eq 0 ]] || sudo=(sudo -n)
+  if mountpoint -q "$dir" 2>/dev/null; then "${sudo[@]}" umount "$dir" 2>/dev/null || "${sudo[@]}" umount -l "$dir"; fi
+}
+
 zv_ui_wine_stop() {
   [[ -z "${ZV_UI_XVFB_PID:-}" ]] || kill "$ZV_UI_XVFB_PID" 2>/dev/null || true
   wineserver -k 2>/dev/null || true

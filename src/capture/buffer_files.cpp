@@ -168,6 +168,8 @@ Result BufferFiles::startBufferFiles(const BufferSettings& settings, BoardType b
         expectedPosition_ = 0;
         lostDataMarkers_.store(0, std::memory_order_relaxed);
         bytesReceived_.store(0, std::memory_order_relaxed);
+        recordBytesNotWritten_.store(0, std::memory_order_relaxed);
+        firstFailure_ = {};
         last_ = {};
         newest_ = -1;
 
@@ -206,8 +208,11 @@ Result BufferFiles::appendMonitorBlock(uint32_t position, const uint8_t* bytes, 
     {
         std::lock_guard lock(mutex_);
         if (!monitoring_) return kFalse;
+        const uint64_t writtenBefore = bytesWritten_;
+        size_t offered = count;
         const auto blockPosition = static_cast<uint16_t>(position);
         if (blockPosition != expectedPosition_) {
+            offered += kMarkerSize;
             lostDataMarkers_.fetch_add(1, std::memory_order_relaxed);
             std::array<uint8_t, kMarkerSize> marker{};
             marker[0] = kLostDataMarkerSource;
@@ -220,6 +225,12 @@ Result BufferFiles::appendMonitorBlock(uint32_t position, const uint8_t* bytes, 
         // the file (killed, or the machine gone) still leaves every block in it.
         const Result flushed = flushLocked();
         if (succeeded(result)) result = flushed;
+        // Records dropped at the file limit are the limit's rule, not a failure to report.
+        if (failed(result) && result != kBufferFileLimit) {
+            const uint64_t written = bytesWritten_ - writtenBefore;
+            if (offered > written) recordBytesNotWritten_.fetch_add(offered - written, std::memory_order_relaxed);
+            if (succeeded(firstFailure_.result)) firstFailure_ = {result, attemptedPath_};
+        }
         limitHandler = takeLimitHandlerLocked();
     }
     if (watch_ && count > 0) watch_->matchWatch(bytes, count);
@@ -268,8 +279,13 @@ Result BufferFiles::flushLocked() {
     const bool empty = writer_.recordBytes() == 0;
     const size_t n = fill_;
     fill_ = 0;
+    attemptedPath_ = writer_.path();
     const Result r = writer_.append(buffer_.data(), n);
-    if (failed(r)) fileClosedByFailureLocked(empty);
+    if (failed(r)) {
+        fileClosedByFailureLocked(empty);
+        return r;
+    }
+    bytesWritten_ += n;
     return r;
 }
 
@@ -297,6 +313,7 @@ Result BufferFiles::fileClosedByFailureLocked(bool empty) {
 Result BufferFiles::openNextFileLocked(bool retriedExisting) {
     if (writer_.isOpen()) finishLocked();
     if (stopped_) return kBufferFileLimit;
+    attemptedPath_ = settings_.folder;  // a folder that cannot be listed is named as such
     if (!listUpToDate_) {
         const Result r = rescanLocked();
         if (failed(r)) return r;
@@ -309,7 +326,8 @@ Result BufferFiles::openNextFileLocked(bool retriedExisting) {
     }
     const int32_t number = newest_ + 1;
     const std::string name = bufferFileName(number);
-    const Result r = writer_.create(joinPath(settings_.folder, name), boardType_, dataInfo());
+    attemptedPath_ = joinPath(settings_.folder, name);
+    const Result r = writer_.create(attemptedPath_, boardType_, dataInfo());
     if (failed(r)) {
         listUpToDate_ = false;
         // Someone else put a file of that name into the folder: a fresh scan moves the
@@ -318,6 +336,11 @@ Result BufferFiles::openNextFileLocked(bool retriedExisting) {
             retriedExisting = true;
             const Result s = rescanLocked();
             if (succeeded(s)) return openNextFileLocked(true);
+        }
+        // A new file's name can only be missing when its folder is: say so, and name the folder.
+        if (systemErrorOf(r) == kErrorFileNotFound) {
+            attemptedPath_ = settings_.folder;
+            return resultFromSystemError(kErrorPathNotFound);
         }
         return r;
     }
@@ -406,7 +429,13 @@ BufferCounters BufferFiles::counters() const {
     c.recordsReceived = c.bytesReceived / 32;
     c.lostDataMarkers = lostDataMarkers_.load(std::memory_order_relaxed);
     c.bufferFiles = publishedFileCount_.load(std::memory_order_relaxed);
+    c.recordsNotWritten = recordBytesNotWritten_.load(std::memory_order_relaxed) / kMarkerSize;
     return c;
+}
+
+BufferWriteFailure BufferFiles::firstWriteFailure() const {
+    std::lock_guard lock(mutex_);
+    return firstFailure_;
 }
 
 LastWrittenFile BufferFiles::lastWrittenFile() const {

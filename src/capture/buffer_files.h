@@ -95,6 +95,14 @@ struct BufferCounters {
     uint64_t recordsReceived = 0;  // bytesReceived / 32
     uint32_t lostDataMarkers = 0;
     uint32_t bufferFiles = 0;      // numbered files in the buffer folder
+    uint64_t recordsNotWritten = 0;  // records (lost-data markers included) no file holds
+};
+
+// The first failure of a measurement to write its buffer files: the file it was writing or
+// creating and the system's reason. Later failures only add to recordsNotWritten.
+struct BufferWriteFailure {
+    Result result = kOk;  // kOk: none so far
+    std::string path;
 };
 
 struct LastWrittenFile {
@@ -144,6 +152,7 @@ public:
     DataInfoBlock dataInfo() const;
 
     BufferCounters counters() const;
+    BufferWriteFailure firstWriteFailure() const;
     LastWrittenFile lastWrittenFile() const;
     std::string openFilePath() const;
     bool monitoring() const;
@@ -197,6 +206,12 @@ private:
     std::atomic<uint64_t> bytesReceived_{0};
     std::atomic<uint32_t> lostDataMarkers_{0};
     std::atomic<uint32_t> publishedFileCount_{0};
+    std::atomic<uint64_t> recordBytesNotWritten_{0};
+    // Under mutex_. Bytes that reached a file's counted records, for the count of those that
+    // did not; the path a failing write or create was about.
+    uint64_t bytesWritten_ = 0;
+    std::string attemptedPath_;
+    BufferWriteFailure firstFailure_;
 };
 
 }  // namespace zv

@@ -297,9 +297,13 @@ std::string selectionStatusText(uint32_t selectedRow, uint32_t count, std::strin
 }
 
 std::string monitorStatusText(uint64_t bytesReceived, std::string_view lostDataFormat, uint64_t lostDataMarkers,
-                              std::string_view fileCountFormat, uint64_t bufferFiles) {
-    return std::to_string(bytesReceived / kCaptureRecordSize) + " [ " + formatWithNumber(lostDataFormat, lostDataMarkers) +
-           " ] [ " + formatWithNumber(fileCountFormat, bufferFiles) + " ]";
+                              std::string_view fileCountFormat, uint64_t bufferFiles, std::string_view notWrittenFormat,
+                              uint64_t recordsNotWritten) {
+    std::string text = std::to_string(bytesReceived / kCaptureRecordSize) + " [ " +
+                       formatWithNumber(lostDataFormat, lostDataMarkers) + " ] [ " +
+                       formatWithNumber(fileCountFormat, bufferFiles) + " ]";
+    if (recordsNotWritten > 0) text += " [ " + formatWithNumber(notWrittenFormat, recordsNotWritten) + " ]";
+    return text;
 }
 
 std::string formatWithNumber(std::string_view format, uint64_t number) {

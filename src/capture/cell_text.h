@@ -55,9 +55,11 @@ std::string loadedFileStatusText(const CCapture& capture, std::string_view path)
 // Part 1 when the selected row changes ("%u / %u [%s]", or "%u / %u" for the working file).
 std::string selectionStatusText(uint32_t selectedRow, uint32_t count, std::string_view path);
 // Part 1 while monitoring: "%u [ %s ] [ %s ]" with the records received (bytes / 32) and the
-// two language strings, each formatted with its number.
+// two language strings, each formatted with its number; once records could not be written,
+// " [ %s ]" with the third string and their count follows.
 std::string monitorStatusText(uint64_t bytesReceived, std::string_view lostDataFormat, uint64_t lostDataMarkers,
-                              std::string_view fileCountFormat, uint64_t bufferFiles);
+                              std::string_view fileCountFormat, uint64_t bufferFiles,
+                              std::string_view notWrittenFormat = {}, uint64_t recordsNotWritten = 0);
 // A language string used as a printf format with one number: the first %d, %i, %u, %ld, %lu
 // (optionally with a width) takes the number, "%%" becomes "%"; nothing else is interpreted,
 // so a damaged string can never read a missing argument.

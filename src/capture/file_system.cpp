@@ -16,31 +16,6 @@
 
 namespace zv {
 
-uint32_t systemErrorFromErrno(int error) {
-    switch (error) {
-        case ENOENT: return kErrorFileNotFound;
-        case ENOTDIR: return kErrorPathNotFound;
-        case EACCES:
-        case EPERM:
-        case EISDIR: return kErrorAccessDenied;
-        case EROFS: return 19;           // write-protected medium
-        case EMFILE:
-        case ENFILE: return 4;           // too many open files
-        case ENOMEM: return kErrorNotEnoughMemory;
-        case EEXIST: return kErrorFileExists;
-        case EINVAL: return kErrorInvalidParameter;
-        case ENOSPC: return kErrorDiskFull;
-#ifdef EDQUOT
-        case EDQUOT: return kErrorDiskFull;
-#endif
-        case EFBIG: return 223;          // file too large
-        case ENAMETOOLONG: return 206;   // file name too long
-        case EBUSY: return 32;           // sharing violation
-        case EIO: return kErrorWriteFault;
-        default: return kErrorGenFailure;
-    }
-}
-
 Result resultFromErrorCode(const std::error_code& ec) {
 #ifdef _WIN32
     if (ec.category() == std::system_category()) return resultFromSystemError(static_cast<uint32_t>(ec.value()));
@@ -50,10 +25,7 @@ Result resultFromErrorCode(const std::error_code& ec) {
 
 namespace {
 
-Result lastErrnoResult(uint32_t fallback) {
-    const int e = errno;
-    return resultFromSystemError(e ? systemErrorFromErrno(e) : fallback);
-}
+Result lastErrnoResult(uint32_t fallback) { return resultFromErrno(fallback); }
 
 class StdioFile final : public WritableFile {
 public:
@@ -65,9 +37,7 @@ public:
         if (n == 0) return kOk;
         const Result r = seekTo(offset);
         if (failed(r)) return r;
-        errno = 0;
-        if (std::fwrite(bytes, 1, n, file_) != n) return lastErrnoResult(kErrorWriteFault);
-        return kOk;
+        return writeAllTo(file_, bytes, n);
     }
 
     Result truncate(uint64_t size) override {

@@ -13,30 +13,11 @@
 #include <string_view>
 #include <system_error>
 
+#include "base/file_io.h"
 #include "base/result.h"
 
 namespace zv {
 
-// Windows error numbers the capture code tests for or reports.
-constexpr uint32_t kErrorFileNotFound = 2;
-constexpr uint32_t kErrorPathNotFound = 3;
-constexpr uint32_t kErrorAccessDenied = 5;
-constexpr uint32_t kErrorNotEnoughMemory = 8;
-constexpr uint32_t kErrorWriteFault = 29;
-constexpr uint32_t kErrorGenFailure = 31;
-constexpr uint32_t kErrorNotSupported = 50;
-constexpr uint32_t kErrorFileExists = 80;
-constexpr uint32_t kErrorInvalidParameter = 87;
-constexpr uint32_t kErrorDiskFull = 112;
-
-// The Windows error number carried by a result code of the 0x8007xxxx form, or 0.
-constexpr uint32_t systemErrorOf(Result r) {
-    const uint32_t u = static_cast<uint32_t>(r);
-    return (u & 0xFFFF0000u) == 0x80070000u ? (u & 0xFFFFu) : 0;
-}
-
-// An errno value as the Windows error that means the same.
-uint32_t systemErrorFromErrno(int error);
 // A std::error_code from the C library or the file system library as a result code.
 Result resultFromErrorCode(const std::error_code& ec);
 

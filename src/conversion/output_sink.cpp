@@ -1,7 +1,10 @@
 #include "conversion/output_sink.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+
+#include "base/file_io.h"
 
 namespace zv {
 
@@ -53,11 +56,25 @@ void FileSink::start(std::FILE* stream, bool owned) {
     writer_ = std::thread(&FileSink::writerLoop, this);
 }
 
+void FileSink::fail(Result why) {
+    Result none = kOk;
+    error_.compare_exchange_strong(none, why, std::memory_order_acq_rel);  // the first reason stays
+    failed_.store(true, std::memory_order_release);
+}
+
 bool FileSink::open(const std::string& path) {
     close();
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) return false;
+    error_.store(kOk, std::memory_order_release);
+    const std::string temporary = temporaryPathFor(path);
+    errno = 0;
+    std::FILE* f = std::fopen(temporary.c_str(), "wb");
+    if (f == nullptr) {
+        error_.store(createFailureFromErrno(), std::memory_order_release);
+        return false;
+    }
     std::setvbuf(f, nullptr, _IONBF, 0);  // whole blocks only: no second buffer
+    target_ = path;
+    temporary_ = temporary;
     start(f, true);
     return true;
 }
@@ -77,9 +94,10 @@ void FileSink::writerLoop() {
             if (!full_[static_cast<size_t>(next)]) return;  // stopped with nothing left
             length = lengths_[static_cast<size_t>(next)];
         }
-        if (!failed() && length > 0 &&
-            std::fwrite(blocks_[static_cast<size_t>(next)].get(), 1, length, file_) != length)
-            failed_.store(true, std::memory_order_release);
+        if (!failed() && length > 0) {
+            const Result written = writeAllTo(file_, blocks_[static_cast<size_t>(next)].get(), length);
+            if (zv::failed(written)) fail(written);
+        }
         {
             std::lock_guard<std::mutex> lock(mutex_);
             full_[static_cast<size_t>(next)] = false;
@@ -136,10 +154,22 @@ bool FileSink::close() {
     }
     changed_.notify_all();
     writer_.join();
-    if (std::fflush(file_) != 0) failed_.store(true, std::memory_order_release);
-    if (owned_ && std::fclose(file_) != 0) failed_.store(true, std::memory_order_release);
+    errno = 0;
+    if (std::fflush(file_) != 0) fail(resultFromErrno(kErrorWriteFault));
+    errno = 0;
+    if (owned_ && std::fclose(file_) != 0) fail(resultFromErrno(kErrorWriteFault));
     file_ = nullptr;
+    if (owned_) {
+        // Only a complete file takes the name; an incomplete one goes.
+        if (!failed()) {
+            const Result placed = replaceFile(temporary_, target_);
+            if (zv::failed(placed)) fail(placed);
+        }
+        if (failed()) std::remove(temporary_.c_str());
+    }
     owned_ = false;
+    target_.clear();
+    temporary_.clear();
     return !failed();
 }
 

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <thread>
 
+#include "base/result.h"
+
 namespace zv {
 
 class OutputSink {
@@ -45,7 +47,10 @@ private:
     size_t capacity_ = 0;
 };
 
-// A binary file: line ends are written as given (CR LF), on every platform.
+// A binary file: line ends are written as given (CR LF), on every platform. A named file is
+// written under a temporary name beside it and takes its name at close, when every write
+// succeeded: a conversion that fails half-way (a full disk, a vanished folder) leaves no
+// truncated file, and a file of that name from an earlier conversion stays as it was.
 class FileSink final : public OutputSink {
 public:
     static constexpr size_t kBlockSize = 256 * 1024;
@@ -55,12 +60,19 @@ public:
     FileSink(const FileSink&) = delete;
     FileSink& operator=(const FileSink&) = delete;
 
-    // Creates or replaces path for writing.
+    // Starts a file that replaces path at close; false (error() says why) when it cannot be
+    // created.
     bool open(const std::string& path);
     // Writes to an already open stream (standard output) that close() leaves open.
     void attach(std::FILE* stream);
-    // Writes what is left, then closes (or detaches); false when any write or the close failed.
+    // Writes what is left, then closes (or detaches) and puts the file in its place; false when
+    // any write, the close or the replacing failed, and the file of that name is untouched.
     bool close();
+    // Why open, a write or close failed: a result code carrying the Windows error (kOk when
+    // nothing failed).
+    Result error() const { return error_.load(std::memory_order_acquire); }
+    // The output is not what it should be for a reason of the caller's: close() then drops it.
+    void abandon(Result why) { fail(why); }
 
     bool isOpen() const override { return file_ != nullptr; }
     char* beginBlock(size_t minimum, size_t& available) override;
@@ -70,8 +82,12 @@ public:
 private:
     void start(std::FILE* stream, bool owned);
     void writerLoop();
+    void fail(Result why);
 
     std::FILE* file_ = nullptr;
+    std::string target_;     // the name the file takes at close
+    std::string temporary_;  // the name it is written under
+    std::atomic<Result> error_{kOk};
     bool owned_ = false;
     // Two blocks: the converter fills one while the writer thread writes the other.
     std::array<std::unique_ptr<char[]>, 2> blocks_;

@@ -247,13 +247,17 @@ size_t CPrintOutCaptureDataCanFrame::cellText(const CCapture& display, uint32_t 
 }
 
 ConvertResult convertToFile(CPrintOutCaptureDataCanFrame& writer, const std::string& path,
-                            const ConversionProgress& progress, uint32_t pageLimit) {
+                            const ConversionProgress& progress, uint32_t pageLimit, Result* error) {
     FileSink file;
-    if (!file.open(path)) return ConvertResult::OutputNotOpen;
+    if (!file.open(path)) {
+        if (error) *error = file.error();
+        return ConvertResult::OutputNotOpen;
+    }
     writer.setOutput(&file);
     ConvertResult result = writer.convert(progress, pageLimit);
     writer.setOutput(nullptr);
     if (!file.close() && result != ConvertResult::OutputNotOpen) result = ConvertResult::WriteFailed;
+    if (error) *error = file.error();
     return result;
 }
 
@@ -279,11 +283,11 @@ bool prepareConversion(const ConversionJob& job) {
     return loadFile(job.inputPath, kCaptureUseConversion);
 }
 
-ConvertResult runConversion(const ConversionProgress& progress) {
+ConvertResult runConversion(const ConversionProgress& progress, Result* error) {
     CPrintOutCaptureDataCanFrame& writer = conversionWriter();
     writer.setSource(&captureForUse(kCaptureUseConversion));
     writer.setBannerTime(std::nullopt);
-    return convertToFile(writer, currentJob().outputPath, progress, kPageLimit);
+    return convertToFile(writer, currentJob().outputPath, progress, kPageLimit, error);
 }
 
 }  // namespace zv

@@ -140,10 +140,12 @@ private:
     std::atomic<bool> cancelRequested_{false};
 };
 
-// Converts the loaded data file into path (created or replaced). OutputNotOpen when the file
-// cannot be created; on WriteFailed the incomplete file is left for the caller to remove.
+// Converts the loaded data file into path (created or replaced once complete). OutputNotOpen
+// when the file cannot be created, WriteFailed when it could not be written whole; then a file
+// of that name is left as it was, and error (when given) receives the system's reason.
 ConvertResult convertToFile(CPrintOutCaptureDataCanFrame& writer, const std::string& path,
-                            const ConversionProgress& progress, uint32_t pageLimit = kPageLimit);
+                            const ConversionProgress& progress, uint32_t pageLimit = kPageLimit,
+                            Result* error = nullptr);
 
 // The program's conversion job: one writer object, the conversion CCapture (use 2).
 struct ConversionJob {
@@ -155,7 +157,8 @@ CPrintOutCaptureDataCanFrame& conversionWriter();
 // Loads the job's input into the conversion object and takes its options; false when the
 // input is not a data file.
 bool prepareConversion(const ConversionJob& job);
-// Converts the prepared input into the job's output file with the page limit 999,999,999.
-ConvertResult runConversion(const ConversionProgress& progress);
+// Converts the prepared input into the job's output file with the page limit 999,999,999;
+// error as by convertToFile.
+ConvertResult runConversion(const ConversionProgress& progress, Result* error = nullptr);
 
 }  // namespace zv

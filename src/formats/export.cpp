@@ -1,5 +1,6 @@
 #include "formats/export.h"
 
+#include "base/file_io.h"
 #include "conversion/row_format.h"
 #include "formats/format_writer.h"
 
@@ -171,11 +172,18 @@ ExportResult exportCapture(const CCapture& capture, ExportFormat format, const E
 }
 
 ConvertResult exportToFile(const CCapture& capture, ExportFormat format, const ExportSettings& settings,
-                           const std::string& path, ExportCounts& counts, const ConversionProgress& progress) {
+                           const std::string& path, ExportCounts& counts, const ConversionProgress& progress,
+                           Result* error) {
     FileSink file;
-    if (!file.open(path)) return ConvertResult::OutputNotOpen;
+    if (!file.open(path)) {
+        if (error) *error = file.error();
+        return ConvertResult::OutputNotOpen;
+    }
     const ExportResult result = exportCapture(capture, format, settings, file, counts, progress);
-    if (!file.close() || result == ExportResult::WriteFailed) return ConvertResult::WriteFailed;
+    if (result == ExportResult::WriteFailed) file.abandon(resultFromSystemError(kErrorWriteFault));
+    const bool closed = file.close();
+    if (error) *error = file.error();
+    if (!closed || result == ExportResult::WriteFailed) return ConvertResult::WriteFailed;
     return result == ExportResult::Cancelled ? ConvertResult::Cancelled : ConvertResult::Completed;
 }
 

@@ -48,11 +48,13 @@ enum class ExportResult : uint8_t { Completed, Cancelled, WriteFailed };
 ExportResult exportCapture(const CCapture& capture, ExportFormat format, const ExportSettings& settings,
                            OutputSink& sink, ExportCounts& counts, const ConversionProgress& progress = {});
 
-// Exports into the file at path (created or replaced), as exportCapture. OutputNotOpen when the
-// file cannot be created; on WriteFailed the incomplete file is left for the caller to remove;
-// Cancelled leaves the shorter log.
+// Exports into the file at path (created or replaced once complete), as exportCapture.
+// OutputNotOpen when the file cannot be created, WriteFailed when it could not be written
+// whole; then a file of that name is left as it was, and error (when given) receives the
+// system's reason. Cancelled leaves the shorter log.
 ConvertResult exportToFile(const CCapture& capture, ExportFormat format, const ExportSettings& settings,
-                           const std::string& path, ExportCounts& counts, const ConversionProgress& progress = {});
+                           const std::string& path, ExportCounts& counts, const ConversionProgress& progress = {},
+                           Result* error = nullptr);
 
 // The monotonic time of the last record after the first (0.2 ms steps): the time span.
 uint64_t captureSpanTicks(const CCapture& capture);

@@ -328,7 +328,9 @@ Result CZVRemote5m::startUpload() {
         opener = uploadOpener_;
     }
     std::unique_ptr<UploadFile> file;
-    Result r = opener(joinPath(sink_.dataFolder(), kUploadFileName), file);
+    const std::string path = joinPath(sink_.dataFolder(), kUploadFileName);
+    const std::string temporaryPath = temporaryPathFor(path);
+    Result r = opener(temporaryPath, file);
     if (failed(r)) return r;
     if (!file) return kFail;
     // Room for the signature, which is written once everything else arrived.
@@ -336,6 +338,7 @@ Result CZVRemote5m::startUpload() {
     r = file->write(kZeros.data(), kZeros.size());
     if (failed(r)) {
         file->close();
+        realFileSystem().remove(temporaryPath);
         return r;
     }
     UploadFile* raw = file.get();
@@ -343,10 +346,13 @@ Result CZVRemote5m::startUpload() {
         std::lock_guard lock(uploadMutex_);
         if (upload_.file) {
             file->close();
+            realFileSystem().remove(temporaryPath);
             return kResultBusy;
         }
         upload_ = Upload{};
         upload_.file = std::move(file);
+        upload_.temporaryPath = temporaryPath;
+        upload_.path = path;
     }
     r = submitUploadBlock(0, raw);
     std::lock_guard lock(uploadMutex_);
@@ -354,6 +360,7 @@ Result CZVRemote5m::startUpload() {
     if (failed(r)) {
         // Refused at once: the caller reports it; no UM_UPLOAD_DONE.
         upload_.file->close();
+        realFileSystem().remove(upload_.temporaryPath);
         if (upload_.request) upload_.request->Release();
         upload_ = Upload{};
         return r;
@@ -405,6 +412,9 @@ void CZVRemote5m::finishUploadLocked(Result result) {
     if (upload_.file) {
         const Result closed = upload_.file->close();
         if (succeeded(result) && failed(closed)) result = closed;
+        if (succeeded(result)) result = replaceFile(upload_.temporaryPath, upload_.path);
+        // A failed, cancelled or unplaceable upload is no data file: the last complete one stays.
+        if (failed(result)) realFileSystem().remove(upload_.temporaryPath);
     }
     if (upload_.request) upload_.request->Release();
     upload_ = Upload{};

@@ -181,6 +181,10 @@ private:
     };
     struct Upload {
         std::unique_ptr<UploadFile> file;
+        // The file is written under a temporary name and takes the name of the working file
+        // only when complete: a failed or cancelled upload leaves the previous one as it was.
+        std::string temporaryPath;
+        std::string path;
         IZVRemoteRequest* request = nullptr;  // the block in transfer, with a reference
         int index = -1;                       // its place in kUploadBlocks
         int postedIndex = -1;                 // the last block whose step was posted

@@ -22,6 +22,7 @@ constexpr uint32_t UM_MONITOR_FILE_CLOSED = 0x806E;  // no action
 constexpr uint32_t UM_SESSION_WARNING = 0x8101;  // lParam: a SessionWarning, owned by the message
 constexpr uint32_t UM_BOARD_TEXT = 0x8102;       // pane 3 from the session's board text
 constexpr uint32_t UM_STOP_REQUESTED = 0x8103;   // stop the measurement (after a connect, at the file limit)
+constexpr uint32_t UM_BUFFER_WRITE_REPORT = 0x8104;  // tell what a measurement could not write
 
 // To the setup window. wParam: the request's result, 32 bits (0 or positive: done).
 constexpr uint32_t UM_SETUP_RECEIVED_2000 = 32871;

@@ -31,9 +31,7 @@ public:
     Result write(const uint8_t* bytes, size_t n) override {
         if (!file_) return resultFromSystemError(kErrorInvalidParameter);
         if (n == 0) return kOk;
-        errno = 0;
-        if (std::fwrite(bytes, 1, n, file_) != n) return errnoResult(kErrorWriteFault);
-        return kOk;
+        return writeAllTo(file_, bytes, n);
     }
 
     Result setEndHere() override {
@@ -76,7 +74,7 @@ Result createUploadFile(const std::string& path, std::unique_ptr<UploadFile>& fi
     file.reset();
     errno = 0;
     std::FILE* f = std::fopen(path.c_str(), "w+b");
-    if (!f) return errnoResult(kErrorAccessDenied);
+    if (!f) return createFailureFromErrno();
     std::setvbuf(f, nullptr, _IONBF, 0);
     file = std::make_unique<StdioUploadFile>(f);
     return kOk;

@@ -270,12 +270,14 @@ private:
                 PostMessageA(bar, PBM_SETRANGE32, 0, static_cast<LPARAM>(total / scale));
                 PostMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(done / scale), 0);
             };
-            const ConvertResult result = self->jobExport_ ? self->runExport(progress) : runConversion(progress);
-            // An output that could not be created or written whole is not a converted file.
+            Result error = kOk;
+            const ConvertResult result = self->jobExport_ ? self->runExport(progress, &error) : runConversion(progress, &error);
+            // An output that could not be created or written whole is not a converted file; it
+            // never took the output's name, so an earlier conversion of the file is still there.
             if (result == ConvertResult::OutputNotOpen || result == ConvertResult::WriteFailed) {
-                if (result == ConvertResult::WriteFailed) DeleteFileA(self->job_.outputPath.c_str());
                 const std::string output = self->job_.outputPath.substr(self->job_.outputPath.find_last_of('\\') + 1);
-                const std::string text = output + "\n" + loadText(self->main_, IDS_CONVERSION_OUTPUT_FAILED);
+                const std::string text = output + "\n" + loadText(self->main_, IDS_CONVERSION_OUTPUT_FAILED) + "\n\n" +
+                                         systemErrorText(error);
                 MessageBoxA(dialog, text.c_str(), loadText(self->main_, IDS_CONVERSION_CAPTION).c_str(),
                             MB_OK | MB_ICONWARNING);
             }
@@ -288,7 +290,7 @@ private:
 
     // The prepared input as a log of another tool, with the start zvdconv takes by default.
     // Stop leaves a shorter log that ends properly.
-    ConvertResult runExport(const ConversionProgress& progress) {
+    ConvertResult runExport(const ConversionProgress& progress, Result* error) {
         const CCapture& capture = captureForUse(kCaptureUseConversion);
         ExportSettings settings;
         settings.start = defaultLogStart(capture, fileModificationMicros(job_.inputPath).value_or(0));
@@ -297,7 +299,7 @@ private:
         settings.application = "ZV-LK5MQ";
         settings.cancel = &exportCancel_;
         ExportCounts counts;
-        return exportToFile(capture, *jobExport_, settings, job_.outputPath, counts, progress);
+        return exportToFile(capture, *jobExport_, settings, job_.outputPath, counts, progress, error);
     }
 
     void cancelJob() {

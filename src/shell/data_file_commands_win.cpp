@@ -37,8 +37,11 @@ void showFileError(MainWindow& main, UINT text) {
     showMessage(main, loadText(main, IDS_FILE_ERROR_CAPTION), loadText(main, text), MB_OK | MB_ICONERROR);
 }
 
-void showSaveError(MainWindow& main) {
-    showMessage(main, loadText(main, IDS_WARNING_CAPTION), "SaveError", MB_OK | MB_ICONWARNING);
+// Names the file that could not be written and why; the file of that name is as it was.
+void showSaveError(MainWindow& main, const std::string& path, Result result) {
+    showMessage(main, loadText(main, IDS_WARNING_CAPTION),
+                formatTextWith(main, IDS_DATA_FILE_SAVE_FAILED_TEXT_FMT, fileFailureText(path, result)),
+                MB_OK | MB_ICONWARNING);
 }
 
 // Whether two paths name the same file, as the system resolves them.
@@ -86,8 +89,10 @@ bool showDataFile(MainWindow& main, const std::string& path, int32_t number) {
     if (sameFile(path, working)) {
         main.workingFileIsShown = true;
     } else {
-        main.workingFileIsShown = CopyFileA(path.c_str(), working.c_str(), FALSE) != FALSE;
-        if (!main.workingFileIsShown) showSaveError(main);
+        // A copy that fails half-way leaves the working file as it was, not cut short.
+        const Result copied = copyFileReplacing(path, working);
+        main.workingFileIsShown = succeeded(copied);
+        if (!main.workingFileIsShown) showSaveError(main, working, copied);
     }
 
     showCaptureFile(main);
@@ -136,7 +141,10 @@ void saveDataFileAsCommand(MainWindow& main) {
     // What was shown when the dialog opened may have gone meanwhile (a measurement ended).
     if (!main.display) return;
     if (sameFile(source, path)) return;  // saving a file over itself leaves it as it is
-    if (!CopyFileA(source.c_str(), path, FALSE)) showSaveError(main);
+    // Written beside the chosen name and renamed: a full disk or a vanished folder leaves a
+    // file of that name as it was, and no truncated one.
+    const Result copied = copyFileReplacing(source, path);
+    if (failed(copied)) showSaveError(main, path, copied);
 }
 
 void stepBufferFileCommand(MainWindow& main, int delta) {

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <filesystem>
 #include <system_error>
 
 #include "base/file_io.h"
@@ -216,16 +215,9 @@ bool IniProfileStore::setString(std::string_view section, std::string_view key, 
     std::optional<IniText> ini = readIni(path_);
     if (!ini || !ini->set(section, key, value)) return false;
     const std::string text = ini->text();
-    // Written beside the file and renamed over it: a full disk or a crash half-way leaves
-    // the old settings, never a truncated file.
-    const std::string temporary = path_ + ".new";
-    if (failed(writeWholeFile(temporary, reinterpret_cast<const uint8_t*>(text.data()), text.size()))) return false;
-    std::error_code ec;
-    std::filesystem::rename(std::filesystem::path(temporary), std::filesystem::path(path_), ec);
-    if (ec) {
-        std::filesystem::remove(std::filesystem::path(temporary), ec);
-        return false;
-    }
+    // writeWholeFile writes beside the file and renames over it: a full disk or a crash
+    // half-way leaves the old settings, never a truncated file.
+    if (failed(writeWholeFile(path_, reinterpret_cast<const uint8_t*>(text.data()), text.size()))) return false;
     return true;
 }
 

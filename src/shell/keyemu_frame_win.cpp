@@ -152,7 +152,18 @@ void KeyEmuFrame::onCommand(int command) {
     const keyemu::ExportFormat format = keyemu::exportFormatForImageMode(panel_.imageMode());
     switch (command) {
         case kCmdSavePicture:
-            if (enabled(command) && lcd) lcd->save(main.screenshotFolder, format);
+            if (enabled(command) && lcd) {
+                std::string path;
+                const int32_t saved = lcd->save(main.screenshotFolder, format, &path);
+                if (saved < 0) {
+                    // A full disk or a folder that cannot be made: the user must learn that
+                    // the picture is not there.
+                    ModalScope modal(main);
+                    MessageBoxA(window_,
+                                formatTextWith(main, IDS_SCREENSHOT_SAVE_FAILED_TEXT_FMT, fileFailureText(path, saved)).c_str(),
+                                loadText(main, IDS_KEYEMU_TITLE).c_str(), MB_OK | MB_ICONWARNING);
+                }
+            }
             break;
         case kCmdCopyPicture:
             if (enabled(command) && lcd) lcd->copy(panel_.panel(), format);

@@ -91,6 +91,7 @@ int32_t KeyEmuLcd::copy(HWND owner, ExportFormat format) const {
 }
 
 int32_t KeyEmuLcd::save(const std::string& folder, ExportFormat format, std::string* savedPath) const {
+    if (savedPath) *savedPath = folder;
     SYSTEMTIME now;
     GetLocalTime(&now);
     const keyemu::LocalTime time{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
@@ -102,6 +103,7 @@ int32_t KeyEmuLcd::save(const std::string& folder, ExportFormat format, std::str
     });
     if (name.empty()) return win32Result(ERROR_FILE_EXISTS);
     const std::string path = base + name;
+    if (savedPath) *savedPath = path;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return win32Result(GetLastError());
     const std::vector<uint8_t> bytes = keyemu::bitmapFile(picture_, format);
@@ -115,7 +117,6 @@ int32_t KeyEmuLcd::save(const std::string& folder, ExportFormat format, std::str
         return win32Result(error ? error : ERROR_WRITE_FAULT);
     }
     SHChangeNotify(SHCNE_CREATE, SHCNF_PATHA, path.c_str(), nullptr);
-    if (savedPath) *savedPath = path;
     return 0;
 }
 

@@ -171,7 +171,9 @@ public:
     // Copies the picture as a packed DIB to the clipboard; 0 or the system's error.
     int32_t copy(HWND owner, keyemu::ExportFormat format) const;
     // Saves the picture into FOLDER under a new time-stamped name; 0 or the system's error.
-    int32_t save(const std::string& folder, keyemu::ExportFormat format, std::string* savedPath = nullptr) const;
+    // Saves the picture as a new file in folder; path receives the file written, or the file
+    // (or folder) that could not be.
+    int32_t save(const std::string& folder, keyemu::ExportFormat format, std::string* path = nullptr) const;
 
 private:
     void paint();

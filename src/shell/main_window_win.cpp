@@ -41,6 +41,7 @@ constexpr MessageEntry kMessages[] = {
     {UM_SESSION_WARNING, onSessionWarning},
     {UM_BOARD_TEXT, onBoardText},
     {UM_STOP_REQUESTED, onStopRequested},
+    {UM_BUFFER_WRITE_REPORT, onBufferWriteReport},
 };
 
 MainWindow* mainWindowOf(HWND window) {
@@ -139,6 +140,25 @@ std::string formatTextWith(const MainWindow& main, UINT id, const std::string& a
 #pragma GCC diagnostic pop
 #endif
     return text.data();
+}
+
+std::string systemErrorText(int32_t result) {
+    const DWORD code = (static_cast<uint32_t>(result) & 0xFFFF0000u) == 0x80070000u
+                           ? static_cast<DWORD>(result) & 0xFFFFu
+                           : static_cast<DWORD>(result);
+    char text[256] = {};
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                                   sizeof text, nullptr);
+    std::string reason(text, n);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) reason.pop_back();
+    char number[32];
+    std::snprintf(number, sizeof number, "error 0x%08X", static_cast<unsigned>(result));
+    // The number too: it is what a support request can look up.
+    return reason.empty() ? std::string(number) : reason + " (" + number + ")";
+}
+
+std::string fileFailureText(const std::string& path, int32_t result) {
+    return path + "\n\n" + systemErrorText(result);
 }
 
 int showMessage(MainWindow& main, const std::string& caption, const std::string& text, UINT flags) {

@@ -105,6 +105,14 @@ struct MainWindow {
     // then, and the shown file itself otherwise.
     bool workingFileIsShown = false;
 
+    // What the last monitor measurement could not write into its buffer files, told once it
+    // has ended (monitor_commands_win.cpp).
+    struct BufferWriteReport {
+        uint64_t records = 0;
+        std::string path;
+        int32_t result = 0;
+    } bufferWriteReport;
+
     // The search condition of the capture list, held between openings of the search dialog.
     SearchConditionStore search;
 
@@ -151,6 +159,12 @@ std::string loadText(const MainWindow& main, UINT id);
 std::string formatText(const MainWindow& main, UINT id, unsigned long number);
 // A printf-style string of the language library with one text (%s).
 std::string formatTextWith(const MainWindow& main, UINT id, const std::string& argument);
+// The system's words for a failed operation's result followed by "(error 0x8007....)", or
+// only the number when the system has no words for it.
+std::string systemErrorText(int32_t result);
+// What a message about a failed file operation says after its first sentence: the file (or
+// folder), an empty line, the system's words.
+std::string fileFailureText(const std::string& path, int32_t result);
 // A message box owned by the window, counted as one of its modal boxes.
 int showMessage(MainWindow& main, const std::string& caption, const std::string& text, UINT flags);
 void setPaneText(const MainWindow& main, int pane, const std::string& text);
@@ -180,6 +194,7 @@ LRESULT onMonitorFileClosed(MainWindow& main, WPARAM wParam, LPARAM lParam);
 LRESULT onSessionWarning(MainWindow& main, WPARAM wParam, LPARAM lParam);
 LRESULT onBoardText(MainWindow& main, WPARAM wParam, LPARAM lParam);
 LRESULT onStopRequested(MainWindow& main, WPARAM wParam, LPARAM lParam);
+LRESULT onBufferWriteReport(MainWindow& main, WPARAM wParam, LPARAM lParam);
 
 // Resolves the folders, reads profile.ini (creating missing keys) and the watch list, and
 // hands the connection settings to the session (main_window_config_win.cpp).

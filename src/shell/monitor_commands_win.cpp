@@ -1,5 +1,7 @@
 // Command 2114 and timer 1: the monitor measurement into the numbered buffer files, and what
 // the window does when it ends.
+#include <algorithm>
+
 #include "capture/buffer_files.h"
 #include "main_window_win.h"
 #include "remote/session_messages.h"
@@ -116,8 +118,30 @@ void endMonitor(MainWindow& main) {
     main.bufferFiles->endMonitoring();
     refreshMonitorList(main);
     const LastWrittenFile last = main.bufferFiles->lastWrittenFile();
-    if (last.number >= 0 && !last.path.empty()) showBufferFile(main, last.path, last.number);
+    // A buffer folder that vanished while monitoring took the last file with it: the report
+    // below says so, a box about a file that cannot be read would only confuse.
+    if (last.number >= 0 && !last.path.empty() && GetFileAttributesA(last.path.c_str()) != INVALID_FILE_ATTRIBUTES)
+        showBufferFile(main, last.path, last.number);
     main.monitoring = false;
+    // Once per measurement, and only after the end has been dealt with: a box per failed
+    // block would stop monitoring, and one inside the handlers of the end would run its loop
+    // in the middle of their state changes.
+    const BufferWriteFailure failure = main.bufferFiles->firstWriteFailure();
+    if (failure.result < 0) {
+        main.bufferWriteReport = {main.bufferFiles->counters().recordsNotWritten, failure.path, failure.result};
+        PostMessageA(main.window, UM_BUFFER_WRITE_REPORT, 0, 0);
+    }
+}
+
+LRESULT onBufferWriteReport(MainWindow& main, WPARAM, LPARAM) {
+    const MainWindow::BufferWriteReport report = main.bufferWriteReport;
+    main.bufferWriteReport = {};
+    if (report.result >= 0 || main.exiting) return 0;
+    const auto records = static_cast<unsigned long>(std::min<uint64_t>(report.records, 0xFFFFFFFFu));
+    showMessage(main, loadText(main, IDS_BUFFER_FILES_CAPTION),
+                formatText(main, IDS_BUFFER_WRITE_FAILED_FMT, records) + "\n\n" + fileFailureText(report.path, report.result),
+                MB_OK | MB_ICONWARNING);
+    return 0;
 }
 
 LRESULT onMeasurementEnded(MainWindow& main, WPARAM, LPARAM) {

@@ -52,7 +52,8 @@ void refreshMonitorList(MainWindow& main) {
     setPaneText(main, kMonitorStatusPane,
                 monitorStatusText(counters.bytesReceived, loadText(main, IDS_MONITOR_LOST_DATA_FMT),
                                   counters.lostDataMarkers, loadText(main, IDS_MONITOR_FILE_COUNT_FMT),
-                                  counters.bufferFiles));
+                                  counters.bufferFiles, loadText(main, IDS_MONITOR_NOT_WRITTEN_FMT),
+                                  counters.recordsNotWritten));
 }
 
 }  // namespace zv::shell

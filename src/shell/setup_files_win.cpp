@@ -19,24 +19,6 @@ namespace {
 constexpr char kOpenFilter[] = "Setup files(*.ST;*.SU)\0*.ST;*.SU\0\0";
 constexpr char kSaveFilter[] = "SU files(*.SU)\0*.SU\0\0";
 
-// The system's words for a failed file operation, without the line break it ends with.
-std::string systemReason(Result result) {
-    const DWORD code = (static_cast<uint32_t>(result) & 0xFFFF0000u) == 0x80070000u
-                           ? static_cast<DWORD>(result) & 0xFFFFu
-                           : static_cast<DWORD>(result);
-    char text[256] = {};
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                                   sizeof text, nullptr);
-    std::string reason(text, n);
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) reason.pop_back();
-    if (reason.empty()) {
-        char number[32];
-        std::snprintf(number, sizeof number, "error 0x%08X", static_cast<unsigned>(result));
-        reason = number;
-    }
-    return reason;
-}
-
 OPENFILENAMEA setupFileDialog(HWND owner, const char* filter, const char* extension, const std::string& title,
                               char* path, DWORD pathSize) {
     OPENFILENAMEA dialog{};
@@ -84,7 +66,7 @@ void SetupWindow::saveFile() {
     if (frame_) frame_->storeCurrent();
     const Result written = writeSetupFile(path, context_.boardType, main_.setup);
     if (written == kOk) return;
-    const std::string reason = failed(written) ? systemReason(written) : loadText(main_, IDS_SETUP_NO_LAYOUT);
+    const std::string reason = failed(written) ? systemErrorText(written) : loadText(main_, IDS_SETUP_NO_LAYOUT);
     MessageBoxA(window(), formatTextWith(main_, IDS_SETUP_SAVE_FAILED_TEXT_FMT, std::string(path) + "\n\n" + reason).c_str(),
                 loadText(main_, IDS_FILE_ERROR_CAPTION).c_str(), MB_OK | MB_ICONERROR);
 }

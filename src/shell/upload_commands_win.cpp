@@ -1,5 +1,6 @@
 // Command 1003: the upload of the analyzer's capture buffer into DATAFILE.TMP, its transfer
 // dialog, and the session's messages about it (step, progress, done).
+#include "capture/file_system.h"
 #include "main_window_win.h"
 #include "remote/session_messages.h"
 #include "resources/ids/command_ids.h"
@@ -26,7 +27,31 @@ void setUploadDialogResult(MainWindow& main, intptr_t result) {
     if (main.sink) main.sink->setUploadDialogResult(result);
 }
 
+// Whether an upload failed at its file rather than at the link: the data folder missing,
+// full, or not writable.
+bool isFileFailure(int32_t result) {
+    switch (systemErrorOf(result)) {
+        case kErrorFileNotFound:
+        case kErrorPathNotFound:
+        case kErrorAccessDenied:
+        case 19:  // write-protected medium
+        case kErrorWriteFault:
+        case kErrorDiskFull:
+        case 223:  // file too large
+            return true;
+        default:
+            return false;
+    }
+}
+
 void showUploadFailure(MainWindow& main, int32_t result) {
+    if (isFileFailure(result)) {
+        showMessage(main, loadText(main, IDS_WARNING_CAPTION),
+                    formatTextWith(main, IDS_UPLOAD_FILE_FAILED_TEXT_FMT,
+                                   fileFailureText(main.folders.workingDataFile, result)),
+                    MB_OK | MB_ICONWARNING);
+        return;
+    }
     showMessage(main, "ZV-LK5MQ", formatText(main, IDS_UPLOAD_FAILED_FMT, static_cast<uint32_t>(result)),
                 MB_OK | MB_ICONWARNING);
 }

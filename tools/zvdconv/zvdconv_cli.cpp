@@ -354,12 +354,13 @@ std::string loadFailureText(const std::string& input, DataFileStatus status) {
     return "zvdconv: " + input + ": not a data file: " + dataFileStatusText(status) + "\n";
 }
 
-const char* convertFailureText(ConvertResult r) {
+// Why an output file failed; a file of that name from before is left as it was.
+std::string convertFailureText(ConvertResult r, Result error) {
     switch (r) {
         case ConvertResult::OutputNotOpen:
-            return "cannot be created";
+            return "cannot be created: " + fileErrorText(error);
         case ConvertResult::WriteFailed:
-            return "could not be written completely (removed)";
+            return "could not be written completely: " + fileErrorText(error) + "; nothing written under that name";
         default:
             return "was not completed";
     }
@@ -389,22 +390,21 @@ FileOutcome exportOne(const std::string& input, const std::string& output, const
         result = io.standardOutput ? exportCapture(capture, *o.exportFormat, settings, *io.standardOutput, counts, progress)
                                    : ExportResult::WriteFailed;
     } else {
-        const ConvertResult written = exportToFile(capture, *o.exportFormat, settings, output, counts, progress);
-        if (written == ConvertResult::OutputNotOpen) {
+        Result error = kOk;
+        const ConvertResult written = exportToFile(capture, *o.exportFormat, settings, output, counts, progress, &error);
+        if (written != ConvertResult::Completed) {
             bar.finish(index);
             outcome.ok = false;
-            outcome.message = "zvdconv: " + input + ": output " + output + " cannot be created\n";
+            outcome.message = "zvdconv: " + input + ": output " + output + " " + convertFailureText(written, error) + "\n";
             return outcome;
         }
-        result = written == ConvertResult::Completed ? ExportResult::Completed : ExportResult::WriteFailed;
-        if (result != ExportResult::Completed) std::remove(output.c_str());
+        result = ExportResult::Completed;
     }
     bar.finish(index);
     if (result != ExportResult::Completed) {
         outcome.ok = false;
         const std::string name = output == "-" ? std::string("standard output") : output;
-        outcome.message = "zvdconv: " + input + ": output " + name + " could not be written completely" +
-                          (output == "-" ? "" : " (removed)") + "\n";
+        outcome.message = "zvdconv: " + input + ": output " + name + " could not be written completely\n";
         return outcome;
     }
     if (const std::string leftOut = exportLeftOutText(*o.exportFormat, counts); !leftOut.empty())
@@ -430,19 +430,19 @@ FileOutcome convertOne(const std::string& input, const std::string& output, cons
     writer.setBannerTime(bannerTime ? bannerTime : std::optional<BannerTime>(bannerTimeLocalNow()));
     const ConversionProgress progress = [&bar, index](uint64_t done, uint64_t total) { bar.update(index, done, total); };
     ConvertResult result;
+    Result error = kOk;
     if (output == "-") {
         writer.setOutput(io.standardOutput);
         result = writer.convert(progress, kPageLimit);
         writer.setOutput(nullptr);
     } else {
-        result = convertToFile(writer, output, progress);
-        if (result == ConvertResult::WriteFailed) std::remove(output.c_str());
+        result = convertToFile(writer, output, progress, kPageLimit, &error);
     }
     bar.finish(index);
     if (result != ConvertResult::Completed) {
         outcome.ok = false;
         const std::string name = output == "-" ? std::string("standard output") : output;
-        outcome.message = "zvdconv: " + input + ": output " + name + " " + convertFailureText(result) + "\n";
+        outcome.message = "zvdconv: " + input + ": output " + name + " " + convertFailureText(result, error) + "\n";
     }
     return outcome;
 }
@@ -495,7 +495,8 @@ int runFind(const Options& o, const ZvdconvIo& io) {
     const std::string outputName = toFile ? *o.output : std::string("standard output");
     if (toFile) {
         if (!file.open(*o.output)) {
-            io.standardError("zvdconv: " + *o.output + ": cannot be created; nothing searched\n");
+            io.standardError("zvdconv: " + *o.output + ": cannot be created: " + fileErrorText(file.error()) +
+                             "; nothing searched\n");
             return kExitBadInput;
         }
         sink = &file;
@@ -543,11 +544,12 @@ int runFind(const Options& o, const ZvdconvIo& io) {
             writer->advance(end);
         }
     }
-    const bool written = writer->flush() && (!toFile || file.close());
+    const bool flushed = writer->flush();
+    if (toFile && !flushed) file.abandon(resultFromSystemError(kErrorWriteFault));
+    const bool written = flushed && (!toFile || file.close());
     if (!written) {
         io.standardError("zvdconv: output " + outputName + " could not be written completely" +
-                         (toFile ? " (removed)" : "") + "\n");
-        if (toFile) std::remove(o.output->c_str());
+                         (toFile ? ": " + fileErrorText(file.error()) + "; nothing written under that name" : "") + "\n");
         return kExitBadInput;
     }
     return rc;

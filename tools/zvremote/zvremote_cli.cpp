@@ -867,7 +867,7 @@ bool Runner::upload() {
     r = w.event ? static_cast<Result>(static_cast<uint32_t>(w.event->wParam)) : w.failure;
     const fs::path temporary = folder / kUploadFileName;
     if (failed(r)) {
-        if (w.event) return failWith("upload failed (the partial data, without signature, are in " + temporary.string() + ")", r);
+        // The session keeps no partial data: an earlier DATAFILE.TMP beside the output stays.
         return failWith("upload failed", r);
     }
     std::error_code ec;

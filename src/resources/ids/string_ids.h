@@ -100,6 +100,9 @@
 #define IDS_LINK_WRONG_LENGTH             20063
 #define IDS_LINK_UNEXPECTED_COMPLETION    20064
 #define IDS_LINK_UNREQUESTED_DATA         20065
+// An upload whose file could not be written (%s: the file and the reason; caption
+// IDS_WARNING_CAPTION)
+#define IDS_UPLOAD_FILE_FAILED_TEXT_FMT   20068
 
 // Why a measurement ended (caption IDS_MEASUREMENT_CAPTION)
 #define IDS_END_MEMORY_FULL               9024
@@ -124,6 +127,12 @@
 #define IDS_BUFFER_FILES_FULL             9049
 #define IDS_BUFFER_NUMBERS_USED_UP        9050
 #define IDS_BUFFER_START_FAILED_FMT       9051   // %08X: the result of creating the first file
+// Records a monitor measurement could not write (caption IDS_BUFFER_FILES_CAPTION): %u the
+// count, then the file or folder and the reason follow on lines of their own
+#define IDS_BUFFER_WRITE_FAILED_FMT       20069
+// A data file that save-as, or the working copy of an opened file, could not write
+// (%s: the file and the reason; caption IDS_WARNING_CAPTION)
+#define IDS_DATA_FILE_SAVE_FAILED_TEXT_FMT 20067
 // profile.ini (%s) that the preferences' or the watch dialog's OK could not write
 // (caption IDS_FILE_ERROR_CAPTION)
 #define IDS_PROFILE_NOT_SAVED_TEXT_FMT    20059
@@ -133,6 +142,8 @@
 // Status bar while monitoring: "%u [ %s ] [ %s ]" takes these two, each with its number
 #define IDS_MONITOR_LOST_DATA_FMT         617
 #define IDS_MONITOR_FILE_COUNT_FMT        621
+// ... and, after them, once records could not be written
+#define IDS_MONITOR_NOT_WRITTEN_FMT       20070
 
 // Watch data dialog: channel and frame-type entries of its combo boxes
 #define IDS_WATCH_CHANNEL_1               10115
@@ -270,6 +281,8 @@
 
 // Key emulation: the frame's title, its toolbar's tooltips, and each key's tooltip (the key's id)
 #define IDS_KEYEMU_TITLE                  102
+// An LCD picture that could not be saved (%s: the file and the reason; caption IDS_KEYEMU_TITLE)
+#define IDS_SCREENSHOT_SAVE_FAILED_TEXT_FMT 20071
 #define IDS_KEYEMU_TIP_SAVE               19101
 #define IDS_KEYEMU_TIP_COPY               19102
 #define IDS_KEYEMU_TIP_MONO               19103

@@ -58,19 +58,22 @@ public:
     // Copies FILE into the program folder (under NAME when given).
     bool addProgramFile(const std::string& file, const std::string& name = {});
     bool redirectUserFolders();
+    // Puts the application-data folder elsewhere (a small disk); call redirectUserFolders again.
+    void moveAppDataFolder(std::string folder) { appData_ = std::move(folder); }
     // Under Wine on a display without a window manager nobody draws the title bars; Wine
     // draws them itself when asked (a setting of the Wine prefix; nothing on Windows).
     static void drawWindowFramesUnderWine();
 
     const std::string& root() const { return root_; }
     std::string programFolder() const { return root_ + "\\bin"; }
-    std::string appDataFolder() const { return root_ + "\\appdata"; }
+    std::string appDataFolder() const { return appData_.empty() ? root_ + "\\appdata" : appData_; }
     std::string documentsFolder() const { return root_ + "\\documents"; }
     // Where the program keeps profile.ini and its data.
     std::string dataFolder() const;
 
 private:
     std::string root_;
+    std::string appData_;
     std::vector<std::pair<std::string, std::string>> savedFolders_;  // value name, old data
     bool redirected_ = false;
 };

@@ -310,7 +310,12 @@ TEST_F(DataFile, AWorkingFileThatCannotBeWrittenIsReportedAndSaveAsStillSavesThe
     ASSERT_NO_FATAL_FAILURE(openThroughDialog(path));
     const auto [caption, message] = answerBox(englishString(20057));
     EXPECT_EQ(caption, englishString(20057));
-    EXPECT_EQ(message, "SaveError");
+    // The box names the file and the system's reason.
+    const std::string first = englishFormattedText(20067, "");
+    EXPECT_EQ(message.substr(0, first.size()), first) << message;
+    EXPECT_NE(message.find(workingFile() + "\n\n"), std::string::npos) << message;
+    EXPECT_NE(message.find("(error 0x8007"), std::string::npos) << message;
+    EXPECT_EQ(readTextFile(workingFile() + ".new"), "");  // no half-written copy left
     // The file is shown all the same.
     ASSERT_TRUE(waitFor([&] { return listViewItemCount(list_) == 12; }, 5000));
     EXPECT_TRUE(paneShows(1, "11 / 11 [kept.DT]"));
@@ -696,12 +701,14 @@ TEST_F(DataFile, BatchConvertsTheSelectedFilesInOrderStopsAfterTheFileInWorkExpo
     // Stop while the second file converts: the first whole, the second shortened, no third.
     for (size_t i = 0; i < 3; ++i) DeleteFileA(output(i, ".txt").c_str());
     ASSERT_TRUE(pressDialogButton(dialog, 1));
-    ASSERT_TRUE(waitFor([&] { return sizeOf(output(1, ".txt")) > 0; }, 30000));
+    // An output is written under a temporary name beside its own until it is complete.
+    ASSERT_TRUE(waitFor([&] { return sizeOf(output(1, ".txt.new")) > 0; }, 30000));
     ASSERT_TRUE(pressDialogButton(dialog, 2));
     ASSERT_TRUE(waitFor(idle, 30000));
     EXPECT_EQ(sizeOf(output(0, ".txt")), whole[0]);
     EXPECT_LT(sizeOf(output(1, ".txt")), whole[1]);
     EXPECT_EQ(sizeOf(output(2, ".txt")), -1);
+    EXPECT_EQ(sizeOf(output(1, ".txt.new")), -1);
 
     // CSV: the deltaT box is disabled and the outputs are named .csv.
     ASSERT_TRUE(setCheckBox(dialogControl(dialog, 1025), true));

@@ -60,7 +60,7 @@ protected:
     bool connect();
 
     // The default buffer and screenshot folders of the sandbox's documents folder.
-    std::string bufferFolder() const;
+    virtual std::string bufferFolder() const;
     std::string screenshotFolder() const;
 
     HWND control(int id) const { return GetDlgItem(mainWindow_, id); }

@@ -275,6 +275,10 @@ TEST_F(BufferFilesTest, WriteFailureKeepsTheFileWithItsRecordsAndCaptureContinue
     expectRecords(at("00000001.DT"), slice(data, 16 * kBlock, 16 * kBlock));
     EXPECT_EQ(files.counters().bufferFiles, 2u);
     EXPECT_EQ(files.lastWrittenFile().number, 1);
+    // The one block the failure cost is counted, and the file it was for is named.
+    EXPECT_EQ(files.counters().recordsNotWritten, kBlock / 32);
+    EXPECT_EQ(files.firstWriteFailure().result, static_cast<Result>(0x8007001Du));
+    EXPECT_EQ(files.firstWriteFailure().path, at("00000000.DT"));
 }
 
 TEST_F(BufferFilesTest, FullDiskDropsDataUntilThereIsRoomAgain) {
@@ -290,13 +294,57 @@ TEST_F(BufferFilesTest, FullDiskDropsDataUntilThereIsRoomAgain) {
     EXPECT_EQ(results[17], kDiskFull);
     EXPECT_EQ(folderNames(), (std::vector<std::string>{"00000000.DT"}));
     expectRecords(at("00000000.DT"), slice(data, 0, 8 * kBlock));
+    EXPECT_EQ(files.counters().recordsNotWritten, 10 * kBlock / 32);
+    EXPECT_EQ(files.firstWriteFailure().result, kDiskFull);
+    EXPECT_EQ(files.firstWriteFailure().path, at("00000000.DT"));
 
     fs.diskSpace.reset();
     for (Result r : feed(files, data, 18 * kBlock)) EXPECT_EQ(r, kOk);
     ASSERT_EQ(files.endMonitoring(), kOk);
     EXPECT_EQ(folderNames(), (std::vector<std::string>{"00000000.DT", "00000001.DT"}));
     expectRecords(at("00000001.DT"), slice(data, 18 * kBlock, 16 * kBlock));
+    // Blocks written after the disk had room again count as written.
+    EXPECT_EQ(files.counters().recordsNotWritten, 10 * kBlock / 32);
+
+    // The next measurement starts with nothing lost and no failure.
+    ASSERT_EQ(files.startBufferFiles(settings(10), kDualBoard), kOk);
+    EXPECT_EQ(files.counters().recordsNotWritten, 0u);
+    EXPECT_EQ(files.firstWriteFailure().result, kOk);
+    ASSERT_EQ(files.endMonitoring(), kOk);
 }
+
+// Windows refuses to delete a folder while a file in it is open; elsewhere it goes at once.
+#ifndef _WIN32
+TEST_F(BufferFilesTest, VanishedFolderIsNamedAndEveryDroppedRecordCounted) {
+    BufferFiles files;
+    const std::string folder = dir.file("buffer");
+    std::filesystem::create_directory(folder);
+    BufferSettings s = settings(10);
+    s.folder = folder;
+    ASSERT_EQ(files.startBufferFiles(s, kDualBoard), kOk);
+    const std::vector<uint8_t> data = patternRecords(140 * kBlock / 32);
+    for (Result r : feed(files, data, 0, 100 * kBlock)) ASSERT_EQ(r, kOk);
+    std::filesystem::remove_all(folder);
+    // The open file is written to its end (the system keeps it while it is open); the next
+    // one has no folder to go into, nor has any block after it.
+    const std::vector<Result> results = feed(files, data, 100 * kBlock, 131 * kBlock);
+    for (size_t i = 0; i < 28; ++i) EXPECT_EQ(results[i], kOk) << "block " << 100 + i;
+    for (size_t i = 28; i < results.size(); ++i)
+        EXPECT_EQ(systemErrorOf(results[i]), kErrorPathNotFound) << "block " << 100 + i;
+    EXPECT_TRUE(files.monitoring());
+    EXPECT_EQ(files.counters().recordsNotWritten, 3 * kBlock / 32);
+    EXPECT_EQ(files.counters().recordsReceived, 131 * kBlock / 32);
+    EXPECT_EQ(files.firstWriteFailure().result, resultFromSystemError(kErrorPathNotFound));
+    EXPECT_EQ(files.firstWriteFailure().path, folder);
+
+    // The folder back: capture goes on in the next file.
+    std::filesystem::create_directory(folder);
+    for (Result r : feed(files, data, 131 * kBlock)) EXPECT_EQ(r, kOk);
+    ASSERT_EQ(files.endMonitoring(), kOk);
+    expectRecords(folder + "/00000001.DT", slice(data, 131 * kBlock, 9 * kBlock));
+    EXPECT_EQ(files.counters().recordsNotWritten, 3 * kBlock / 32);
+}
+#endif
 
 // The file shown when monitoring ends must exist and open: a file whose last header cannot be
 // written keeps its records and is that file; one without records goes, and the file finished

@@ -217,6 +217,11 @@ TEST(StatusBarTexts, RowsAndFileName) {
 TEST(StatusBarTexts, MonitoringWithLanguageStrings) {
     EXPECT_EQ(monitorStatusText(3200, "Lost: %d", 2, "Files: %u", 7), "100 [ Lost: 2 ] [ Files: 7 ]");
     EXPECT_EQ(monitorStatusText(31, "%d", 0, "%d", 0), "0 [ 0 ] [ 0 ]");
+    // Records the buffer files could not take are shown only once there are any.
+    EXPECT_EQ(monitorStatusText(3200, "Lost: %d", 2, "Files: %u", 7, "Not written: %u", 0),
+              "100 [ Lost: 2 ] [ Files: 7 ]");
+    EXPECT_EQ(monitorStatusText(3200, "Lost: %d", 2, "Files: %u", 7, "Not written: %u", 4096),
+              "100 [ Lost: 2 ] [ Files: 7 ] [ Not written: 4096 ]");
     // Only the number is substituted; other conversions stay as text and cannot read arguments.
     EXPECT_EQ(formatWithNumber("%s lost: %5lu (100%%)", 42), "%s lost:    42 (100%)");
     EXPECT_EQ(formatWithNumber("%03d %d", 7), "007 %d");

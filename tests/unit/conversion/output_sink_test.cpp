@@ -103,14 +103,20 @@ TEST(FileSink, AttachedStreamStaysOpen) {
 
 #ifdef __linux__
 TEST(FileSink, ReportsAFullDisk) {
+    // A named file is written beside its name first; the stream of a full device shows the
+    // writes' own failure and its reason.
+    std::FILE* full = std::fopen("/dev/full", "wb");
+    ASSERT_NE(full, nullptr);
     FileSink sink;
-    ASSERT_TRUE(sink.open("/dev/full"));
+    sink.attach(full);
     const std::string text = payload();
     // The failure shows at a later block or at the latest when closing.
     bool accepted = true;
     for (int i = 0; i < 4 && accepted; ++i) accepted = sink.write(text.data(), text.size());
     EXPECT_FALSE(sink.close());
     EXPECT_TRUE(sink.failed());
+    EXPECT_EQ(sink.error(), static_cast<Result>(0x80070070u));
+    std::fclose(full);
 }
 #endif
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -150,8 +151,16 @@ TEST_F(SessionOverLibrary, UploadGivesADataFileWithTheAnalyzersRecords) {
     EXPECT_EQ(file.capture().record(0).identifier(), 0x123u << 18);
 }
 
-TEST_F(SessionOverLibrary, LinkLostInTheMiddleOfAnUploadLeavesAnUnsignedFile) {
+TEST_F(SessionOverLibrary, LinkLostInTheMiddleOfAnUploadKeepsTheEarlierUpload) {
     start("fault = drop=upload:65536\n");
+    // What the last upload left: it must survive a failed one untouched.
+    const std::vector<uint8_t> earlier(300, 0x5A);
+    {
+        std::FILE* f = std::fopen(dir.file("DATAFILE.TMP").c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(earlier.data(), 1, earlier.size(), f);
+        std::fclose(f);
+    }
     measure(std::chrono::milliseconds(200));
     ASSERT_GT(analyzer->captureBytes(), 65536u * 2);
 
@@ -164,14 +173,9 @@ TEST_F(SessionOverLibrary, LinkLostInTheMiddleOfAnUploadLeavesAnUnsignedFile) {
     EXPECT_EQ(session->connectionState(), 0);
     EXPECT_FALSE(session->uploadRunning());
 
-    const auto bytes = readAll(dir.file("DATAFILE.TMP"));
-    ASSERT_GE(bytes.size(), 16u);
-    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 16), std::vector<uint8_t>(16, 0));
-    LoadedDataFile partial;
-    EXPECT_FALSE(partial.loadFile(dir.file("DATAFILE.TMP")));
-    // The file is closed: the next upload may replace it.
-    std::filesystem::remove(dir.file("DATAFILE.TMP"));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("DATAFILE.TMP")));
+    EXPECT_EQ(readAll(dir.file("DATAFILE.TMP")), earlier);
+    // Nothing of the partial transfer is left beside it.
+    EXPECT_FALSE(std::filesystem::exists(dir.file("DATAFILE.TMP.new")));
 }
 
 TEST_F(SessionOverLibrary, SetupAreasGoOutAndComeBackIntoTheWorkingSetup) {

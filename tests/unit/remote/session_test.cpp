@@ -62,6 +62,9 @@ protected:
     }
 
     std::string uploadPath() const { return dir.file("DATAFILE.TMP"); }
+    // Where the running upload writes until it is complete.
+    std::string partialPath() const { return dir.file("DATAFILE.TMP.new"); }
+    bool partialLeft() const { return std::filesystem::exists(partialPath()); }
     // Completes an upload block, delivering bytes through OnReceiveBlock first.
     void deliver(const std::vector<uint8_t>& bytes, int32_t result = 0) {
         IZVRemoteRequest* r = remote.oldest();
@@ -658,8 +661,9 @@ TEST_F(Session, UploadChainsFourBlocksAndSignsTheFileLast) {
         EXPECT_EQ(remote.submitted[i].param3, capacities[i]);
         EXPECT_TRUE(session->hasCurrentRequest());
         if (i < 3) {
-            EXPECT_EQ(readAll(uploadPath()).size() >= 16, true);
-            EXPECT_EQ(readAll(uploadPath())[0], 0);  // no signature before the end
+            EXPECT_EQ(readAll(partialPath()).size() >= 16, true);
+            EXPECT_EQ(readAll(partialPath())[0], 0);  // no signature before the end
+            EXPECT_EQ(readAll(uploadPath()).size(), 50000u);  // the old one until the end
         }
         deliver(parts[i]);
     }
@@ -676,10 +680,12 @@ TEST_F(Session, UploadChainsFourBlocksAndSignsTheFileLast) {
     EXPECT_EQ(file[16 + 100], 0xB2);
     EXPECT_EQ(file[16 + 140], 0xC3);
     EXPECT_EQ(file.back(), 0xD4);
+    EXPECT_FALSE(partialLeft());
 }
 
-TEST_F(Session, UploadStepThatFailsLeavesAPartialFileAndReportsItsResult) {
+TEST_F(Session, UploadStepThatFailsKeepsTheEarlierUploadAndReportsItsResult) {
     const std::vector<std::vector<uint8_t>> parts = {kBlockA, kBlockB, kBlockC, kBlockD};
+    std::ofstream(uploadPath(), std::ios::binary) << std::string(500, 'x');  // the last upload
     for (int failing = 0; failing < 4; ++failing) {
         SCOPED_TRACE(failing);
         sink.drain();
@@ -695,11 +701,9 @@ TEST_F(Session, UploadStepThatFailsLeavesAPartialFileAndReportsItsResult) {
         EXPECT_FALSE(session->uploadRunning());
         EXPECT_EQ(sink.wParams(UM_UPLOAD_DONE), (std::vector<uintptr_t>{0x800704C7u}));
         EXPECT_EQ(remote.submitted.size(), static_cast<size_t>(failing) + 1);  // nothing after
-        const auto file = readAll(uploadPath());
-        EXPECT_EQ(file.size(), written);
-        EXPECT_EQ(file[0], 0);  // no signature
-        // Closed: it can be removed and replaced at once.
-        EXPECT_TRUE(std::filesystem::remove(uploadPath()));
+        EXPECT_GT(written, 16u);
+        EXPECT_EQ(readAll(uploadPath()), std::vector<uint8_t>(500, 'x'));
+        EXPECT_FALSE(partialLeft());
     }
 }
 
@@ -712,7 +716,8 @@ TEST_F(Session, UploadWhoseNextSubmissionIsRefusedEndsWithThatResult) {
     EXPECT_EQ(sink.wParams(UM_UPLOAD_DONE), (std::vector<uintptr_t>{0x80070015u}));
     EXPECT_FALSE(session->hasCurrentRequest());
     EXPECT_FALSE(session->uploadRunning());
-    EXPECT_EQ(readAll(uploadPath()).size(), 16 + 140u);
+    EXPECT_FALSE(std::filesystem::exists(uploadPath()));
+    EXPECT_FALSE(partialLeft());
 }
 
 TEST_F(Session, UploadRefusedAtOnceIsReportedToTheCallerOnly) {
@@ -721,7 +726,8 @@ TEST_F(Session, UploadRefusedAtOnceIsReportedToTheCallerOnly) {
     EXPECT_FALSE(session->uploadRunning());
     EXPECT_FALSE(session->hasCurrentRequest());
     EXPECT_TRUE(sink.messages().empty());  // neither a step nor a done message
-    EXPECT_EQ(readAll(uploadPath()).size(), 16u);
+    EXPECT_FALSE(std::filesystem::exists(uploadPath()));
+    EXPECT_FALSE(partialLeft());
 
     remote.createResult = static_cast<int32_t>(0x8007000Eu);
     EXPECT_EQ(hex(session->startUpload()), 0x8007000Eu);
@@ -739,7 +745,7 @@ TEST_F(Session, OnlyOneUploadAtATime) {
     EXPECT_EQ(hex(session->startUpload()), hex(kResultBusy));
     EXPECT_EQ(remote.submitted.size(), 1u);
     deliver(kBlockA);
-    EXPECT_EQ(readAll(uploadPath()).size(), 116u);  // the running upload's file untouched
+    EXPECT_EQ(readAll(partialPath()).size(), 116u);  // the running upload's file untouched
 }
 
 // A file whose finishing steps fail as told.
@@ -774,6 +780,7 @@ TEST_F(Session, DiskFullWhileWritingEndsTheTransferAndTheUpload) {
     EXPECT_EQ(n, 0u);
     remote.complete(static_cast<int32_t>(0x80070070u));  // the library ends with the result
     EXPECT_EQ(sink.wParams(UM_UPLOAD_DONE), (std::vector<uintptr_t>{0x80070070u}));
+    EXPECT_FALSE(partialLeft());
 }
 
 TEST_F(Session, FailedSignatureWriteIsTheUploadsResult) {
@@ -787,7 +794,9 @@ TEST_F(Session, FailedSignatureWriteIsTheUploadsResult) {
     ASSERT_EQ(session->startUpload(), 0);
     for (const auto* part : {&kBlockA, &kBlockB, &kBlockC, &kBlockD}) deliver(*part);
     EXPECT_EQ(sink.wParams(UM_UPLOAD_DONE), (std::vector<uintptr_t>{0x80070070u}));
-    EXPECT_EQ(readAll(uploadPath())[0], 0);
+    // A file without its signature is no data file: none is left under either name.
+    EXPECT_FALSE(std::filesystem::exists(uploadPath()));
+    EXPECT_FALSE(partialLeft());
 }
 
 TEST_F(Session, ReceiveBlockWritesOnlyForTheUploadInTransfer) {
@@ -813,13 +822,13 @@ TEST_F(Session, ReceiveBlockWritesOnlyForTheUploadInTransfer) {
     EXPECT_EQ(session->OnReceiveBlock(stranger, 0, bytes.data(), &n), 0);
     stranger->param1 = 1;
     stranger->data = 0;
-    EXPECT_EQ(readAll(uploadPath()).size(), 16u);
+    EXPECT_EQ(readAll(partialPath()).size(), 16u);
     // The real one; a null count pointer and an empty delivery are harmless.
     EXPECT_EQ(session->OnReceiveBlock(upload, 0, bytes.data(), nullptr), 0);
     uint32_t zero = 0;
     EXPECT_EQ(session->OnReceiveBlock(upload, 0, nullptr, &zero), 0);
     EXPECT_EQ(session->OnReceiveBlock(upload, 0, bytes.data(), &n), 0);
-    EXPECT_EQ(readAll(uploadPath()).size(), 48u);
+    EXPECT_EQ(readAll(partialPath()).size(), 48u);
 }
 
 TEST_F(Session, UploadStepsArriveInOrderEvenWhenTheCompletionOvertakesTheSubmitter) {

@@ -90,8 +90,8 @@ TEST(ZvsetupCheck, AcceptsAndRejectsAsTheProgramLoads) {
 
     std::vector<uint8_t> bytes = readAll(dir.file("dual.SU"));
     bytes[15] = ' ';
-    ASSERT_EQ(writeWholeFile(dir.file("nul.SU"), bytes.data(), bytes.size()), kOk);
-    EXPECT_EQ(run({"check", "--board", "73763", dir.file("nul.SU")}).rc, 1);
+    ASSERT_EQ(writeWholeFile(dir.file("no-nul.SU"), bytes.data(), bytes.size()), kOk);
+    EXPECT_EQ(run({"check", "--board", "73763", dir.file("no-nul.SU")}).rc, 1);
     EXPECT_EQ(run({"check", "--board", "73763", dir.file("absent.SU")}).rc, 1);
     EXPECT_EQ(run({"check", "--board", "73763", dir.path().string()}).rc, 1) << "a folder is no setup file";
 }
