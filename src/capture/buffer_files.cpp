@@ -279,9 +279,10 @@ Result BufferFiles::flushLocked() {
     const bool empty = writer_.recordBytes() == 0;
     const size_t n = fill_;
     fill_ = 0;
-    attemptedPath_ = writer_.path();
     const Result r = writer_.append(buffer_.data(), n);
     if (failed(r)) {
+        // The writer has closed the file and forgotten its name; the number still gives it.
+        if (openNumber_ >= 0) attemptedPath_ = pathOfLocked(openNumber_);
         fileClosedByFailureLocked(empty);
         return r;
     }
