@@ -35,10 +35,37 @@ BYTE* remoteModule(DWORD processId, const char* name) {
     return base;
 }
 
+// Under Wine, CreateRemoteThread itself waits until the program takes the new thread, which a
+// program that no longer waits for anything never does: the call is made on a thread of ours,
+// given up after 10 s, so that a stuck program fails its test instead of stopping the suite.
+struct RemoteThreadCall {
+    HANDLE process;
+    const void* start;
+    void* parameter;
+    HANDLE thread = nullptr;
+};
+
+DWORD WINAPI createRemoteThread(void* argument) {
+    auto* call = static_cast<RemoteThreadCall*>(argument);
+    call->thread = CreateRemoteThread(call->process, nullptr, 0,
+                                      reinterpret_cast<LPTHREAD_START_ROUTINE>(const_cast<void*>(call->start)),
+                                      call->parameter, 0, nullptr);
+    return 0;
+}
+
 bool runRemoteThread(HANDLE process, const void* start, void* parameter) {
-    HANDLE thread = CreateRemoteThread(process, nullptr, 0,
-                                       reinterpret_cast<LPTHREAD_START_ROUTINE>(const_cast<void*>(start)),
-                                       parameter, 0, nullptr);
+    // Left to the caller thread when it does not come back: it may still write here.
+    auto* call = new RemoteThreadCall{process, start, parameter};
+    HANDLE caller = CreateThread(nullptr, 0, createRemoteThread, call, 0, nullptr);
+    if (!caller) {
+        delete call;
+        return false;
+    }
+    const bool created = WaitForSingleObject(caller, 10000) == WAIT_OBJECT_0;
+    CloseHandle(caller);
+    if (!created) return false;
+    HANDLE thread = call->thread;
+    delete call;
     if (!thread) return false;
     const bool done = WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0;
     CloseHandle(thread);
