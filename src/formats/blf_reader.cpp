@@ -201,7 +201,8 @@ private:
                 malformed(at, "a container that unpacks to " + std::to_string(unpacked) + " bytes");
                 return true;
             }
-            std::vector<uint8_t> out(unpacked);
+            // Unpacked a piece at a time: what is held follows what the data really unpacks
+            // to, not the size the container states.
             z_stream z{};
             if (inflateInit(&z) != Z_OK) {
                 malformed(at, "zlib cannot start");
@@ -209,16 +210,29 @@ private:
             }
             z.next_in = const_cast<Bytef*>(data);
             z.avail_in = static_cast<uInt>(n);
-            z.next_out = out.data();
-            z.avail_out = static_cast<uInt>(out.size());
-            const int rc = inflate(&z, Z_FINISH);
-            const size_t got = out.size() - z.avail_out;
+            uint8_t piece[16384];
+            size_t got = 0;
+            int rc = Z_OK;
+            while (rc == Z_OK && got < unpacked) {
+                z.next_out = piece;
+                z.avail_out = static_cast<uInt>(std::min<size_t>(sizeof piece, unpacked - got));
+                rc = inflate(&z, Z_NO_FLUSH);
+                const size_t k = static_cast<size_t>(z.next_out - piece);
+                append(piece, k);
+                got += k;
+            }
+            if (rc == Z_OK) {
+                // All the stated bytes are out: the data must end here.
+                z.next_out = piece;
+                z.avail_out = 1;
+                rc = inflate(&z, Z_FINISH);
+                if (z.avail_out == 0) rc = Z_DATA_ERROR;
+            }
             inflateEnd(&z);
             if (rc != Z_STREAM_END || got != unpacked) {
                 malformed(at, "the container's zlib data is damaged or not of its stated size");
                 // What did unpack is kept: the objects in it may still be whole.
             }
-            append(out.data(), got);
         } else {
             malformed(at, "a container packed with the unknown method " + std::to_string(method));
         }

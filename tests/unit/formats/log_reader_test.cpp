@@ -306,5 +306,38 @@ TEST(BlfReader, DamageIsReportedWithItsOffsetAndReadingGoesOn) {
     EXPECT_NE(cut.problems[0].what.find("cut short"), std::string::npos);
 }
 
+TEST(BlfReader, ContainersUnpackToWhatTheirDataHoldsWhateverSizeTheyState) {
+    Bytes many;
+    for (uint32_t i = 0; i < 3000; ++i) {
+        const Bytes o = object(1, canBody(1, 0, 4, i & 0x7FF, {uint8_t(i), uint8_t(i >> 8), 0, 0}), 1000ull * i);
+        many.insert(many.end(), o.begin(), o.end());
+    }
+    // Larger than any piece unpacked at a time: every object comes out, in order.
+    const Read whole = readAll(LogFormat::Blf, text(blfFile({container(many, true)})));
+    EXPECT_TRUE(whole.problems.empty());
+    ASSERT_EQ(whole.items.size(), 3000u);
+    EXPECT_EQ(whole.items[2999].event.data[0], uint8_t(2999));
+    EXPECT_EQ(whole.items[2999].event.data[1], uint8_t(2999 >> 8));
+
+    const Bytes good = object(1, canBody(1, 0, 1, 0x100, {0x42}), 0);
+    Bytes two = good;
+    two.insert(two.end(), good.begin(), good.end());
+    // Stating the most a container may hold: the two objects it has, and the short data named.
+    Bytes overstated = container(two, true);
+    putU32(overstated.data(), 24, 16u << 20);
+    const Read over = readAll(LogFormat::Blf, text(blfFile({overstated, good})));
+    EXPECT_EQ(over.items.size(), 3u);
+    ASSERT_EQ(over.problems.size(), 1u);
+    EXPECT_EQ(over.problems[0].offset, 144u);
+    // Stating fewer bytes than it unpacks to: only those are taken.
+    Bytes understated = container(two, true);
+    putU32(understated.data(), 24, static_cast<uint32_t>(good.size()));
+    const Read under = readAll(LogFormat::Blf, text(blfFile({understated, good})));
+    EXPECT_EQ(under.items.size(), 2u);
+    EXPECT_EQ(under.problems.size(), 1u);
+    // An empty container is no damage.
+    EXPECT_TRUE(readAll(LogFormat::Blf, text(blfFile({container({}, true), good}))).problems.empty());
+}
+
 }  // namespace
 }  // namespace zv
