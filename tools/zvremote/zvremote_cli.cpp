@@ -1057,6 +1057,13 @@ bool Runner::monitor() {
                   c.lostDataMarkers);
     say(line);
     for (const std::string& reason : sink_.endReasons()) note("the analyzer ended the measurement (warning " + reason + ")");
+    if (c.recordsNotWritten > 0) {
+        // Records that reached the PC but no file: the measurement is not whole.
+        const BufferWriteFailure w = files_.firstWriteFailure();
+        const std::string what = std::to_string(c.recordsNotWritten) + " records could not be written, the first into " + w.path;
+        if (ok) return failWith(what, w.result);
+        note(what + ": " + describeResult(w.result));
+    }
     if (ok && failed(finished)) return failWith("cannot finish the last buffer file", finished);
     return ok;
 }

@@ -415,6 +415,25 @@ TEST(ZvremoteLan, ALinkLostDuringMonitoringFailsAndKeepsTheFilesWritten) {
     EXPECT_EQ(zvdconvRecords(folder + "/00000000.DT"), counts.records + counts.markers);
 }
 
+TEST(ZvremoteLan, RecordsNoFileCouldTakeFailTheMonitorAndAreCounted) {
+    test::TempDir dir;
+    LanAnalyzer lan(fastTraffic(200000));
+    const std::string folder = dir.file("vanishing");
+    // The folder is taken away once the second file is begun: every later file fails.
+    std::thread remover([&] {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!fs::exists(folder + "/00000001.DT") && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    });
+    const ToolRun r = zvremote(lan.with({"monitor", "--seconds", "2", "--dir", folder, "--block", "1M,2000"}));
+    remover.join();
+    EXPECT_EQ(r.rc, kZvremoteFailed) << r.out;
+    EXPECT_TRUE(r.has("records could not be written, the first into " + folder)) << r.err;
+    EXPECT_TRUE(r.has("0x80070003")) << r.err;
+}
+
 TEST(ZvremoteLan, CtrlCCancelsASlowUpload) {
     test::TempDir dir;
     emu::AnalyzerConfig c = fastTraffic(200000);
