@@ -546,10 +546,10 @@ TEST_F(Soak, MonitorsIntoBufferFilesThroughLostStalledAndRefusedLinks) {
 
     const double hours = static_cast<double>(GetTickCount64() - start_) / 3600000.0;
     std::printf("[ FIGURE   ] soak %.2f h, %u cycles: records sent %s / written %s / reported lost %s (%s lost-data "
-                "markers), %s unsent when links were cut, %u buffer files; faults injected %d, survived %d\n",
+                "markers), %s unsent when links were cut, %s buffer files; faults injected %d, survived %d\n",
                 hours, static_cast<unsigned>(totals_.cycles), grouped(totals_.sent).c_str(),
                 grouped(totals_.written).c_str(), grouped(totals_.lost).c_str(), grouped(totals_.markers).c_str(),
-                grouped(totals_.unsent).c_str(), static_cast<unsigned>(totals_.files), totals_.faultsInjected,
+                grouped(totals_.unsent).c_str(), grouped(totals_.files).c_str(), totals_.faultsInjected,
                 totals_.faultsSurvived);
     EXPECT_EQ(totals_.written + totals_.lost, totals_.sent);
     reportResources();
