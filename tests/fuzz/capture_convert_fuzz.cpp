@@ -1,13 +1,13 @@
 // Converting any record area: every byteCount (beyond 8 or negative), status and frameInfo, in
-// MONC and MDCL files with and without analog inputs and LIN identifier tables, with every
-// option, must convert without a crash or a read outside the record area. The rows of one
-// option set are compared with the plain snprintf formatter, and every list cell is built.
-// The export formats take the same records; candump accounts for every one of them.
+// MONC and MDCL files with and without analog inputs and LIN identifier tables, with each of
+// the 24 option sets, must convert without a crash or a read outside the record area, into
+// the rows the plain snprintf formatter makes; every list cell is built. The export formats
+// take the same records; candump accounts for every one of them.
 //
 // Input: a data file as it is (when it starts with the signature), or one flag byte followed by
 // a record area. Flags: bit 0 MDCL (else MONC), bit 1 analog inputs, bits 2-3 identifier tables
-// of LIN channels 1-2, bits 4-5 LIN protocol of channels 1-2, bits 6-7 the option set compared
-// with the reference (plus the record count parity).
+// of LIN channels 1-2, bits 4-5 LIN protocol of channels 1-2, bits 6-7 with the record count
+// the option set (one a run, so that the fuzzer steers the choice like any other byte).
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -67,13 +67,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     writer.setBannerTime(BannerTime{2024, 1, 2, 3, 4, 5});
     MemorySink sink;
     writer.setOutput(&sink);
-    const unsigned compared = ((isFile ? 0u : data[0] >> 6) + capture.count()) % 24u;
-    for (unsigned n = 0; n < 24; ++n) {
-        const ConversionOptions options = optionSet(n);
-        writer.setOptions(options);
-        sink.clear();
-        if (writer.convert(nullptr, kPageLimit) != ConvertResult::Completed) std::abort();
-        if (n != compared || capture.count() == 0) continue;
+    const ConversionOptions options = optionSet(((isFile ? 0u : data[0] >> 6) + capture.count()) % 24u);
+    writer.setOptions(options);
+    if (writer.convert(nullptr, kPageLimit) != ConvertResult::Completed) std::abort();
+    if (capture.count() > 0) {
 
         // The rows after the column header must equal the reference formatter's.
         const RowContext context = RowContext::make(capture, options);
