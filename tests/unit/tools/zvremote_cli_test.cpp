@@ -419,13 +419,14 @@ TEST(ZvremoteLan, RecordsNoFileCouldTakeFailTheMonitorAndAreCounted) {
     test::TempDir dir;
     LanAnalyzer lan(fastTraffic(200000));
     const std::string folder = dir.file("vanishing");
-    // The folder is taken away once the second file is begun: every later file fails.
+    // The folder is moved away once the second file is begun (the open file goes with it):
+    // every later file fails.
     std::thread remover([&] {
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (!fs::exists(folder + "/00000001.DT") && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         std::error_code ignored;
-        fs::remove_all(folder, ignored);
+        fs::rename(folder, dir.file("moved"), ignored);
     });
     const ToolRun r = zvremote(lan.with({"monitor", "--seconds", "2", "--dir", folder, "--block", "1M,2000"}));
     remover.join();
